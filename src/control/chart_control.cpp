@@ -1,0 +1,146 @@
+#include "control/chart_control.h"
+
+#include "common/trace.h"
+
+namespace talvex {
+
+namespace {
+
+struct SlotColors {
+    Color primary;
+    Color secondary;
+};
+constexpr SlotColors kDefaultSlotColors[kSlotCount] = {
+    {0xFF0080, 0xFF80C0},
+    {0x0080FF, 0x80C0FF},
+    {0xD0D080, 0xF0F0A0},
+};
+
+constexpr float kMinimumScale = 0.4f;
+constexpr float kMaximumScale = 2.0f;
+
+bool IsSlotIndex(int32_t slot) { return slot >= 0 && slot < kSlotCount; }
+
+}  // namespace
+
+ChartControl::ChartControl() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        slots[i].primaryColor = kDefaultSlotColors[i].primary;
+        slots[i].secondaryColor = kDefaultSlotColors[i].secondary;
+    }
+}
+
+ChartControl::~ChartControl() = default;
+
+int32_t ChartControl::GetScale() const {
+    // Truncation toward zero, so a zoom set with SetScale may read back one lower.
+    const double percent = (static_cast<double>(scale) - 0.4) * 100.0 / 1.6;
+    if (!(percent > -2147483648.0 && percent < 2147483648.0)) return 0;
+    return static_cast<int32_t>(percent);
+}
+
+Result ChartControl::SetScale(int32_t zoom) {
+    scale = static_cast<float>(zoom / 100.0 * 1.6 + 0.4);
+    return kOk;
+}
+
+Result ChartControl::MouseWheel(window::WParam wParam, window::LParam) {
+    const uint32_t delta = (static_cast<uint32_t>(wParam) >> 16) & 0xFFFFu;
+    const bool zoomOut = (delta & 0x8000u) != 0;
+    scale = static_cast<float>(static_cast<double>(scale) + (zoomOut ? -0.1 : 0.1));
+    // The upper bound is tested first; values set out of range come back in.
+    if (scale > kMaximumScale)
+        scale = kMaximumScale;
+    else if (scale < kMinimumScale)
+        scale = kMinimumScale;
+    return kOk;
+}
+
+Result ChartControl::SetDefaultView() {
+    angleX = 0.0f;
+    angleY = 0.0f;
+    angleZ = 0.0f;
+    return kOk;
+}
+
+Result ChartControl::SetIsometricView() {
+    angleX = kIsometricAngleX;
+    angleY = kIsometricAngleY;
+    angleZ = 0.0f;
+    return kOk;
+}
+
+Result ChartControl::SetBackgroundColor(Color color) {
+    backgroundColor = color;
+    return kOk;
+}
+
+Result ChartControl::SetPointColor(Color color) {
+    pointColor = color;
+    return kOk;
+}
+
+Result ChartControl::SetPointVisible(bool visibleNow) {
+    pointsVisible = visibleNow;
+    return kOk;
+}
+
+Result ChartControl::SetAxisVisible(bool visibleNow) {
+    axesVisible = visibleNow;
+    return kOk;
+}
+
+Result ChartControl::SetSolid(bool solid) {
+    wireframe = solid ? 0 : 1;
+    return kOk;
+}
+
+Result ChartControl::SetZDistance(float distance) {
+    zDistance = distance;
+    return kOk;
+}
+
+Result ChartControl::SetLeftHand() {
+    leftHanded = true;
+    RebuildForHandedness();
+    return kOk;
+}
+
+Result ChartControl::SetRightHand() {
+    leftHanded = false;
+    RebuildForHandedness();
+    return kOk;
+}
+
+Result ChartControl::SetScript(int32_t slot, char* text) {
+    Trace().Output("TALVEXCONTROL::SetScript(%d)", slot);
+    if (!IsSlotIndex(slot)) return kBadSlot;
+    if (text == nullptr) return kPointer;
+    return kFail;
+}
+
+Result ChartControl::DelScript(int32_t slot) {
+    Trace().Output("TALVEXCONTROL::DelScript(%d)", slot);
+    Result result = kBadSlot;
+    if (IsSlotIndex(slot)) {
+        slots[slot].script.reset();
+        slots[slot].lastErrorLine = 0;
+        result = kOk;
+    }
+    Trace().Output("    done(%d)", result);
+    return result;
+}
+
+int32_t ChartControl::ScriptGetErrorLine(int32_t slot) const {
+    if (!IsSlotIndex(slot)) return 0;
+    return slots[slot].lastErrorLine;
+}
+
+Result ChartControl::Destroy() {
+    Trace().Output("TALVEXCONTROL::Destroy");
+    ReleaseDevice();
+    for (ScriptSlot& slot : slots) slot.script.reset();
+    return kOk;
+}
+
+}  // namespace talvex

@@ -1,0 +1,129 @@
+// The whole state of one chart control: its windows, its graphics device and
+// the resources built on it, its three script slots and the view settings.
+// The operations are grouped by concern in the files named beside them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "common/color.h"
+#include "common/matrix.h"
+#include "common/result_codes.h"
+#include "control/script_slot.h"
+#include "control/window_system.h"
+#include "render/device.h"
+
+namespace talvex {
+
+constexpr int kSlotCount = 3;
+
+class ChartControl {
+public:
+    ChartControl();
+    ~ChartControl();
+    ChartControl(const ChartControl&) = delete;
+    ChartControl& operator=(const ChartControl&) = delete;
+
+    // View settings (chart_control.cpp).
+    int32_t GetWidth() const { return width; }
+    int32_t GetHeight() const { return height; }
+    int32_t GetScale() const;
+    Result SetScale(int32_t zoom);
+    Result MouseWheel(window::WParam wParam, window::LParam lParam);
+    Result SetDefaultView();
+    Result SetIsometricView();
+    Color GetBackgroundColor() const { return backgroundColor; }
+    Result SetBackgroundColor(Color color);
+    Color GetPointColor() const { return pointColor; }
+    Result SetPointColor(Color color);
+    bool IsPointVisible() const { return pointsVisible; }
+    Result SetPointVisible(bool visible);
+    bool IsAxisVisible() const { return axesVisible; }
+    Result SetAxisVisible(bool visible);
+    bool IsSolid() const { return wireframe == 0; }
+    Result SetSolid(bool solid);
+    float GetZDistance() const { return zDistance; }
+    Result SetZDistance(float distance);
+    Result SetLeftHand();
+    Result SetRightHand();
+    Result Destroy();
+
+    // Scripts (chart_control.cpp).
+    Result SetScript(int32_t slot, char* text);
+    Result DelScript(int32_t slot);
+    int32_t ScriptGetErrorLine(int32_t slot) const;
+
+    // Device lifecycle (render/device_lifecycle.cpp).
+    Result Init(window::WindowHandle parent, window::InstanceHandle instance, int32_t id);
+    Result Size(int32_t newWidth, int32_t newHeight);
+    // The device-state step that starts a frame; false when the frame must
+    // not be drawn (the device is lost).
+    bool PrepareDeviceForFrame();
+    void RebuildForHandedness();
+    void ReleaseDevice();
+
+    // Scene buffers (render/scene.cpp).
+    void BuildDeviceResources();
+    Result ReleaseDeviceResources();
+    render::HResult BuildSlotTexture(int slot);
+
+    // Calculation (graph/calculation.cpp).
+    Result Calculate();
+
+    // Frame drawing (render/frame.cpp).
+    Result RenderFrame();
+    Result SetupCamera();
+    Result DrawSlot(int slot);
+
+    // Snapshot (render/snapshot.cpp).
+    Result SaveBMP(const char* path);
+
+    // Window (control/window_procedure.cpp).
+    Result Move(int32_t x, int32_t y, int32_t newWidth, int32_t newHeight, bool repaint);
+    Result Show(int32_t command);
+    Result Invalidate(const TalvexRect* rect, int32_t erase);
+
+    window::WindowHandle parentWindow = nullptr;
+    window::WindowHandle window = nullptr;
+    window::WindowClass windowClass{};
+    std::array<ScriptSlot, kSlotCount> slots;
+    void* bitmapHeader = nullptr;
+    // Construction leaves the size to Init; 0 x 0 and a zoom of 1.0 until then.
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t lastX = 0;
+    int32_t lastY = 0;
+    int32_t deltaX = 0;
+    int32_t deltaY = 0;
+    float scale = 1.0f;
+    float zDistance = 1.5f;
+    Color backgroundColor = 0xFFFFFF;
+    Color pointColor = 0x000000;
+    bool leftHanded = false;
+    bool pointsVisible = true;
+    bool axesVisible = true;
+    render::Direct3D* direct3d = nullptr;
+    render::Device* device = nullptr;
+    render::VertexBuffer* gridBuffer = nullptr;
+    render::VertexBuffer* axisBuffer = nullptr;
+    render::PresentParameters presentParams{};
+    Matrix worldMatrix = Matrix::Identity();
+    Matrix viewMatrix = Matrix::Identity();
+    Matrix projectionMatrix = Matrix::Identity();
+    Vector3 eye{0.0f, 0.0f, -240.0f};
+    Vector3 lookAt{0.0f, 0.0f, 0.0f};
+    Vector3 up{0.0f, 1.0f, 0.0f};
+    float angleX = 0.0f;
+    float angleY = 0.0f;
+    float angleZ = 0.0f;
+    bool visible = false;
+    bool ready = false;
+    render::Material material{};
+    int32_t wireframe = 0;
+};
+
+// The isometric preset: 20 degrees about x, -30 degrees about y.
+constexpr float kIsometricAngleX = 0.34906587f;
+constexpr float kIsometricAngleY = -0.5235988f;
+
+}  // namespace talvex

@@ -1,0 +1,272 @@
+// The in-process window system of the native platform: windows in a tree,
+// classes with their procedures, user data, visibility, invalidation, the
+// mouse capture and the asynchronous key state, as User32 offers them to the
+// chart, plus the host side of talvex_window.h.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/soft/native_window.h"
+#include "talvex_window.h"
+
+#define NATIVE_EXPORT __attribute__((visibility("default")))
+
+struct TalvexNativeWindow {
+    std::string className;
+    talvex::window::WindowProcedure procedure = nullptr;
+    TalvexNativeWindow* parent = nullptr;
+    std::vector<TalvexNativeWindow*> children;
+    intptr_t id = 0;
+    intptr_t userData = 0;
+    bool visible = false;
+    bool needsPaint = false;
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    std::vector<uint32_t> picture;
+    int32_t pictureWidth = 0, pictureHeight = 0;
+};
+
+namespace {
+
+struct WindowSystem {
+    std::map<std::string, talvex::window::WindowClass> classes;
+    std::vector<std::unique_ptr<TalvexNativeWindow>> windows;
+    TalvexNativeWindow* capture = nullptr;
+    bool keys[256] = {};
+};
+
+WindowSystem& System() {
+    static WindowSystem system;
+    return system;
+}
+
+bool Exists(TalvexNativeWindow* window) {
+    if (window == nullptr) return false;
+    for (const auto& w : System().windows)
+        if (w.get() == window) return true;
+    return false;
+}
+
+TalvexNativeWindow* Make(TalvexNativeWindow* parent) {
+    auto window = std::make_unique<TalvexNativeWindow>();
+    window->parent = parent;
+    TalvexNativeWindow* raw = window.get();
+    System().windows.push_back(std::move(window));
+    if (parent != nullptr) parent->children.push_back(raw);
+    return raw;
+}
+
+}  // namespace
+
+namespace talvex::window {
+
+NATIVE_EXPORT uint16_t RegisterClass(const WindowClass& windowClass) {
+    if (windowClass.className == nullptr) return 0;
+    auto& classes = System().classes;
+    if (classes.count(windowClass.className) != 0) return 0;  // already registered
+    classes[windowClass.className] = windowClass;
+    return static_cast<uint16_t>(classes.size());
+}
+
+NATIVE_EXPORT WindowHandle CreateWindowEx(uint32_t, const char* className, const char*, uint32_t, int32_t x,
+                                          int32_t y, int32_t width, int32_t height, WindowHandle parent,
+                                          intptr_t menuOrId, InstanceHandle, void*) {
+    if (className == nullptr) return nullptr;
+    auto found = System().classes.find(className);
+    if (found == System().classes.end()) return nullptr;
+    if (parent != nullptr && !Exists(parent)) return nullptr;
+    TalvexNativeWindow* window = Make(parent);
+    window->className = className;
+    window->procedure = found->second.procedure;
+    window->id = menuOrId;
+    window->x = x;
+    window->y = y;
+    window->width = width;
+    window->height = height;
+    return window;
+}
+
+NATIVE_EXPORT intptr_t SetUserData(WindowHandle window, intptr_t value) {
+    if (!Exists(window)) return 0;
+    const intptr_t previous = window->userData;
+    window->userData = value;
+    return previous;
+}
+
+NATIVE_EXPORT intptr_t GetUserData(WindowHandle window) { return Exists(window) ? window->userData : 0; }
+
+NATIVE_EXPORT int32_t ShowWindow(WindowHandle window, int32_t command) {
+    if (!Exists(window)) return 0;
+    const bool wasVisible = window->visible;
+    window->visible = command != kShowHide;
+    if (window->visible && !wasVisible) window->needsPaint = true;
+    return wasVisible ? 1 : 0;
+}
+
+NATIVE_EXPORT int32_t MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height,
+                                 int32_t repaint) {
+    if (!Exists(window)) return 0;
+    window->x = x;
+    window->y = y;
+    window->width = width;
+    window->height = height;
+    if (repaint != 0) window->needsPaint = true;
+    return 1;
+}
+
+NATIVE_EXPORT int32_t InvalidateRect(WindowHandle window, const TalvexRect*, int32_t) {
+    if (!Exists(window)) return 0;
+    window->needsPaint = true;
+    return 1;
+}
+
+NATIVE_EXPORT int32_t ValidateRect(WindowHandle window, const TalvexRect*) {
+    if (!Exists(window)) return 0;
+    window->needsPaint = false;
+    return 1;
+}
+
+NATIVE_EXPORT WindowHandle SetCapture(WindowHandle window) {
+    TalvexNativeWindow* previous = System().capture;
+    System().capture = Exists(window) ? window : nullptr;
+    return previous;
+}
+
+NATIVE_EXPORT int32_t ReleaseCapture() {
+    System().capture = nullptr;
+    return 1;
+}
+
+NATIVE_EXPORT WindowHandle GetCapture() { return System().capture; }
+
+NATIVE_EXPORT int16_t GetAsyncKeyState(int32_t key) {
+    if (key < 0 || key > 255) return 0;
+    return System().keys[key] ? static_cast<int16_t>(0x8000) : 0;
+}
+
+NATIVE_EXPORT LResult DefWindowProc(WindowHandle window, uint32_t message, WParam, LParam) {
+    // Painting validates the window, as BeginPaint and EndPaint would.
+    if (message == kPaint && Exists(window)) window->needsPaint = false;
+    return 0;
+}
+
+NATIVE_EXPORT void* AllocateZeroed(uint32_t size) { return std::calloc(1, size); }
+
+NATIVE_EXPORT void FreeBlock(void* block) { std::free(block); }
+
+void PresentPicture(WindowHandle window, const uint32_t* pixels, int32_t width, int32_t height) {
+    if (!Exists(window) || pixels == nullptr || width <= 0 || height <= 0) return;
+    window->picture.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+    window->pictureWidth = width;
+    window->pictureHeight = height;
+}
+
+}  // namespace talvex::window
+
+extern "C" {
+
+NATIVE_EXPORT TalvexWindow talvex_window_create(int32_t width, int32_t height) {
+    TalvexNativeWindow* window = Make(nullptr);
+    window->className = "host";
+    window->visible = true;
+    window->width = width;
+    window->height = height;
+    return window;
+}
+
+NATIVE_EXPORT void talvex_window_destroy(TalvexWindow window) {
+    if (!Exists(window)) return;
+    while (!window->children.empty()) talvex_window_destroy(window->children.back());
+    if (window->parent != nullptr) {
+        auto& siblings = window->parent->children;
+        for (auto it = siblings.begin(); it != siblings.end(); ++it)
+            if (*it == window) {
+                siblings.erase(it);
+                break;
+            }
+    }
+    if (System().capture == window) System().capture = nullptr;
+    auto& windows = System().windows;
+    for (auto it = windows.begin(); it != windows.end(); ++it)
+        if (it->get() == window) {
+            windows.erase(it);
+            break;
+        }
+}
+
+NATIVE_EXPORT TalvexWindow talvex_window_find_child(TalvexWindow parent, int32_t id) {
+    if (!Exists(parent)) return nullptr;
+    // The newest child with the identifier, as a host that re-created it expects.
+    for (auto it = parent->children.rbegin(); it != parent->children.rend(); ++it)
+        if ((*it)->id == id) return *it;
+    return nullptr;
+}
+
+NATIVE_EXPORT intptr_t talvex_window_send(TalvexWindow window, uint32_t message, TalvexWParam wParam,
+                                          TalvexLParam lParam) {
+    if (!Exists(window)) return 0;
+    if (window->procedure == nullptr) return talvex::window::DefWindowProc(window, message, wParam, lParam);
+    return window->procedure(window, message, wParam, lParam);
+}
+
+NATIVE_EXPORT int32_t talvex_window_run_paints(void) {
+    std::vector<TalvexNativeWindow*> pending;
+    for (const auto& w : System().windows)
+        if (w->visible && w->needsPaint) pending.push_back(w.get());
+    int32_t sent = 0;
+    for (TalvexNativeWindow* window : pending) {
+        if (!Exists(window)) continue;
+        talvex_window_send(window, talvex::window::kPaint, 0, 0);
+        ++sent;
+    }
+    return sent;
+}
+
+NATIVE_EXPORT void talvex_window_set_key_state(int32_t key, int32_t down) {
+    if (key >= 0 && key < 256) System().keys[key] = down != 0;
+}
+
+NATIVE_EXPORT void talvex_window_picture_size(TalvexWindow window, int32_t* width, int32_t* height) {
+    const bool known = Exists(window);
+    if (width != nullptr) *width = known ? window->pictureWidth : 0;
+    if (height != nullptr) *height = known ? window->pictureHeight : 0;
+}
+
+NATIVE_EXPORT int32_t talvex_window_read_picture(TalvexWindow window, uint32_t* pixels, int32_t count) {
+    if (!Exists(window) || pixels == nullptr || count <= 0) return 0;
+    const size_t n = std::min(window->picture.size(), static_cast<size_t>(count));
+    std::memcpy(pixels, window->picture.data(), n * sizeof(uint32_t));
+    return static_cast<int32_t>(n);
+}
+
+NATIVE_EXPORT int32_t talvex_window_is_visible(TalvexWindow window) {
+    return Exists(window) && window->visible ? 1 : 0;
+}
+
+NATIVE_EXPORT const char* talvex_window_class_name(TalvexWindow window) {
+    return Exists(window) ? window->className.c_str() : "";
+}
+
+NATIVE_EXPORT int32_t talvex_window_id(TalvexWindow window) {
+    return Exists(window) ? static_cast<int32_t>(window->id) : 0;
+}
+
+NATIVE_EXPORT void talvex_window_rect(TalvexWindow window, int32_t* x, int32_t* y, int32_t* width,
+                                      int32_t* height) {
+    const bool known = Exists(window);
+    if (x != nullptr) *x = known ? window->x : 0;
+    if (y != nullptr) *y = known ? window->y : 0;
+    if (width != nullptr) *width = known ? window->width : 0;
+    if (height != nullptr) *height = known ? window->height : 0;
+}
+
+NATIVE_EXPORT int32_t talvex_window_needs_paint(TalvexWindow window) {
+    return Exists(window) && window->needsPaint ? 1 : 0;
+}
+
+NATIVE_EXPORT TalvexWindow talvex_window_capture(void) { return System().capture; }
+
+}  // extern "C"

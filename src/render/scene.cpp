@@ -1,0 +1,140 @@
+#include "render/scene.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "control/chart_control.h"
+
+namespace talvex {
+
+using namespace render;
+
+namespace render {
+
+void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]) {
+    static const float kSegments[kAxisLineCount][6] = {
+        {-70, 0, 0, 70, 0, 0},             // x axis
+        {70, 0, 0, 66.5f, 3.5f, 0},        // x arrowhead
+        {70, 0, 0, 66.5f, -3.5f, 0},       //
+        {0, -70, 0, 0, 70, 0},             // y axis
+        {0, 70, 0, 3.5f, 66.5f, 0},        // y arrowhead
+        {0, 70, 0, -3.5f, 66.5f, 0},       //
+        {0, 0, -70, 0, 0, 70},             // z axis
+        {0, 0, -70, 0, 3.5f, -66.5f},      // z arrowhead
+        {0, 0, -70, 0, -3.5f, -66.5f},     //
+        {78.4f, 3.5f, 0, 73.5f, -3.5f, 0}, // letter X
+        {73.5f, 3.5f, 0, 78.4f, -3.5f, 0}, //
+        {-3.5f, 78.4f, 0, 0, 76.3f, 0},    // letter Y
+        {3.5f, 78.4f, 0, 0, 76.3f, 0},     //
+        {0, 76.3f, 0, 0, 73.5f, 0},        //
+    };
+    constexpr int kFirstZArrowhead = 7;
+    for (int s = 0; s < kAxisLineCount; ++s) {
+        for (int end = 0; end < 2; ++end) {
+            ColorVertex& v = vertices[2 * s + end];
+            v.x = kSegments[s][3 * end];
+            v.y = kSegments[s][3 * end + 1];
+            v.z = kSegments[s][3 * end + 2];
+            v.color = 0x00FFFFFF;
+            // The arrowhead marks the direction in which the scripts' z grows.
+            if (leftHanded && (s == kFirstZArrowhead || s == kFirstZArrowhead + 1)) v.z = std::fabs(v.z);
+        }
+    }
+}
+
+}  // namespace render
+
+namespace {
+
+// Locks the whole buffer, lets fill write into it, unlocks. Nothing is
+// written when the buffer is missing or will not lock.
+template <typename Buffer, typename Fill>
+void FillBuffer(Buffer* buffer, uint32_t bytes, Fill fill) {
+    if (buffer == nullptr) return;
+    uint8_t* data = nullptr;
+    if (buffer->Lock(0, bytes, &data, 0) != kOk || data == nullptr) return;
+    fill(data);
+    buffer->Unlock();
+}
+
+}  // namespace
+
+void ChartControl::BuildDeviceResources() {
+    if (device == nullptr) return;
+    const float aspect = static_cast<float>(presentParams.backBufferWidth) /
+                         static_cast<float>(presentParams.backBufferHeight);
+    projectionMatrix = Matrix::PerspectiveFovLH(0.7853982f, aspect, 0.5f, 500.0f);
+    device->SetTransform(kTransformProjection, &projectionMatrix);
+
+    material = Material{};
+    material.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    material.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+
+    device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
+                               &gridBuffer);
+    FillBuffer(gridBuffer, kSceneBufferBytes, [](uint8_t* data) {
+        for (int i = 0; i < kGridSide; ++i) {
+            for (int j = 0; j < kGridSide; ++j) {
+                ColorVertex v{};
+                v.x = static_cast<float>((j - 10) * 0.05 * 100.0);
+                v.y = static_cast<float>((i - 10) * 0.05 * 100.0);
+                v.z = 0.0f;
+                v.color = 0xFFFFFFFF;
+                std::memcpy(data + sizeof(ColorVertex) * (kGridSide * i + j), &v, sizeof v);
+            }
+        }
+    });
+
+    device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
+                               &axisBuffer);
+    ColorVertex axes[kAxisVertexCount];
+    MakeAxisVertices(leftHanded, axes);
+    FillBuffer(axisBuffer, kSceneBufferBytes, [&](uint8_t* data) { std::memcpy(data, axes, sizeof axes); });
+
+    for (int s = 0; s < kSlotCount; ++s) {
+        ScriptSlot& slot = slots[s];
+        device->CreateVertexBuffer(kSlotVertexBytes, kUsageWriteOnly, kGraphVertexFormat, kPoolDefault,
+                                   &slot.vertexBuffer);
+        device->CreateIndexBuffer(kSlotIndexBytes, kUsageWriteOnly, kFormatIndex16, kPoolDefault,
+                                  &slot.indexBuffer);
+        slot.buffersFilled = false;
+        BuildSlotTexture(s);
+    }
+}
+
+HResult ChartControl::BuildSlotTexture(int s) {
+    ScriptSlot& slot = slots[s];
+    ReleaseAndClear(slot.texture);
+    HResult result = device->CreateTexture(kTextureSide, kTextureSide, 1, 0, kFormatA8R8G8B8, kPoolManaged,
+                                           &slot.texture);
+    if (result != kOk) return result;
+    if (slot.texture == nullptr) return kFail;
+    LockedRect locked{};
+    result = slot.texture->LockRect(0, &locked, nullptr, 0);
+    if (result != kOk) return result;
+    auto* rows = static_cast<uint8_t*>(locked.bits);
+    for (int r = 0; r < kTextureSide; ++r) {
+        auto* row = reinterpret_cast<uint32_t*>(rows + r * locked.pitch);
+        for (int c = 0; c < kTextureSide; ++c) {
+            // Four 8 x 8 quadrants: a 2 x 2 chessboard of the two colours.
+            const bool primary = (c < 8) == (r < 8);
+            row[c] = (primary ? slot.primaryColor : slot.secondaryColor) | 0x7F000000u;
+        }
+    }
+    return slot.texture->UnlockRect(0);
+}
+
+Result ChartControl::ReleaseDeviceResources() {
+    ready = false;
+    ReleaseAndClear(gridBuffer);
+    ReleaseAndClear(axisBuffer);
+    for (ScriptSlot& slot : slots) {
+        ReleaseAndClear(slot.vertexBuffer);
+        ReleaseAndClear(slot.indexBuffer);
+        ReleaseAndClear(slot.texture);
+        slot.buffersFilled = false;
+    }
+    return kOk;
+}
+
+}  // namespace talvex
