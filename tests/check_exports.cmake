@@ -18,8 +18,16 @@ if(KIND STREQUAL "dll")
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump -p failed")
   endif()
-  # Export table rows look like "	[   0] +base[   1]  0000 TALVEX_ControlCreate".
-  string(REGEX MATCHALL "\\[ *[0-9]+\\] \\+base\\[ *[0-9]+\\] +[0-9a-fA-F]+ +[A-Za-z_0-9@]+" rows "${dump}")
+  # The name table: a line "[Ordinal/Name Pointer] Table", then rows
+  # "	[   0] TALVEX_ControlCalculate" up to the next blank line.
+  string(FIND "${dump}" "[Ordinal/Name Pointer] Table" table_start)
+  if(table_start LESS 0)
+    message(FATAL_ERROR "no export name table")
+  endif()
+  string(SUBSTRING "${dump}" ${table_start} -1 table)
+  string(FIND "${table}" "\n\n" table_end)
+  string(SUBSTRING "${table}" 0 ${table_end} table)
+  string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_0-9@]+" rows "${table}")
   foreach(row IN LISTS rows)
     string(REGEX REPLACE ".* ([A-Za-z_0-9@]+)$" "\\1" name "${row}")
     list(APPEND actual ${name})

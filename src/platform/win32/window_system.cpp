@@ -1,5 +1,9 @@
 // The window system on User32 and Kernel32, call for call.
 #include <windows.h>
+// The A/W macros of <windows.h> would rename our own functions.
+#undef RegisterClass
+#undef CreateWindowEx
+#undef DefWindowProc
 
 #include "control/window_system.h"
 
