@@ -1,6 +1,7 @@
 #include "control/chart_control.h"
 
 #include "common/trace.h"
+#include "script/compiler.h"
 
 namespace talvex {
 
@@ -116,7 +117,14 @@ Result ChartControl::SetScript(int32_t slot, char* text) {
     Trace().Output("TALVEXCONTROL::SetScript(%d)", slot);
     if (!IsSlotIndex(slot)) return kBadSlot;
     if (text == nullptr) return kPointer;
-    return kFail;
+    ScriptSlot& target = slots[slot];
+    if (target.script == nullptr) target.script = std::make_unique<script::Script>();
+    script::ResetScript(*target.script);
+    const Result result = script::Compile(*target.script, text);
+    // The line survives a failed compile so that the host can say where.
+    target.lastErrorLine = result != kOk ? script::ErrorLine(*target.script) : 0;
+    if (result != kOk || text[0] == '\0') target.script.reset();
+    return result;
 }
 
 Result ChartControl::DelScript(int32_t slot) {
@@ -133,7 +141,9 @@ Result ChartControl::DelScript(int32_t slot) {
 
 int32_t ChartControl::ScriptGetErrorLine(int32_t slot) const {
     if (!IsSlotIndex(slot)) return 0;
-    return slots[slot].lastErrorLine;
+    const ScriptSlot& target = slots[slot];
+    if (target.script != nullptr) return script::ErrorLine(*target.script);
+    return target.lastErrorLine;
 }
 
 Result ChartControl::Destroy() {

@@ -1,0 +1,84 @@
+// Evaluating scripts over a 101 x 101 grid (10,201 samples) next to plain C++
+// computing the same values, so that the ratio can be watched.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <string>
+
+#include "graph/splines.h"
+#include "script/compiler.h"
+#include "script/evaluator.h"
+
+namespace {
+
+using namespace talvex::script;
+
+constexpr int kSide = 101;
+
+void EvaluateScript(benchmark::State& state, const char* source) {
+    Script script;
+    ResetScript(script);
+    std::string text = source;
+    if (Compile(script, text.data()) != 0) {
+        state.SkipWithError("script does not compile");
+        return;
+    }
+    SetConstant(script, "x", 0);
+    SetConstant(script, "y", 0);
+    VariableRange x{FindSymbol(script, "x"), 0, 0, 0}, y{FindSymbol(script, "y"), 0, 0, 0};
+    for (auto _ : state) {
+        double sum = 0;
+        for (int r = 0; r < kSide; ++r) {
+            SetVariableValue(script, &y, -5 + r * 0.1);
+            for (int c = 0; c < kSide; ++c) {
+                SetVariableValue(script, &x, -5 + c * 0.1);
+                double z = 0;
+                Evaluate(script, "z", z);
+                sum += z;
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+
+void BM_ScriptSinCos(benchmark::State& state) { EvaluateScript(state, "z = sin(x)*cos(y)"); }
+void BM_ScriptSpline(benchmark::State& state) { EvaluateScript(state, "z = bspline((x+5)/10, 0, 1, 3, 2, y, 1)"); }
+
+void BM_PlainSinCos(benchmark::State& state) {
+    for (auto _ : state) {
+        double sum = 0;
+        for (int r = 0; r < kSide; ++r) {
+            const double y = -5 + r * 0.1;
+            for (int c = 0; c < kSide; ++c) {
+                const double x = -5 + c * 0.1;
+                sum += std::sin(x) * std::cos(y);
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+
+void BM_PlainSpline(benchmark::State& state) {
+    for (auto _ : state) {
+        double sum = 0;
+        for (int r = 0; r < kSide; ++r) {
+            const double y = -5 + r * 0.1;
+            for (int c = 0; c < kSide; ++c) {
+                const double x = -5 + c * 0.1;
+                const double values[] = {0, 1, 3, 2, y, 1};
+                sum += talvex::graph::BSpline((x + 5) / 10, 6, values);
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+
+BENCHMARK(BM_ScriptSinCos);
+BENCHMARK(BM_PlainSinCos);
+BENCHMARK(BM_ScriptSpline);
+BENCHMARK(BM_PlainSpline);
+
+}  // namespace

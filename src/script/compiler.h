@@ -1,0 +1,54 @@
+// The script compiler: statements "name = expression" into postfix programs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "script/script.h"
+
+namespace talvex::script {
+
+// Compile result codes, each with the sentence a host can show.
+#define TALVEX_COMPILE_CODES(X)                                                         \
+    X(kCompileOk, 0, "accepted")                                                         \
+    X(kCompileLexical, 2, "invalid character, malformed number or name longer than 32") \
+    X(kCompileNoAssign, 6, "a statement's name is not followed by '='")                  \
+    X(kCompileMisplacedClose, 7, "')' after '(' or an operator, or without an open '('") \
+    X(kCompileOpenAfterClose, 8, "'(' directly after ')'")                               \
+    X(kCompileUnclosed, 9, "more '(' than ')' in an expression")                         \
+    X(kCompileUnknownFunction, 10, "unknown function, or a statement starting with a call") \
+    X(kCompileAssignInExpression, 11, "'=' inside an expression")                        \
+    X(kCompileMissingOperand, 12, "an operator without an operand or ')' before it")     \
+    X(kCompileMisplaced, 13, "misplaced operand or comma, empty expression, or a statement not starting with a name") \
+    X(kCompileArgumentCount, 20, "wrong number of arguments in a function call")
+
+enum CompileCode : int32_t {
+#define TALVEX_COMPILE_ENUM(name, value, text) name = value,
+    TALVEX_COMPILE_CODES(TALVEX_COMPILE_ENUM)
+#undef TALVEX_COMPILE_ENUM
+};
+
+// The sentence for a compile code, or null for a code that is none.
+const char* DescribeCompileCode(int32_t code);
+
+constexpr double kScriptPi = 3.1415926525;  // the script constant, as documented
+constexpr double kScriptE = 2.718281828459045;
+constexpr double kFullTurn = 6.283185307;
+
+int32_t ResetScript(Script& script);
+// Compiles text (lower-cased in place) into the script. 0 or a compile code.
+int32_t Compile(Script& script, char* text);
+// The 0-based line on which compiling stopped.
+int32_t ErrorLine(const Script& script);
+Symbol* FindSymbol(const Script& script, const std::string& name);
+Symbol* DefineSymbol(Script& script, const std::string& name);
+int32_t SetConstant(Script& script, const std::string& name, double value);
+
+// The steps of compiling one statement, exposed for tests.
+int32_t CompileStatement(Script& script);
+int32_t CheckSyntax(const std::vector<Token>& list);
+int32_t CheckCall(std::vector<Token>& list);
+int32_t ToPostfix(std::vector<Token>& list, std::vector<Instruction>& program);
+
+}  // namespace talvex::script

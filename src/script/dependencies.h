@@ -1,0 +1,44 @@
+// The dependency tree of "x", "y" and "z" and the free variables it finds.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace talvex::script {
+
+class Script;
+struct Symbol;
+
+struct DependencyNode {
+    DependencyNode* parent = nullptr;
+    std::string name;
+    std::vector<std::unique_ptr<DependencyNode>> children;
+};
+
+// The range and grid of a free variable.
+struct VariableRange {
+    Symbol* symbol = nullptr;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    double grid = 0.0;
+};
+
+// Analyses what "x", "y" and "z" need: 0, 17 (an undefined name that is no
+// variable letter), 19 (a circular definition) or 16 (definitions nested
+// deeper than the evaluator could follow). Sets the free-variable flags.
+int32_t BuildDependencies(Script& script);
+
+// Fills range for the n-th free variable (n = 1 or 2): 0; 1 when n is 2 and
+// there is one; 18 for three or more; 23 for none or another n. A setting
+// whose evaluation fails gives that failure's code.
+int32_t GetFreeVariable(Script& script, int n, VariableRange& range);
+
+// Makes the variable a defined symbol and describes its range.
+int32_t DescribeVariable(Script& script, int variable, VariableRange& range);
+
+// The variable's symbol now evaluates to value: 0, or 24 without a symbol.
+int32_t SetVariableValue(Script& script, const VariableRange* range, double value);
+
+}  // namespace talvex::script

@@ -1,0 +1,35 @@
+// The postfix evaluator: runs a symbol's program on the script's stack.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "script/script.h"
+
+namespace talvex::script {
+
+enum EvaluateCode : int32_t {
+    kEvaluateOk = 0,
+    kEvaluateFailedName = 2,  // a name used inside the program failed
+    kEvaluateUnknown = 15,    // no symbol has that name
+    kEvaluateTooDeep = 16,    // the stack filled up, or names nested too deep
+};
+
+// Symbols may refer to symbols this many levels deep; deeper fails with 16
+// before the machine stack could run out.
+constexpr int kMaximumNameDepth = 1000;
+
+// Evaluates the named symbol into out (untouched on failure). A failed
+// evaluation leaves the stack as it found it.
+int32_t Evaluate(Script& script, const std::string& name, double& out);
+int32_t EvaluateSymbol(Script& script, Symbol& symbol, double& out);
+
+bool Push(EvalStack& stack, double value);
+double Pop(EvalStack& stack);
+// Executes one instruction other than a name; false when the stack is full.
+bool Step(EvalStack& stack, const Instruction& instruction);
+
+// The program as text, one entry per instruction: «x, sin, y, cos, *».
+std::string Disassemble(const Symbol& symbol);
+
+}  // namespace talvex::script

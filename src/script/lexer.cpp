@@ -1,0 +1,93 @@
+#include "script/lexer.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace talvex::script {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return c >= 'a' && c <= 'z'; }
+bool IsSingleCharacterToken(char c) { return c != '\0' && std::strchr("()*+,-/=^", c) != nullptr; }
+
+// Steps over the byte after a CR (the LF of a CR LF pair) unless the text ends.
+void SkipLineFeedOfBreak(LexerState& state) {
+    if (*state.cursor != '\0') ++state.cursor;
+    ++state.line;
+}
+
+}  // namespace
+
+int32_t NextToken(LexerState& state) {
+    Token& token = state.token;
+    for (;;) {
+        while (*state.cursor == ' ') ++state.cursor;
+        const char c = *state.cursor;
+        if (c == '\0') {
+            // The cursor stays on the terminating zero: End forever after.
+            token.kind = kTokenEnd;
+            return kLexOk;
+        }
+        ++state.cursor;
+        if (c == '\r') {
+            SkipLineFeedOfBreak(state);
+            token.kind = kTokenSeparator;
+            return kLexOk;
+        }
+        if (c == ';') {
+            token.kind = kTokenSeparator;
+            return kLexOk;
+        }
+        if (c == '#') {
+            while (*state.cursor != '\r' && *state.cursor != '\0') ++state.cursor;
+            if (*state.cursor == '\0') {
+                token.kind = kTokenEnd;
+                return kLexOk;
+            }
+            // The comment and the line break that ends it yield no token.
+            ++state.cursor;
+            SkipLineFeedOfBreak(state);
+            continue;
+        }
+        if (IsSingleCharacterToken(c)) {
+            token.kind = static_cast<uint32_t>(static_cast<unsigned char>(c));
+            return kLexOk;
+        }
+        if (IsDigit(c) || c == '.') {
+            token.kind = kTokenNumber;
+            const char* start = state.cursor - 1;
+            int length = 0, dots = 0;
+            for (const char* p = start; IsDigit(*p) || *p == '.'; ++p) {
+                ++length;
+                if (*p == '.') ++dots;
+            }
+            state.cursor = start + length;
+            if (dots >= 2 || length > kMaximumTokenLength) return kLexMalformedNumber;
+            char text[kMaximumTokenLength + 1];
+            std::memcpy(text, start, static_cast<size_t>(length));
+            text[length] = '\0';
+            token.value = std::atof(text);
+            return kLexOk;
+        }
+        if (IsLetter(c)) {
+            const char* start = state.cursor - 1;
+            int length = 0;
+            while (IsLetter(start[length]) || IsDigit(start[length])) ++length;
+            state.cursor = start + length;
+            while (*state.cursor == ' ') ++state.cursor;
+            if (length > kMaximumTokenLength) {
+                token.kind = kTokenInvalid;
+                return kLexNameTooLong;
+            }
+            // A name directly before "(" (spaces aside) is a function call.
+            token.kind = *state.cursor == '(' ? kTokenFunction : kTokenName;
+            token.name.assign(start, static_cast<size_t>(length));
+            return kLexOk;
+        }
+        token.kind = kTokenInvalid;
+        return kLexInvalidCharacter;
+    }
+}
+
+}  // namespace talvex::script
