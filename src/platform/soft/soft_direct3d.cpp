@@ -1,9 +1,349 @@
+// The software graphics device: Direct3D 8's object, device, buffers,
+// textures and surfaces as far as the chart uses them, drawing for real into
+// a back buffer that Present hands to the native window.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/soft/native_window.h"
+#include "platform/soft/rasterizer.h"
+#include "platform/soft/soft_faults.h"
+#include "render/bmp_file.h"
 #include "render/device.h"
+
+namespace talvex::soft {
+
+Faults& InjectedFaults() {
+    static Faults faults;
+    return faults;
+}
+
+namespace {
+
+using namespace render;
+
+// The colour a presented back buffer is left holding: its contents are
+// undefined after Present, and a read of them must show.
+constexpr uint32_t kPoison = 0xFFFF00FFu;
+
+template <typename Interface>
+class Counted : public Interface {
+public:
+    uint32_t AddRef() override { return ++references_; }
+    uint32_t Release() override {
+        const uint32_t left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+private:
+    uint32_t references_ = 1;
+};
+
+bool TakeFault(int& counter) {
+    if (counter <= 0) return false;
+    --counter;
+    return true;
+}
+
+template <typename Interface>
+class SoftBuffer : public Counted<Interface> {
+public:
+    explicit SoftBuffer(uint32_t length) : bytes(length, 0) {}
+    HResult Lock(uint32_t offset, uint32_t, uint8_t** data, uint32_t) override {
+        if (data == nullptr || offset > bytes.size()) return kInvalidCall;
+        *data = bytes.data() + offset;
+        return kOk;
+    }
+    HResult Unlock() override { return kOk; }
+    std::vector<uint8_t> bytes;
+};
+
+using SoftVertexBuffer = SoftBuffer<VertexBuffer>;
+using SoftIndexBuffer = SoftBuffer<IndexBuffer>;
+
+class SoftTexture : public Counted<Texture> {
+public:
+    HResult LockRect(uint32_t level, LockedRect* locked, const Rect*, uint32_t) override {
+        if (level != 0 || locked == nullptr) return kInvalidCall;
+        locked->pitch = 16 * 4;
+        locked->bits = texels;
+        return kOk;
+    }
+    HResult UnlockRect(uint32_t level) override { return level == 0 ? kOk : kInvalidCall; }
+    uint32_t texels[16 * 16] = {};
+};
+
+class SoftSurface : public Counted<Surface> {
+public:
+    explicit SoftSurface(std::shared_ptr<Target> picture) : target(std::move(picture)) {}
+    std::shared_ptr<Target> target;
+};
+
+class SoftDevice : public Counted<Device> {
+public:
+    SoftDevice(window::WindowHandle window, const PresentParameters& parameters) : window_(window) {
+        Resize(parameters);
+    }
+
+    HResult TestCooperativeLevel() override {
+        auto& levels = InjectedFaults().cooperativeLevels;
+        if (levels.empty()) return kOk;
+        const HResult level = levels.front();
+        levels.pop_front();
+        return level;
+    }
+    HResult Reset(PresentParameters* parameters) override {
+        if (parameters == nullptr) return kInvalidCall;
+        Resize(*parameters);
+        return kOk;
+    }
+    HResult Present() override {
+        window::PresentPicture(window_, target_->color.data(), target_->width, target_->height);
+        std::fill(target_->color.begin(), target_->color.end(), kPoison);
+        return kOk;
+    }
+    HResult CreateVertexBuffer(uint32_t length, uint32_t, uint32_t, uint32_t, VertexBuffer** buffer) override {
+        return CreateBuffer<SoftVertexBuffer>(length, buffer);
+    }
+    HResult CreateIndexBuffer(uint32_t length, uint32_t, uint32_t format, uint32_t, IndexBuffer** buffer) override {
+        if (format != kFormatIndex16) return kInvalidCall;
+        return CreateBuffer<SoftIndexBuffer>(length, buffer);
+    }
+    HResult CreateTexture(uint32_t width, uint32_t height, uint32_t, uint32_t, uint32_t format, uint32_t,
+                          Texture** texture) override {
+        if (texture == nullptr) return kInvalidCall;
+        *texture = nullptr;
+        if (width != 16 || height != 16 || format != kFormatA8R8G8B8) return kInvalidCall;
+        if (TakeFault(InjectedFaults().failingTextureCreations)) return kOutOfVideoMemory;
+        *texture = new SoftTexture();
+        return kOk;
+    }
+    HResult SetTransform(uint32_t state, const Matrix* matrix) override {
+        if (matrix == nullptr) return kInvalidCall;
+        if (state == kTransformWorld) world_ = *matrix;
+        else if (state == kTransformView) view_ = *matrix;
+        else if (state == kTransformProjection) projection_ = *matrix;
+        else return kInvalidCall;
+        return kOk;
+    }
+    HResult SetRenderState(uint32_t state, uint32_t value) override {
+        switch (state) {
+        case kRenderStateCullMode: cull_ = value; break;
+        case kRenderStateZEnable: depthTest_ = value != kZBufferFalse; break;
+        case kRenderStateFillMode: fill_ = value; break;
+        case kRenderStateAmbient: ambient_ = value; break;
+        case kRenderStateAlphaBlendEnable: break;  // blending is never on while anything is drawn
+        default: return kInvalidCall;
+        }
+        return kOk;
+    }
+    HResult SetMaterial(const Material* material) override {
+        if (material == nullptr) return kInvalidCall;
+        material_ = *material;
+        return kOk;
+    }
+    HResult Clear(uint32_t, const Rect*, uint32_t flags, uint32_t color, float z, uint32_t) override {
+        if ((flags & kClearTarget) != 0) std::fill(target_->color.begin(), target_->color.end(), color);
+        if ((flags & kClearZBuffer) != 0) {
+            const auto depth = static_cast<uint16_t>(std::lround(std::clamp(z, 0.0f, 1.0f) * 65535.0f));
+            std::fill(target_->depth.begin(), target_->depth.end(), depth);
+        }
+        return kOk;
+    }
+    HResult BeginScene() override { return kOk; }
+    HResult EndScene() override { return kOk; }
+    HResult SetVertexShader(uint32_t format) override {
+        format_ = format;
+        return kOk;
+    }
+    HResult SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t stride) override {
+        if (stream != 0) return kInvalidCall;
+        Hold(stream_, static_cast<SoftVertexBuffer*>(buffer));
+        stride_ = stride;
+        return kOk;
+    }
+    HResult SetIndices(IndexBuffer* indices, uint32_t baseVertex) override {
+        Hold(indices_, static_cast<SoftIndexBuffer*>(indices));
+        baseVertex_ = baseVertex;
+        return kOk;
+    }
+    HResult SetTexture(uint32_t stage, Texture* texture) override {
+        if (stage != 0) return kInvalidCall;
+        Hold(texture_, static_cast<SoftTexture*>(texture));
+        return kOk;
+    }
+    HResult DrawPrimitive(uint32_t type, uint32_t start, uint32_t count) override {
+        return Draw(type, count, [start](uint32_t i) { return start + i; });
+    }
+    HResult DrawIndexedPrimitive(uint32_t type, uint32_t, uint32_t, uint32_t startIndex,
+                                 uint32_t count) override {
+        if (indices_ == nullptr) return kInvalidCall;
+        const std::vector<uint8_t>& bytes = indices_->bytes;
+        const uint32_t base = baseVertex_;
+        const size_t indexCount = bytes.size() / 2;
+        return Draw(type, count, [&bytes, base, startIndex, indexCount](uint32_t i) -> uint32_t {
+            const size_t at = static_cast<size_t>(startIndex) + i;
+            if (at >= indexCount) return UINT32_MAX;
+            uint16_t index;
+            std::memcpy(&index, bytes.data() + 2 * at, 2);
+            return base + index;
+        });
+    }
+    HResult GetRenderTarget(Surface** surface) override {
+        if (surface == nullptr) return kInvalidCall;
+        *surface = new SoftSurface(target_);
+        return kOk;
+    }
+
+    ~SoftDevice() override {
+        Hold(stream_, static_cast<SoftVertexBuffer*>(nullptr));
+        Hold(indices_, static_cast<SoftIndexBuffer*>(nullptr));
+        Hold(texture_, static_cast<SoftTexture*>(nullptr));
+    }
+
+private:
+    template <typename T>
+    static void Hold(T*& slot, T* object) {
+        if (object != nullptr) object->AddRef();
+        if (slot != nullptr) slot->Release();
+        slot = object;
+    }
+
+    template <typename Buffer, typename Interface>
+    static HResult CreateBuffer(uint32_t length, Interface** buffer) {
+        if (buffer == nullptr) return kInvalidCall;
+        *buffer = nullptr;
+        if (TakeFault(InjectedFaults().failingBufferCreations)) return kOutOfVideoMemory;
+        *buffer = new Buffer(length);
+        return kOk;
+    }
+
+    void Resize(const PresentParameters& parameters) {
+        auto target = std::make_shared<Target>();
+        target->width = static_cast<int32_t>(parameters.backBufferWidth);
+        target->height = static_cast<int32_t>(parameters.backBufferHeight);
+        const size_t pixels = static_cast<size_t>(target->width) * static_cast<size_t>(target->height);
+        target->color.assign(pixels, 0);
+        target->depth.assign(pixels, 0xFFFF);
+        target_ = std::move(target);
+    }
+
+    // Reads vertex number `index` of the stream and takes it to clip space.
+    bool Fetch(uint32_t index, const Matrix& transform, ClipVertex& out) const {
+        if (stream_ == nullptr || index == UINT32_MAX) return false;
+        const bool graph = format_ == (kFvfXyz | kFvfNormal | kFvfTex1);
+        const size_t size = graph ? 32 : 16;
+        const size_t at = static_cast<size_t>(index) * stride_;
+        if (stride_ < size || at + size > stream_->bytes.size()) return false;
+        float f[8] = {};
+        std::memcpy(f, stream_->bytes.data() + at, size);
+        float clip[4];
+        for (int j = 0; j < 4; ++j)
+            clip[j] = f[0] * transform.m[0][j] + f[1] * transform.m[1][j] + f[2] * transform.m[2][j] + transform.m[3][j];
+        out = {clip[0], clip[1], clip[2], clip[3], graph ? f[6] : 0.0f, graph ? f[7] : 0.0f};
+        return true;
+    }
+
+    template <typename IndexOf>
+    HResult Draw(uint32_t type, uint32_t count, IndexOf indexOf) {
+        const Matrix transform = world_ * view_ * projection_;
+        // Lighting is on with no light: ambient render state times the
+        // material's ambient part, plus its emissive part.
+        Shading shading;
+        shading.red = ((ambient_ >> 16) & 0xFF) / 255.0f * material_.ambient.r + material_.emissive.r;
+        shading.green = ((ambient_ >> 8) & 0xFF) / 255.0f * material_.ambient.g + material_.emissive.g;
+        shading.blue = (ambient_ & 0xFF) / 255.0f * material_.ambient.b + material_.emissive.b;
+        shading.texture = texture_ != nullptr ? texture_->texels : nullptr;
+        shading.depthTest = depthTest_;
+        Target& target = *target_;
+        ClipVertex v[3];
+        switch (type) {
+        case kPointList:
+            for (uint32_t i = 0; i < count; ++i)
+                if (Fetch(indexOf(i), transform, v[0])) DrawPoint(target, v[0], shading);
+            return kOk;
+        case kLineList:
+            for (uint32_t i = 0; i < count; ++i)
+                if (Fetch(indexOf(2 * i), transform, v[0]) && Fetch(indexOf(2 * i + 1), transform, v[1]))
+                    DrawLine(target, v[0], v[1], shading);
+            return kOk;
+        case kTriangleList: {
+            const Cull cull = cull_ == kCullClockwise        ? Cull::Clockwise
+                              : cull_ == kCullCounterClockwise ? Cull::CounterClockwise
+                                                               : Cull::None;
+            for (uint32_t i = 0; i < count; ++i)
+                if (Fetch(indexOf(3 * i), transform, v[0]) && Fetch(indexOf(3 * i + 1), transform, v[1]) &&
+                    Fetch(indexOf(3 * i + 2), transform, v[2]))
+                    DrawTriangle(target, v[0], v[1], v[2], cull, fill_ == kFillWireframe, shading);
+            return kOk;
+        }
+        default:
+            return kInvalidCall;
+        }
+    }
+
+    window::WindowHandle window_;
+    std::shared_ptr<Target> target_;
+    Matrix world_ = Matrix::Identity(), view_ = Matrix::Identity(), projection_ = Matrix::Identity();
+    uint32_t cull_ = kCullCounterClockwise;  // Direct3D's default
+    bool depthTest_ = true;
+    uint32_t fill_ = kFillSolid;
+    uint32_t ambient_ = 0;
+    Material material_{};
+    uint32_t format_ = 0;
+    SoftVertexBuffer* stream_ = nullptr;
+    uint32_t stride_ = 0;
+    SoftIndexBuffer* indices_ = nullptr;
+    uint32_t baseVertex_ = 0;
+    SoftTexture* texture_ = nullptr;
+};
+
+class SoftDirect3D : public Counted<Direct3D> {
+public:
+    HResult GetAdapterDisplayMode(uint32_t adapter, DisplayMode* mode) override {
+        if (InjectedFaults().displayModeResult != kOk) return InjectedFaults().displayModeResult;
+        if (adapter != 0 || mode == nullptr) return kInvalidCall;
+        *mode = {1024, 768, 60, kFormatX8R8G8B8};
+        return kOk;
+    }
+    HResult GetDeviceCaps(uint32_t adapter, uint32_t type, DeviceCaps* caps) override {
+        if (InjectedFaults().capsResult != kOk) return InjectedFaults().capsResult;
+        if (adapter != 0 || type != kDeviceTypeHal || caps == nullptr) return kInvalidCall;
+        caps->devCaps = InjectedFaults().hardwareTransformAndLight ? kDevCapsHardwareTransformAndLight : 0;
+        return kOk;
+    }
+    HResult CreateDevice(uint32_t adapter, uint32_t type, window::WindowHandle window, uint32_t flags,
+                         PresentParameters* parameters, Device** device) override {
+        if (device == nullptr) return kInvalidCall;
+        *device = nullptr;
+        if (InjectedFaults().createDeviceResult != kOk) return InjectedFaults().createDeviceResult;
+        if (adapter != 0 || type != kDeviceTypeHal || parameters == nullptr) return kInvalidCall;
+        if ((flags & (kCreateSoftwareVertexProcessing | kCreateHardwareVertexProcessing)) == 0) return kInvalidCall;
+        lastBehaviorFlags = flags;
+        *device = new SoftDevice(window, *parameters);
+        return kOk;
+    }
+    uint32_t lastBehaviorFlags = 0;
+};
+
+}  // namespace
+
+}  // namespace talvex::soft
 
 namespace talvex::render {
 
-Direct3D* CreateDirect3D(uint32_t) { return nullptr; }
+Direct3D* CreateDirect3D(uint32_t sdkVersion) {
+    if (sdkVersion != kSdkVersion || soft::InjectedFaults().objectCreationFails) return nullptr;
+    return new soft::SoftDirect3D();
+}
 
-HResult SaveSurfaceToFile(const char*, uint32_t, Surface*, const void*, const Rect*) { return kFail; }
+HResult SaveSurfaceToFile(const char* path, uint32_t format, Surface* surface, const void*, const Rect* sourceRect) {
+    if (surface == nullptr || format != kImageFileBmp || sourceRect != nullptr) return kInvalidCall;
+    const soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
+    return WriteBmpFile(path, target.width, target.height, target.color.data(), target.width);
+}
 
 }  // namespace talvex::render

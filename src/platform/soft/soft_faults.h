@@ -1,0 +1,26 @@
+// Faults the software device produces on request, so that tests reach every
+// failure path of the control.
+#pragma once
+
+#include <deque>
+
+#include "render/device.h"
+
+namespace talvex::soft {
+
+struct Faults {
+    bool objectCreationFails = false;
+    render::HResult displayModeResult = 0;
+    render::HResult createDeviceResult = 0;
+    render::HResult capsResult = 0;
+    bool hardwareTransformAndLight = true;
+    // TestCooperativeLevel answers these, one per call, then 0.
+    std::deque<render::HResult> cooperativeLevels;
+    int failingBufferCreations = 0;
+    int failingTextureCreations = 0;
+};
+
+// The faults in force; tests reset them with Faults{}.
+Faults& InjectedFaults();
+
+}  // namespace talvex::soft
