@@ -72,6 +72,11 @@ public:
 
     // Frame drawing (render/frame.cpp).
     Result RenderFrame();
+    // A frame in two halves: the device-state step and the drawing up to
+    // EndScene (false when the device is lost and nothing was drawn), then
+    // the present and the end of the frame's trace indentation.
+    bool DrawFrame();
+    void FinishFrame(bool drawn);
     Result SetupCamera();
     Result DrawSlot(int slot);
 

@@ -9,7 +9,12 @@ namespace talvex {
 using namespace render;
 
 Result ChartControl::RenderFrame() {
-    if (!PrepareDeviceForFrame()) return kOk;
+    FinishFrame(DrawFrame());
+    return kOk;
+}
+
+bool ChartControl::DrawFrame() {
+    if (!PrepareDeviceForFrame()) return false;
     SetupCamera();
     device->Clear(0, nullptr, kClearTarget | kClearZBuffer, backgroundColor, 1.0f, 0);
     device->BeginScene();
@@ -27,9 +32,12 @@ Result ChartControl::RenderFrame() {
     for (int s = 0; s < kSlotCount; ++s)
         if (slots[s].script != nullptr) DrawSlot(s);
     device->EndScene();
-    device->Present();
+    return true;
+}
+
+void ChartControl::FinishFrame(bool drawn) {
+    if (drawn) device->Present();
     Trace().Unindent();
-    return kOk;
 }
 
 Result ChartControl::SetupCamera() {

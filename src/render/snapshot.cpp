@@ -7,12 +7,14 @@ using namespace render;
 
 Result ChartControl::SaveBMP(const char* path) {
     if (device == nullptr) return kFail;
-    if (path == nullptr) return kPointer;
     Surface* surface = nullptr;
     RenderFrame();
     device->GetRenderTarget(&surface);
-    RenderFrame();
+    // The back buffer is discarded by Present, so the second frame is saved
+    // after it is drawn and before it is presented.
+    const bool drawn = DrawFrame();
     const HResult result = SaveSurfaceToFile(path, kImageFileBmp, surface, nullptr, nullptr);
+    FinishFrame(drawn);
     ReleaseAndClear(surface);
     return result;
 }

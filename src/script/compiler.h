@@ -6,22 +6,9 @@
 #include <vector>
 
 #include "script/script.h"
+#include "talvex_codes.h"
 
 namespace talvex::script {
-
-// Compile result codes, each with the sentence a host can show.
-#define TALVEX_COMPILE_CODES(X)                                                         \
-    X(kCompileOk, 0, "accepted")                                                         \
-    X(kCompileLexical, 2, "invalid character, malformed number or name longer than 32") \
-    X(kCompileNoAssign, 6, "a statement's name is not followed by '='")                  \
-    X(kCompileMisplacedClose, 7, "')' after '(' or an operator, or without an open '('") \
-    X(kCompileOpenAfterClose, 8, "'(' directly after ')'")                               \
-    X(kCompileUnclosed, 9, "more '(' than ')' in an expression")                         \
-    X(kCompileUnknownFunction, 10, "unknown function, or a statement starting with a call") \
-    X(kCompileAssignInExpression, 11, "'=' inside an expression")                        \
-    X(kCompileMissingOperand, 12, "an operator without an operand or ')' before it")     \
-    X(kCompileMisplaced, 13, "misplaced operand or comma, empty expression, or a statement not starting with a name") \
-    X(kCompileArgumentCount, 20, "wrong number of arguments in a function call")
 
 enum CompileCode : int32_t {
 #define TALVEX_COMPILE_ENUM(name, value, text) name = value,

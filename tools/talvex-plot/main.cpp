@@ -1,0 +1,248 @@
+// talvex-plot: draws up to three scripts with a TALVEX chart control on the
+// native platform and writes the picture as a BMP file. It uses only the
+// exported functions and the native window system's host interface.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "talvex.h"
+#include "talvex_codes.h"
+#include "talvex_window.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: talvex-plot [options] [script ...] -o chart.bmp\n"
+    "\n"
+    "Draws up to three scripts, each a file name or -e TEXT, into slots 0, 1, 2\n"
+    "of a chart control and writes the picture as a 24-bit BMP file. Lines may\n"
+    "end with LF or CR LF. With no script a built-in surface is drawn in the\n"
+    "isometric view.\n"
+    "\n"
+    "  -o FILE               the BMP file to write (required)\n"
+    "  -e TEXT               a script given on the command line\n"
+    "  --size WxH            picture size in pixels (default 320x240)\n"
+    "  --view default|isometric\n"
+    "                        the view preset (default: isometric for the built-in\n"
+    "                        script, default otherwise)\n"
+    "  --turn DX,DY          turn the view as a left-button drag of DX, DY pixels\n"
+    "  --zoom N              zoom 0..100 (0 is 0.4, 37 is 1.0, 100 is 2.0)\n"
+    "  --wireframe           draw surfaces as triangle edges\n"
+    "  --left-handed         left-handed axes (z grows away from the viewer)\n"
+    "  --background RRGGBB   background colour (default FFFFFF)\n"
+    "  --point-color RRGGBB  colour of the grid points and axes (default 000000)\n"
+    "  --no-points           hide the grid points\n"
+    "  --no-axes             hide the axes\n"
+    "  --help                show this text\n"
+    "\n"
+    "A script that does not compile is reported as\n"
+    "  script N, line L: what is wrong\n"
+    "with N and L counted from 1, and the exit status is 1.\n";
+
+const char* const kDefaultScript = "# the built-in chart\nz = sin(x)*cos(y)\n";
+
+struct Options {
+    std::vector<std::string> scripts;
+    std::vector<std::string> names;
+    std::string output;
+    int width = 320, height = 240;
+    std::string view;
+    bool turn = false;
+    int turnX = 0, turnY = 0;
+    bool zoom = false;
+    int zoomValue = 37;
+    bool wireframe = false, leftHanded = false, noPoints = false, noAxes = false;
+    bool background = false, pointColor = false;
+    uint32_t backgroundValue = 0, pointColorValue = 0;
+};
+
+const char* Sentence(int32_t code) {
+    switch (code) {
+#define TALVEX_PLOT_SENTENCE(name, value, text) \
+    case value:                                 \
+        return text;
+        TALVEX_COMPILE_CODES(TALVEX_PLOT_SENTENCE)
+#undef TALVEX_PLOT_SENTENCE
+    default:
+        return "the script was rejected";
+    }
+}
+
+// Each bare LF becomes CR LF; CR LF stays as it is.
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+bool ParseColor(const char* text, uint32_t& color) {
+    if (std::strlen(text) != 6) return false;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 16);
+    if (end == nullptr || *end != '\0') return false;
+    color = static_cast<uint32_t>(value);
+    return true;
+}
+
+bool ParsePair(const char* text, char separator, int& a, int& b) {
+    char extra;
+    const std::string format = std::string("%d") + separator + "%d%c";
+    return std::sscanf(text, format.c_str(), &a, &b, &extra) == 2;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "talvex-plot: %s\n", message.c_str());
+    return 2;
+}
+
+// Parses the command line; returns -1 to go on, or an exit status.
+int Parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* what) -> const char* {
+            if (i + 1 >= argc) return nullptr;
+            (void)what;
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "-o" || arg == "-e" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
+            arg == "--background" || arg == "--point-color") {
+            const char* v = value(arg.c_str());
+            if (v == nullptr) return Fail(arg + " needs a value");
+            if (arg == "-o") {
+                options.output = v;
+            } else if (arg == "-e") {
+                options.scripts.push_back(v);
+                options.names.push_back("-e");
+            } else if (arg == "--size") {
+                if (!ParsePair(v, 'x', options.width, options.height) || options.width <= 0 || options.height <= 0 ||
+                    options.width > 8192 || options.height > 8192)
+                    return Fail("--size takes WxH with each side from 1 to 8192");
+            } else if (arg == "--view") {
+                options.view = v;
+                if (options.view != "default" && options.view != "isometric")
+                    return Fail("--view takes default or isometric");
+            } else if (arg == "--turn") {
+                if (!ParsePair(v, ',', options.turnX, options.turnY) || std::abs(options.turnX) > 30000 ||
+                    std::abs(options.turnY) > 30000)
+                    return Fail("--turn takes DX,DY");
+                options.turn = true;
+            } else if (arg == "--zoom") {
+                char* end = nullptr;
+                const long zoom = std::strtol(v, &end, 10);
+                if (*v == '\0' || *end != '\0' || zoom < 0 || zoom > 100) return Fail("--zoom takes 0..100");
+                options.zoom = true;
+                options.zoomValue = static_cast<int>(zoom);
+            } else if (arg == "--background") {
+                if (!ParseColor(v, options.backgroundValue)) return Fail("--background takes RRGGBB");
+                options.background = true;
+            } else {
+                if (!ParseColor(v, options.pointColorValue)) return Fail("--point-color takes RRGGBB");
+                options.pointColor = true;
+            }
+        } else if (arg == "--wireframe") {
+            options.wireframe = true;
+        } else if (arg == "--left-handed") {
+            options.leftHanded = true;
+        } else if (arg == "--no-points") {
+            options.noPoints = true;
+        } else if (arg == "--no-axes") {
+            options.noAxes = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Fail("unknown option " + arg + " (see --help)");
+        } else {
+            std::ifstream in(arg, std::ios::binary);
+            if (!in) return Fail("cannot read " + arg);
+            std::ostringstream text;
+            text << in.rdbuf();
+            options.scripts.push_back(text.str());
+            options.names.push_back(arg);
+        }
+    }
+    if (options.output.empty()) return Fail("no output file: give -o chart.bmp (see --help)");
+    if (options.scripts.size() > 3) return Fail("at most three scripts");
+    return -1;
+}
+
+TalvexLParam Point(int x, int y) {
+    return static_cast<TalvexLParam>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
+}
+
+int Plot(const Options& options) {
+    TalvexWindow host = talvex_window_create(options.width, options.height);
+    const int32_t chart = TALVEX_ControlCreate();
+    const int32_t id = 1;
+    int32_t result = TALVEX_ControlInit(chart, host, nullptr, id);
+    if (result != 0) {
+        std::fprintf(stderr, "talvex-plot: the chart could not start (0x%08X)\n", static_cast<unsigned>(result));
+        return 1;
+    }
+    TALVEX_ControlSize(chart, options.width, options.height);
+    TALVEX_ControlMove(chart, 0, 0, options.width, options.height, 0);
+
+    const bool builtIn = options.scripts.empty();
+    std::vector<std::string> scripts = options.scripts;
+    if (builtIn) scripts.push_back(kDefaultScript);
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        std::string text = WithCrLf(scripts[i]);
+        result = TALVEX_ControlSetScript(chart, static_cast<int32_t>(i), text.data());
+        if (result != 0) {
+            const int32_t line = TALVEX_ControlScriptGetErrorLine(chart, static_cast<int32_t>(i));
+            std::fprintf(stderr, "script %zu, line %d: %s\n", i + 1, line + 1, Sentence(result));
+            TALVEX_ControlDestroy(chart);
+            return 1;
+        }
+    }
+
+    const std::string view = options.view.empty() ? (builtIn ? "isometric" : "default") : options.view;
+    if (view == "isometric") TALVEX_ControlSetIsometricView(chart);
+    if (options.zoom) TALVEX_ControlSetScale(chart, options.zoomValue);
+    if (options.wireframe) TALVEX_ControlSetSolid(chart, 0);
+    if (options.leftHanded) TALVEX_ControlSetLeftHand(chart);
+    if (options.background) TALVEX_ControlSetBackgroundColor(chart, options.backgroundValue);
+    if (options.pointColor) TALVEX_ControlSetPointColor(chart, options.pointColorValue);
+    if (options.noPoints) TALVEX_ControlSetPointVisible(chart, 0);
+    if (options.noAxes) TALVEX_ControlSetAxisVisible(chart, 0);
+    if (options.turn) {
+        // A left-button drag on the chart's own window.
+        TalvexWindow window = talvex_window_find_child(host, id);
+        const int x = options.width / 2, y = options.height / 2;
+        talvex_window_send(window, 0x0201, 0, Point(x, y));
+        talvex_window_send(window, 0x0200, 0x0001, Point(x + options.turnX, y + options.turnY));
+        talvex_window_send(window, 0x0202, 0, Point(x + options.turnX, y + options.turnY));
+    }
+
+    result = TALVEX_ControlCalculate(chart);
+    if (result != 0)
+        std::fprintf(stderr, "talvex-plot: no script could be calculated (code %d); drawing the axes alone\n",
+                     static_cast<int>(result));
+    result = TALVEX_SaveBMP(chart, options.output.c_str());
+    TALVEX_ControlDestroy(chart);
+    talvex_window_destroy(host);
+    if (result != 0) {
+        std::fprintf(stderr, "talvex-plot: cannot write %s (0x%08X)\n", options.output.c_str(),
+                     static_cast<unsigned>(result));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    const int status = Parse(argc, argv, options);
+    if (status >= 0) return status;
+    return Plot(options);
+}
