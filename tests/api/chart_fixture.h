@@ -1,0 +1,55 @@
+// An initialised chart in a host window, driven only through the exported
+// functions and the host's window calls, with pictures read from snapshots.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bmp_picture.h"
+#include "host_window.h"
+#include "talvex.h"
+
+class Chart : public ::testing::Test {
+protected:
+    static constexpr int32_t kId = 4242;
+
+    void SetUp() override {
+        handle = TALVEX_ControlCreate();
+        ASSERT_NE(handle, 0);
+        ASSERT_EQ(TALVEX_ControlInit(handle, host.handle(), host.instance(), kId), 0);
+        child = host.FindChild(kId);
+        ASSERT_NE(child, nullptr);
+    }
+    void TearDown() override {
+        if (handle != 0) TALVEX_ControlDestroy(handle);
+        std::remove(Path().c_str());
+    }
+
+    int32_t SetScript(int slot, const std::string& text) {
+        std::string buffer;
+        for (char c : text) {
+            if (c == '\n') buffer += '\r';
+            buffer += c;
+        }
+        return TALVEX_ControlSetScript(handle, slot, &buffer[0]);
+    }
+
+    static std::string Path() { return ::testing::TempDir() + "talvex_chart_test.bmp"; }
+
+    // Calculates and saves a snapshot, then reads it back.
+    BmpPicture Snapshot() {
+        TALVEX_ControlCalculate(handle);
+        EXPECT_EQ(TALVEX_SaveBMP(handle, Path().c_str()), 0);
+        return BmpPicture::Load(Path());
+    }
+
+    static int32_t Point(int x, int y) {
+        return static_cast<int32_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
+    }
+
+    HostWindow host;
+    int32_t handle = 0;
+    TalvexWindow child = nullptr;
+};

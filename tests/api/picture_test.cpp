@@ -1,0 +1,96 @@
+// What the snapshot shows, whichever device drew it.
+#include <algorithm>
+
+#include "chart_fixture.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+class Pictures : public Chart {
+protected:
+    void HideGridAndAxes() {
+        TALVEX_ControlSetPointVisible(handle, 0);
+        TALVEX_ControlSetAxisVisible(handle, 0);
+    }
+    // Leftmost and rightmost columns holding black pixels.
+    static std::pair<int, int> BlackColumns(const BmpPicture& p) {
+        int left = p.width, right = -1;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                if (p.At(x, y) == 0) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return {left, right};
+    }
+};
+
+TEST_F(Pictures, DefaultSceneShowsGridAndAxesOnWhite) {
+    const BmpPicture p = Snapshot();
+    ASSERT_EQ(p.width, 320);
+    for (auto corner : {std::pair{0, 0}, std::pair{319, 0}, std::pair{0, 239}, std::pair{319, 239}})
+        EXPECT_EQ(p.At(corner.first, corner.second), kWhite) << "background at the corners";
+    EXPECT_EQ(p.At(160, 120), 0u) << "the axes cross at the centre";
+    EXPECT_GT(p.Count(0), 441);
+    EXPECT_EQ(p.Count(0) + p.Count(kWhite), 320 * 240) << "only background and point colour";
+}
+
+TEST_F(Pictures, HiddenPointsAndAxesLeaveOnlyTheBackground) {
+    HideGridAndAxes();
+    TALVEX_ControlSetBackgroundColor(handle, 0x204060);
+    EXPECT_EQ(Snapshot().Count(0x204060), 320 * 240);
+}
+
+TEST_F(Pictures, SolidSurfaceBrightFromTheFrontHalfBrightWhenLeftHanded) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    HideGridAndAxes();
+    BmpPicture p = Snapshot();
+    EXPECT_GT(p.Count(0xFF0080), 1000);
+    EXPECT_GT(p.Count(0xFF80C0), 1000);
+    EXPECT_EQ(p.Count(0x7F0040), 0);
+    TALVEX_ControlSetLeftHand(handle);
+    p = Snapshot();
+    EXPECT_GT(p.Count(0x7F0040), 1000) << "each channel times 127/255";
+    EXPECT_GT(p.Count(0x7F4060), 1000);
+    EXPECT_EQ(p.Count(0xFF0080), 0);
+}
+
+TEST_F(Pictures, WireframeShowsOnlyEdges) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    HideGridAndAxes();
+    TALVEX_ControlSetSolid(handle, 0);
+    const BmpPicture p = Snapshot();
+    EXPECT_GT(p.Count(0xFF0080), 500);
+    EXPECT_EQ(p.Count(0xFF0080) + p.Count(kWhite), 320 * 240);
+    EXPECT_GT(p.Count(kWhite), 320 * 240 / 2);
+}
+
+TEST_F(Pictures, CurveAndPointInTheirSlotColours) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    ASSERT_EQ(SetScript(1, "x = 4*cos(t)\ny = 4*sin(t)\nz = 3"), 0);
+    ASSERT_EQ(SetScript(2, "x = 0-4\ny = 4\nz = 4"), 0);
+    const BmpPicture p = Snapshot();
+    EXPECT_GT(p.Count(0x0080FF), 100) << "the curve, untinted after the surface";
+    EXPECT_EQ(p.Count(0xD0D080), 1) << "the point";
+    EXPECT_GT(p.Count(0), 50) << "grid and axes untinted";
+}
+
+TEST_F(Pictures, ZoomTwoDoublesTheGrid) {
+    TALVEX_ControlSetAxisVisible(handle, 0);
+    const auto normal = BlackColumns(Snapshot());
+    TALVEX_ControlSetScale(handle, 100);
+    const auto zoomed = BlackColumns(Snapshot());
+    EXPECT_NEAR(zoomed.second - zoomed.first, 2 * (normal.second - normal.first), 3);
+}
+
+TEST_F(Pictures, RebuiltSlotsAreNotDrawnUntilCalculated) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    HideGridAndAxes();
+    Snapshot();
+    TALVEX_ControlSetLeftHand(handle);
+    ASSERT_EQ(TALVEX_SaveBMP(handle, Path().c_str()), 0);
+    EXPECT_EQ(BmpPicture::Load(Path()).Count(kWhite), 320 * 240);
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+#include "chart_fixture.h"
+
+namespace {
+
+constexpr uint32_t kPaint = 0x000F, kMouseMove = 0x0200, kLeftDown = 0x0201, kLeftUp = 0x0202,
+                   kMiddleDown = 0x0207, kMiddleUp = 0x0208;
+
+TEST_F(Chart, InitMakesAHiddenZeroSizedChartWindow) {
+    EXPECT_EQ(host.ClassName(child), "chart");
+    EXPECT_EQ(host.Id(child), kId);
+    EXPECT_FALSE(host.IsVisible(child));
+    int32_t w = -1, h = -1;
+    host.ClientSize(child, w, h);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320);
+    EXPECT_EQ(TALVEX_ControlGetHeight(handle), 240);
+    EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
+}
+
+TEST_F(Chart, ShowMoveAndInvalidateReturnTheWindowCallsResults) {
+    EXPECT_EQ(TALVEX_ControlShow(handle, 5), 0) << "was hidden";
+    EXPECT_TRUE(host.IsVisible(child) || !host.IsVisible(host.handle())) << "shown within its parent";
+    EXPECT_NE(TALVEX_ControlShow(handle, 0), 0) << "was visible";
+    EXPECT_NE(TALVEX_ControlMove(handle, 5, 6, 300, 200, 1), 0);
+    int32_t w = 0, h = 0;
+    host.ClientSize(child, w, h);
+    EXPECT_EQ(w, 300);
+    EXPECT_EQ(h, 200);
+    EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320) << "Move leaves the width";
+    EXPECT_NE(TALVEX_ControlInvalidate(handle, nullptr, 0), 0);
+}
+
+TEST_F(Chart, DragsTurnTheViewAndTheMiddleClickResetsIt) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    TALVEX_ControlShow(handle, 5);
+    const BmpPicture before = Snapshot();
+    host.Send(child, kLeftDown, 0x0001, Point(100, 100));
+    EXPECT_EQ(host.Capture(), child) << "the drag captures the mouse";
+    host.Send(child, kMouseMove, 0x0001, Point(130, 110));
+    host.Send(child, kLeftUp, 0, Point(130, 110));
+    EXPECT_NE(host.Capture(), child);
+    const BmpPicture turned = Snapshot();
+    EXPECT_NE(turned.pixels, before.pixels) << "the picture changes";
+    host.Send(child, kMouseMove, 0, Point(10, 10));
+    EXPECT_EQ(Snapshot().pixels, turned.pixels) << "moves without the capture change nothing";
+
+    TALVEX_ControlSetScale(handle, 90);
+    host.Send(child, kMiddleDown, 0, Point(5, 5));
+    EXPECT_EQ(TALVEX_ControlGetScale(handle), 90) << "the press does nothing";
+    host.Send(child, kMiddleUp, 0, Point(5, 5));
+    EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
+    const BmpPicture reset = Snapshot();
+    TALVEX_ControlSetIsometricView(handle);
+    EXPECT_EQ(Snapshot().pixels, reset.pixels) << "the isometric view";
+    host.Send(child, kPaint, 0, 0);
+}
+
+TEST_F(Chart, SizesAndFiles) {
+    EXPECT_EQ(Snapshot().fileSize, 230456) << "uncalculated: background, grid and axes";
+    TALVEX_ControlShow(handle, 0);
+    EXPECT_EQ(Snapshot().fileSize, 230456) << "hidden";
+    EXPECT_EQ(TALVEX_ControlSize(handle, 641, 480), 0);
+    const BmpPicture wide = Snapshot();
+    EXPECT_EQ(wide.fileSize, 54 + 480 * 1924 + 2);
+    EXPECT_EQ(wide.width, 641);
+    EXPECT_EQ(wide.At(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(TALVEX_ControlSize(handle, -1, 5), 0);
+    EXPECT_EQ(TALVEX_ControlGetWidth(handle), 641);
+    EXPECT_NE(TALVEX_SaveBMP(handle, nullptr), 0);
+    const std::string unwritable = ::testing::TempDir() + "no-such-folder/chart.bmp";
+    EXPECT_NE(TALVEX_SaveBMP(handle, unwritable.c_str()), 0);
+    EXPECT_EQ(BmpPicture::Load(unwritable).fileSize, -1) << "no file";
+    EXPECT_EQ(TALVEX_ControlDestroy(handle), 641) << "Destroy returns the width";
+    handle = 0;
+}
+
+TEST_F(Chart, MessagesAfterDestroyGoToTheDefaultHandling) {
+    ASSERT_EQ(TALVEX_ControlDestroy(handle), 320);
+    handle = 0;
+    host.Send(child, kLeftDown, 0, Point(1, 1));
+    EXPECT_NE(host.Capture(), child) << "no control takes the capture";
+    host.Send(child, kMouseMove, 0, Point(5, 5));
+    host.Send(child, kMiddleUp, 0, 0);
+    host.Send(child, kPaint, 0, 0);
+    EXPECT_EQ(host.ClassName(child), "chart") << "the window outlives its control";
+}
+
+}  // namespace
