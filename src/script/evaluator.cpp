@@ -24,6 +24,15 @@ int32_t Run(Script& script, Symbol& symbol, int depth, double& out) {
         if (instruction.kind == kOpSymbol) {
             if (instruction.symbol == nullptr) instruction.symbol = FindSymbol(script, instruction.name);
             if (instruction.symbol == nullptr) return kEvaluateFailedName;
+            const std::vector<Instruction>& program = instruction.symbol->program;
+            // A constant (a setting, a variable's current value) is pushed
+            // straight away, with the outcome a nested run would have: that
+            // run would fill the stack with this same push and fail as a name.
+            if (program.size() == 1 && program[0].kind == kOpNumber) {
+                if (depth + 1 > kMaximumNameDepth) return kNestedTooDeep;
+                if (!Push(stack, program[0].number)) return kEvaluateFailedName;
+                continue;
+            }
             double value;
             const int32_t result = Run(script, *instruction.symbol, depth + 1, value);
             // Any other failure of a name is a failed name to the level above.
