@@ -1,7 +1,10 @@
 // Runs the talvex-plot program as a user would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -120,6 +123,108 @@ TEST(TalvexPlot, BadCommandLines) {
         EXPECT_FALSE(run.errors.empty()) << arguments;
     }
     EXPECT_EQ(Plot("--help").status, 0);
+}
+
+}  // namespace
+
+#include <png.h>
+
+namespace {
+
+// Decodes a PNG through libpng into 0x00RRGGBB pixels.
+bool DecodePng(const std::string& path, int& width, int& height, std::vector<uint32_t>& pixels) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return false;
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    pixels.resize(static_cast<size_t>(width * height));
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = (static_cast<uint32_t>(rgb[3 * i]) << 16) | (rgb[3 * i + 1] << 8) | rgb[3 * i + 2];
+    return true;
+}
+
+TEST(TalvexPlot, PngHoldsTheBmpsPixels) {
+    const std::string png = Temp("plot_test.png");
+    std::remove(png.c_str());
+    const PlotRun bmp = Plot("--size 210x150 -e 'z = x*y/5' -e 'x = 3*cos(t);y = 3*sin(t);z = 1' " + kOut);
+    ASSERT_EQ(bmp.status, 0) << bmp.errors;
+    ASSERT_EQ(Plot("--size 210x150 -e 'z = x*y/5' -e 'x = 3*cos(t);y = 3*sin(t);z = 1' -o " + png).status, 0);
+    int width = 0, height = 0;
+    std::vector<uint32_t> decoded;
+    ASSERT_TRUE(DecodePng(png, width, height, decoded));
+    ASSERT_EQ(width, 210);
+    ASSERT_EQ(height, 150);
+    int differ = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) differ += decoded[static_cast<size_t>(y * width + x)] != Pixel(bmp.picture, x, y);
+    EXPECT_EQ(differ, 0);
+    std::FILE* leftover = std::fopen((png + ".snapshot.bmp").c_str(), "rb");
+    EXPECT_EQ(leftover, nullptr) << "no temporary file is left";
+    if (leftover != nullptr) std::fclose(leftover);
+    std::remove(png.c_str());
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+    int n = 0;
+    for (const std::string& line : lines) n += line.compare(0, prefix.size(), prefix) == 0;
+    return n;
+}
+
+TEST(TalvexPlot, MeshExports) {
+    const std::string obj = Temp("plot_test.obj"), stl = Temp("plot_test.stl");
+    ASSERT_EQ(Plot("-e 'z = sin(x)*cos(y)' --mesh " + obj + " " + kOut).status, 0);
+    std::vector<std::string> lines = Lines(obj);
+    EXPECT_EQ(CountPrefix(lines, "o slot0"), 1);
+    EXPECT_EQ(CountPrefix(lines, "v "), 441);
+    EXPECT_EQ(CountPrefix(lines, "f "), 800);
+    float x = 0, y = 0, z = 0;
+    ASSERT_EQ(std::sscanf(lines[2].c_str(), "v %f %f %f", &x, &y, &z), 3);
+    EXPECT_EQ(x, -50.0f);
+    EXPECT_EQ(y, -50.0f);
+    EXPECT_NEAR(z, static_cast<float>(-std::sin(-5.0) * std::cos(-5.0) * 10), 1e-5f) << "right-handed box Z";
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "f 1 2 22"), lines.end()) << "the first cell's winding";
+
+    ASSERT_EQ(Plot("-e 'z = 1/x;xgrid = 4;ygrid = 2' -e 'x = cos(t);y = sin(t);z = t/5' -e 'x = 1;y = 2;z = 3' --wireframe --mesh " + obj + " " + kOut).status, 0);
+    lines = Lines(obj);
+    EXPECT_EQ(CountPrefix(lines, "o slot"), 3);
+    EXPECT_EQ(CountPrefix(lines, "f "), 12) << "the cells the picture leaves out are left out";
+    EXPECT_EQ(CountPrefix(lines, "l "), 10000) << "the curve's segments";
+    EXPECT_EQ(CountPrefix(lines, "p "), 1) << "the point";
+
+    ASSERT_EQ(Plot("-e 'z = sin(x)*cos(y)' -e 'x = t;y = t;z = t' --mesh " + stl + " " + kOut).status, 0);
+    std::ifstream in(stl, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GE(bytes.size(), 84u);
+    uint32_t triangles = 0;
+    std::memcpy(&triangles, bytes.data() + 80, 4);
+    EXPECT_EQ(triangles, 800u) << "surfaces only";
+    EXPECT_EQ(bytes.size(), 84u + 50u * 800u);
+    EXPECT_EQ(Plot("--mesh chart.ply " + kOut).status, 2);
+    std::remove(obj.c_str());
+    std::remove(stl.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TalvexPlot, ScriptThatCannotBeCalculatedFails) {
+    const PlotRun run = Plot("-e 'z = k' " + kOut);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("code 17"), std::string::npos) << run.errors;
+    EXPECT_EQ(run.picture.size(), 230456u) << "the axes alone are still drawn";
 }
 
 }  // namespace

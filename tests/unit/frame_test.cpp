@@ -271,3 +271,32 @@ TEST_F(Picture, SnapshotFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Picture, PresentedMeshIsWhatTheCalculationWrote) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    ASSERT_EQ(SetScript(1, "x = cos(t)\ny = sin(t)\nz = t/5\ntgrid = 50"), 0);
+    Paint();
+    ASSERT_EQ(talvex_window_mesh_draw_count(Child()), 3) << "two passes of the surface and the curve";
+    TalvexMeshDraw draw;
+    ASSERT_TRUE(talvex_window_mesh_draw(Child(), 0, &draw));
+    EXPECT_EQ(draw.primitive, 4u);
+    EXPECT_TRUE(draw.textured);
+    EXPECT_EQ(draw.color, 0xFF0080u);
+    ASSERT_EQ(draw.vertexCount, 441);
+    ASSERT_EQ(draw.indexCount, 2400);
+    const auto vertices = Vertices(0, 441);
+    for (int v = 0; v < 441; ++v) {
+        ASSERT_EQ(draw.vertices[3 * v], vertices[static_cast<size_t>(v)].x) << v;
+        ASSERT_EQ(draw.vertices[3 * v + 2], vertices[static_cast<size_t>(v)].z) << v;
+    }
+    const auto indices = Indices(0, 2400);
+    for (int i = 0; i < 2400; ++i) ASSERT_EQ(draw.indices[i], indices[static_cast<size_t>(i)]) << i;
+    ASSERT_TRUE(talvex_window_mesh_draw(Child(), 2, &draw));
+    EXPECT_EQ(draw.primitive, 2u);
+    EXPECT_EQ(draw.color, 0x0080FFu);
+    EXPECT_EQ(draw.indexCount, 100);
+}
+
+}  // namespace

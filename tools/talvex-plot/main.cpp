@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "mesh_export.h"
+#include "picture_files.h"
 #include "talvex.h"
 #include "talvex_codes.h"
 #include "talvex_window.h"
@@ -17,14 +19,18 @@
 namespace {
 
 const char* const kUsage =
-    "usage: talvex-plot [options] [script ...] -o chart.bmp\n"
+    "usage: talvex-plot [options] [script ...] -o chart.bmp|chart.png\n"
     "\n"
     "Draws up to three scripts, each a file name or -e TEXT, into slots 0, 1, 2\n"
-    "of a chart control and writes the picture as a 24-bit BMP file. Lines may\n"
+    "of a chart control and writes the picture as a 24-bit BMP file, or as a PNG\n"
+    "file when the output's name ends in .png. Lines may\n"
     "end with LF or CR LF. With no script a built-in surface is drawn in the\n"
     "isometric view.\n"
     "\n"
-    "  -o FILE               the BMP file to write (required)\n"
+    "  -o FILE               the picture to write, .bmp or .png (required)\n"
+    "  --mesh FILE           also export the computed geometry: .obj (surfaces,\n"
+    "                        curves and points, one object per slot) or .stl\n"
+    "                        (surfaces only), in box coordinates\n"
     "  -e TEXT               a script given on the command line\n"
     "  --size WxH            picture size in pixels (default 320x240)\n"
     "  --view default|isometric\n"
@@ -42,7 +48,8 @@ const char* const kUsage =
     "\n"
     "A script that does not compile is reported as\n"
     "  script N, line L: what is wrong\n"
-    "with N and L counted from 1, and the exit status is 1.\n";
+    "with N and L counted from 1, and the exit status is 1; so is it when no\n"
+    "script can be calculated (the picture then shows the axes alone).\n";
 
 const char* const kDefaultScript = "# the built-in chart\nz = sin(x)*cos(y)\n";
 
@@ -50,6 +57,7 @@ struct Options {
     std::vector<std::string> scripts;
     std::vector<std::string> names;
     std::string output;
+    std::string mesh;
     int width = 320, height = 240;
     std::string view;
     bool turn = false;
@@ -81,6 +89,10 @@ std::string WithCrLf(const std::string& text) {
         out += text[i];
     }
     return out;
+}
+
+bool EndsWith(const std::string& text, const std::string& ending) {
+    return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
 }
 
 bool ParseColor(const char* text, uint32_t& color) {
@@ -116,12 +128,16 @@ int Parse(int argc, char** argv, Options& options) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (arg == "-o" || arg == "-e" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
+        if (arg == "-o" || arg == "-e" || arg == "--mesh" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
             arg == "--background" || arg == "--point-color") {
             const char* v = value(arg.c_str());
             if (v == nullptr) return Fail(arg + " needs a value");
             if (arg == "-o") {
                 options.output = v;
+            } else if (arg == "--mesh") {
+                options.mesh = v;
+                if (!EndsWith(options.mesh, ".obj") && !EndsWith(options.mesh, ".stl"))
+                    return Fail("--mesh takes a file ending in .obj or .stl");
             } else if (arg == "-e") {
                 options.scripts.push_back(v);
                 options.names.push_back("-e");
@@ -223,19 +239,40 @@ int Plot(const Options& options) {
         talvex_window_send(window, 0x0202, 0, Point(x + options.turnX, y + options.turnY));
     }
 
-    result = TALVEX_ControlCalculate(chart);
-    if (result != 0)
+    // A script that compiles can still fail to calculate (an undefined name,
+    // three free variables): then the picture shows the axes alone.
+    const int32_t calculated = TALVEX_ControlCalculate(chart);
+    if (calculated != 0)
         std::fprintf(stderr, "talvex-plot: no script could be calculated (code %d); drawing the axes alone\n",
-                     static_cast<int>(result));
-    result = TALVEX_SaveBMP(chart, options.output.c_str());
-    TALVEX_ControlDestroy(chart);
-    talvex_window_destroy(host);
+                     static_cast<int>(calculated));
+    // A PNG holds exactly the pixels of the BMP snapshot it is made from.
+    const bool png = EndsWith(options.output, ".png");
+    const std::string bmpPath = png ? options.output + ".snapshot.bmp" : options.output;
+    result = TALVEX_SaveBMP(chart, bmpPath.c_str());
+    int status = 0;
     if (result != 0) {
         std::fprintf(stderr, "talvex-plot: cannot write %s (0x%08X)\n", options.output.c_str(),
                      static_cast<unsigned>(result));
-        return 1;
+        status = 1;
+    } else if (png) {
+        Picture picture;
+        if (!ReadBmp(bmpPath, picture) || !WritePng(options.output, picture)) {
+            std::fprintf(stderr, "talvex-plot: cannot write %s\n", options.output.c_str());
+            status = 1;
+        }
+        std::remove(bmpPath.c_str());
     }
-    return 0;
+    if (status == 0 && !options.mesh.empty()) {
+        // The snapshot's frame was the last one presented to the chart's window.
+        const std::string problem = ExportMesh(talvex_window_find_child(host, id), options.mesh);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "talvex-plot: %s\n", problem.c_str());
+            status = 1;
+        }
+    }
+    TALVEX_ControlDestroy(chart);
+    talvex_window_destroy(host);
+    return status != 0 ? status : calculated != 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+#include "picture_files.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+uint32_t Read32(const std::vector<unsigned char>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+}  // namespace
+
+bool ReadBmp(const std::string& path, Picture& picture) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || (bytes[28] | (bytes[29] << 8)) != 24) return false;
+    const auto width = static_cast<int32_t>(Read32(bytes, 18)), height = static_cast<int32_t>(Read32(bytes, 22));
+    const size_t offset = Read32(bytes, 10);
+    const size_t row = (3 * static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3);
+    if (width <= 0 || height <= 0 || bytes.size() < offset + row * static_cast<size_t>(height)) return false;
+    picture.width = width;
+    picture.height = height;
+    picture.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    for (int32_t y = 0; y < height; ++y) {
+        const unsigned char* source = bytes.data() + offset + static_cast<size_t>(height - 1 - y) * row;
+        for (int32_t x = 0; x < width; ++x)
+            picture.pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                (static_cast<uint32_t>(source[3 * x + 2]) << 16) | (source[3 * x + 1] << 8) | source[3 * x];
+    }
+    return true;
+}
+
+bool WritePng(const std::string& path, const Picture& picture) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    std::vector<unsigned char> row(3 * static_cast<size_t>(picture.width));
+    bool written = false;
+    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, out);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
+                     PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        for (int32_t y = 0; y < picture.height; ++y) {
+            for (int32_t x = 0; x < picture.width; ++x) {
+                const uint32_t p = picture.pixels[static_cast<size_t>(y) * static_cast<size_t>(picture.width) + static_cast<size_t>(x)];
+                row[3 * static_cast<size_t>(x)] = static_cast<unsigned char>(p >> 16);
+                row[3 * static_cast<size_t>(x) + 1] = static_cast<unsigned char>(p >> 8);
+                row[3 * static_cast<size_t>(x) + 2] = static_cast<unsigned char>(p);
+            }
+            png_write_row(png, row.data());
+        }
+        png_write_end(png, nullptr);
+        written = true;
+    }
+    png_destroy_write_struct(&png, &info);
+    const bool closed = std::fclose(out) == 0;
+    if (!written || !closed) {
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
