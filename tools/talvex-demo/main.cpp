@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/line_ends.h"
 #include "talvex.h"
 
 namespace {
@@ -27,15 +28,6 @@ const char* const kBuiltInScripts[] = {
 
 int32_t chart = 0;
 bool leftHanded = false;
-
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-        out += text[i];
-    }
-    return out;
-}
 
 void Redraw() { TALVEX_ControlInvalidate(chart, nullptr, 0); }
 

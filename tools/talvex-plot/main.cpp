@@ -12,6 +12,7 @@
 
 #include "mesh_export.h"
 #include "picture_files.h"
+#include "../common/line_ends.h"
 #include "talvex.h"
 #include "talvex_codes.h"
 #include "talvex_window.h"
@@ -79,16 +80,6 @@ const char* Sentence(int32_t code) {
     default:
         return "the script was rejected";
     }
-}
-
-// Each bare LF becomes CR LF; CR LF stays as it is.
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-        out += text[i];
-    }
-    return out;
 }
 
 bool EndsWith(const std::string& text, const std::string& ending) {

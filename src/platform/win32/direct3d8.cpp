@@ -39,23 +39,19 @@ private:
     uint32_t references_ = 1;
 };
 
-class D3DVertexBuffer : public Wrapped<VertexBuffer, IDirect3DVertexBuffer8> {
+// Vertex and index buffers lock the same way.
+template <typename Interface, typename Com>
+class D3DBuffer : public Wrapped<Interface, Com> {
 public:
-    using Wrapped::Wrapped;
+    using Wrapped<Interface, Com>::Wrapped;
     HResult Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) override {
-        return com->Lock(offset, size, reinterpret_cast<BYTE**>(data), flags);
+        return this->com->Lock(offset, size, reinterpret_cast<BYTE**>(data), flags);
     }
-    HResult Unlock() override { return com->Unlock(); }
+    HResult Unlock() override { return this->com->Unlock(); }
 };
 
-class D3DIndexBuffer : public Wrapped<IndexBuffer, IDirect3DIndexBuffer8> {
-public:
-    using Wrapped::Wrapped;
-    HResult Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) override {
-        return com->Lock(offset, size, reinterpret_cast<BYTE**>(data), flags);
-    }
-    HResult Unlock() override { return com->Unlock(); }
-};
+using D3DVertexBuffer = D3DBuffer<VertexBuffer, IDirect3DVertexBuffer8>;
+using D3DIndexBuffer = D3DBuffer<IndexBuffer, IDirect3DIndexBuffer8>;
 
 class D3DTexture : public Wrapped<Texture, IDirect3DTexture8> {
 public:
