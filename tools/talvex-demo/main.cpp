@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -19,6 +20,9 @@
 namespace {
 
 const int kChartId = 100;
+// A line of help below the chart.
+const int kStatusHeight = 22;
+const char* const kHelp = "drag: turn  wheel: zoom  W wireframe  P points  A axes  H handedness  D/I views  S save";
 
 const char* const kBuiltInScripts[] = {
     "# a surface\r\nz = sin(x)*cos(y)\r\n",
@@ -71,12 +75,23 @@ void OnKey(HWND window, WPARAM key) {
 LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE: {
-        const int width = LOWORD(lParam), height = HIWORD(lParam);
+        const int width = LOWORD(lParam), height = HIWORD(lParam) - kStatusHeight;
         if (chart != 0 && width > 0 && height > 0) {
             TALVEX_ControlMove(chart, 0, 0, width, height, 1);
             TALVEX_ControlSize(chart, width, height);
             Redraw();
         }
+        InvalidateRect(window, nullptr, TRUE);
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        SetBkMode(dc, TRANSPARENT);
+        TextOutA(dc, 6, client.bottom - kStatusHeight + 4, kHelp, static_cast<int>(std::strlen(kHelp)));
+        EndPaint(window, &paint);
         return 0;
     }
     case WM_MOUSEWHEEL:
@@ -145,8 +160,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     ShowWindow(window, show);
     RECT client{};
     GetClientRect(window, &client);
-    TALVEX_ControlMove(chart, 0, 0, client.right, client.bottom, 1);
-    TALVEX_ControlSize(chart, client.right, client.bottom);
+    TALVEX_ControlMove(chart, 0, 0, client.right, client.bottom - kStatusHeight, 1);
+    TALVEX_ControlSize(chart, client.right, client.bottom - kStatusHeight);
     UpdateWindow(window);
 
     MSG message;
