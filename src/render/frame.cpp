@@ -9,6 +9,9 @@ namespace talvex {
 using namespace render;
 
 Result ChartControl::RenderFrame() {
+    // A control whose device could not be made can still be shown and
+    // "calculated"; its paints draw nothing.
+    if (device == nullptr) return kOk;
     FinishFrame(DrawFrame());
     return kOk;
 }

@@ -76,6 +76,21 @@ TEST_F(NativeControl, FailuresOfTheObjectAndTheDevice) {
     EXPECT_FALSE(control->visible);
 }
 
+TEST_F(NativeControl, PaintingAControlWithoutDeviceDrawsNothing) {
+    talvex::soft::InjectedFaults().createDeviceResult = static_cast<int32_t>(0x8876086Au);
+    ASSERT_NE(Init(), 0);
+    ASSERT_EQ(SetScript(0, "z = x"), 0);
+    TALVEX_ControlShow(handle, 5);
+    EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL);
+    EXPECT_TRUE(control->visible && control->ready) << "both flags allow painting";
+    talvex_window_send(Child(), 0x000F, 0, 0);
+    int32_t w = -1, h = -1;
+    talvex_window_picture_size(Child(), &w, &h);
+    EXPECT_EQ(w, 0) << "no device, no picture";
+    EXPECT_EQ(TALVEX_ControlSetLeftHand(handle), 0) << "no device: nothing to rebuild";
+    EXPECT_EQ(talvex::Trace().Indentation(), 0);
+}
+
 TEST_F(NativeControl, SoftwareVertexProcessingWithoutHardwareTransform) {
     talvex::soft::InjectedFaults().hardwareTransformAndLight = false;
     EXPECT_EQ(Init(), 0);
