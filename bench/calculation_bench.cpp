@@ -36,6 +36,17 @@ void BM_CalculateCurve(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 10001);
 }
 
+// Writes the geometry into the slot's buffers as the calculation does.
+void WriteSlot(talvex::ScriptSlot& slot, const std::vector<GraphVertex>& vertices, const std::vector<uint16_t>& indices) {
+    uint8_t* data = nullptr;
+    slot.vertexBuffer->Lock(0, 0, &data, 0);
+    std::memcpy(data, vertices.data(), vertices.size() * sizeof(GraphVertex));
+    slot.vertexBuffer->Unlock();
+    slot.indexBuffer->Lock(0, 0, &data, 0);
+    std::memcpy(data, indices.data(), indices.size() * 2);
+    slot.indexBuffer->Unlock();
+}
+
 double Clamp(double v, double low, double high) {
     if (v > high) v = high;
     if (v < low) v = low;
@@ -71,13 +82,7 @@ void PlainSurface(talvex::ScriptSlot& slot, Function f) {
                 for (int k : cell) indices.push_back(static_cast<uint16_t>(k));
             }
         }
-    uint8_t* data = nullptr;
-    slot.vertexBuffer->Lock(0, 0, &data, 0);
-    std::memcpy(data, vertices.data(), vertices.size() * sizeof(GraphVertex));
-    slot.vertexBuffer->Unlock();
-    slot.indexBuffer->Lock(0, 0, &data, 0);
-    std::memcpy(data, indices.data(), indices.size() * 2);
-    slot.indexBuffer->Unlock();
+    WriteSlot(slot, vertices, indices);
 }
 
 void BM_PlainThreeSurfaces(benchmark::State& state) {
@@ -114,13 +119,7 @@ void BM_PlainCurve(benchmark::State& state) {
             }
             vertices[static_cast<size_t>(j)] = v;
         }
-        uint8_t* data = nullptr;
-        slot.vertexBuffer->Lock(0, 0, &data, 0);
-        std::memcpy(data, vertices.data(), vertices.size() * sizeof(GraphVertex));
-        slot.vertexBuffer->Unlock();
-        slot.indexBuffer->Lock(0, 0, &data, 0);
-        std::memcpy(data, indices.data(), indices.size() * 2);
-        slot.indexBuffer->Unlock();
+        WriteSlot(slot, vertices, indices);
     }
     state.SetItemsProcessed(state.iterations() * 10001);
 }
