@@ -166,6 +166,21 @@ bool AcceptSegment(const GraphVertex& previous, const BoxPoint& current) {
            Accept<double>(previous.z, current.z);
 }
 
+// The geometry of one slot before it goes into the buffers. The storage is
+// kept from one calculation to the next: a fresh third of a megabyte each time
+// would cost more page faults than the sampling costs arithmetic.
+struct Geometry {
+    std::vector<GraphVertex> vertices;
+    std::vector<uint16_t> indices;
+};
+
+Geometry& Scratch(size_t vertexCount) {
+    static Geometry geometry;
+    geometry.vertices.resize(vertexCount);
+    geometry.indices.clear();
+    return geometry;
+}
+
 // Copies the computed geometry into the slot's buffers; false when a buffer
 // is missing or will not lock, and then nothing of the slot changes.
 bool Store(ScriptSlot& slot, const std::vector<GraphVertex>& vertices, const std::vector<uint16_t>& indices) {
@@ -191,7 +206,8 @@ int32_t ComputeSurface(ScriptSlot& slot, Script& script, Sampler& sampler, const
     const double stepU = (first.maximum - first.minimum) / grid.gridU;
     const double stepV = (second.maximum - second.minimum) / grid.gridV;
     const int nu = grid.intervalsU, nv = grid.intervalsV;
-    std::vector<GraphVertex> vertices(static_cast<size_t>((nu + 1) * (nv + 1)));
+    Geometry& geometry = Scratch(static_cast<size_t>((nu + 1) * (nv + 1)));
+    std::vector<GraphVertex>& vertices = geometry.vertices;
     // Parameters advance by repeated addition, not from the index.
     double v = second.minimum;
     for (int r = 0; r <= nv; ++r) {
@@ -205,8 +221,7 @@ int32_t ComputeSurface(ScriptSlot& slot, Script& script, Sampler& sampler, const
                 VertexAt(sampler.Sample(), static_cast<float>(r * 0.5), static_cast<float>(c * 0.5));
         }
     }
-    std::vector<uint16_t> indices;
-    indices.reserve(static_cast<size_t>(6 * nu * nv));
+    std::vector<uint16_t>& indices = geometry.indices;
     for (int r = 0; r < nv; ++r) {
         for (int c = 0; c < nu; ++c) {
             const int a = r * (nu + 1) + c, b = a + 1, d = a + nu + 1, cc = d + 1;
@@ -230,9 +245,9 @@ int32_t ComputeCurve(ScriptSlot& slot, Script& script, Sampler& sampler, const V
     const double grid = graph::PlanCurveGrid(parameter.grid);
     const double step = (parameter.maximum - parameter.minimum) / grid;
     const int n = static_cast<int>(grid);
-    std::vector<GraphVertex> vertices(static_cast<size_t>(n + 1));
-    std::vector<uint16_t> indices;
-    indices.reserve(static_cast<size_t>(2 * n));
+    Geometry& geometry = Scratch(static_cast<size_t>(n + 1));
+    std::vector<GraphVertex>& vertices = geometry.vertices;
+    std::vector<uint16_t>& indices = geometry.indices;
     double t = parameter.minimum;
     for (int j = 0; j <= n; ++j) {
         script::SetVariableValue(script, &parameter, t);
