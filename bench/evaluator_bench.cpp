@@ -45,35 +45,29 @@ void EvaluateScript(benchmark::State& state, const char* source) {
 void BM_ScriptSinCos(benchmark::State& state) { EvaluateScript(state, "z = sin(x)*cos(y)"); }
 void BM_ScriptSpline(benchmark::State& state) { EvaluateScript(state, "z = bspline((x+5)/10, 0, 1, 3, 2, y, 1)"); }
 
-void BM_PlainSinCos(benchmark::State& state) {
+// The same grid of samples computed by a plain function f(x, y).
+template <typename Function>
+void EvaluatePlain(benchmark::State& state, Function f) {
     for (auto _ : state) {
         double sum = 0;
         for (int r = 0; r < kSide; ++r) {
             const double y = -5 + r * 0.1;
-            for (int c = 0; c < kSide; ++c) {
-                const double x = -5 + c * 0.1;
-                sum += std::sin(x) * std::cos(y);
-            }
+            for (int c = 0; c < kSide; ++c) sum += f(-5 + c * 0.1, y);
         }
         benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(state.iterations() * kSide * kSide);
 }
 
+void BM_PlainSinCos(benchmark::State& state) {
+    EvaluatePlain(state, [](double x, double y) { return std::sin(x) * std::cos(y); });
+}
+
 void BM_PlainSpline(benchmark::State& state) {
-    for (auto _ : state) {
-        double sum = 0;
-        for (int r = 0; r < kSide; ++r) {
-            const double y = -5 + r * 0.1;
-            for (int c = 0; c < kSide; ++c) {
-                const double x = -5 + c * 0.1;
-                const double values[] = {0, 1, 3, 2, y, 1};
-                sum += talvex::graph::BSpline((x + 5) / 10, 6, values);
-            }
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    state.SetItemsProcessed(state.iterations() * kSide * kSide);
+    EvaluatePlain(state, [](double x, double y) {
+        const double values[] = {0, 1, 3, 2, y, 1};
+        return talvex::graph::BSpline((x + 5) / 10, 6, values);
+    });
 }
 
 BENCHMARK(BM_ScriptSinCos);

@@ -113,13 +113,7 @@ public:
         double box[3];
         for (int axis = 0; axis < 3; ++axis) {
             double value;
-            const std::vector<script::Instruction>& program = symbols_[axis]->program;
-            // A coordinate that is a free variable holds its sample as a
-            // constant: read it without running the evaluator.
-            if (program.size() == 1 && program[0].kind == script::kOpNumber)
-                previous_[axis] = program[0].number;
-            else if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0)
-                previous_[axis] = value;
+            if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0) previous_[axis] = value;
             value = previous_[axis];
             if (value > high_[axis]) value = high_[axis];
             if (value < low_[axis]) value = low_[axis];

@@ -51,6 +51,13 @@ int32_t Run(Script& script, Symbol& symbol, int depth, double& out) {
 }  // namespace
 
 int32_t EvaluateSymbol(Script& script, Symbol& symbol, double& out) {
+    // A constant (a free variable's sample, an unassigned setting) is its
+    // number: running it would push and pop that number on a stack that a
+    // top-level evaluation always finds with room.
+    if (symbol.program.size() == 1 && symbol.program[0].kind == kOpNumber) {
+        out = symbol.program[0].number;
+        return kEvaluateOk;
+    }
     const int32_t count = script.stack.count;
     double value;
     const int32_t result = Run(script, symbol, 0, value);

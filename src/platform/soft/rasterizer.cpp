@@ -124,6 +124,7 @@ void RasterTriangle(Target& target, ScreenVertex a, ScreenVertex b, ScreenVertex
     const int minY = std::max(0, static_cast<int>(std::ceil(std::min({a.y, b.y, c.y}) - 0.5)));
     const int maxY = std::min(target.height - 1, static_cast<int>(std::floor(std::max({a.y, b.y, c.y}) - 0.5)));
     const bool ownBC = IsTopLeft(b, c), ownCA = IsTopLeft(c, a), ownAB = IsTopLeft(a, b);
+    const uint32_t flat = Shade(shading, 0, 0);  // the colour of every pixel when untextured
     for (int y = minY; y <= maxY; ++y) {
         const double py = y + 0.5;
         for (int x = minX; x <= maxX; ++x) {
@@ -133,29 +134,34 @@ void RasterTriangle(Target& target, ScreenVertex a, ScreenVertex b, ScreenVertex
             if ((w0 == 0 && !ownBC) || (w1 == 0 && !ownCA) || (w2 == 0 && !ownAB)) continue;
             const double l0 = w0 / area, l1 = w1 / area, l2 = w2 / area;
             const double z = l0 * a.z + l1 * b.z + l2 * c.z;
-            uint32_t color;
+            uint32_t color = flat;
             if (shading.texture != nullptr) {
                 const double inverseW = l0 * a.inverseW + l1 * b.inverseW + l2 * c.inverseW;
                 const double u = (l0 * a.uOverW + l1 * b.uOverW + l2 * c.uOverW) / inverseW;
                 const double v = (l0 * a.vOverW + l1 * b.vOverW + l2 * c.vOverW) / inverseW;
                 color = Shade(shading, u, v);
-            } else {
-                color = Shade(shading, 0, 0);
             }
             Plot(target, x, y, z, color, shading.depthTest);
         }
     }
 }
 
+// A triangle clipped against two planes has at most five corners; eight
+// leave room and keep the per-triangle work free of allocation.
+struct Polygon {
+    ClipVertex corners[8];
+    size_t count = 0;
+};
+
 // Clips a convex polygon against one plane (Sutherland-Hodgman).
-std::vector<ClipVertex> ClipPolygon(const std::vector<ClipVertex>& in, float (*distance)(const ClipVertex&)) {
-    std::vector<ClipVertex> out;
-    for (size_t i = 0; i < in.size(); ++i) {
-        const ClipVertex& current = in[i];
-        const ClipVertex& next = in[(i + 1) % in.size()];
+Polygon ClipPolygon(const Polygon& in, float (*distance)(const ClipVertex&)) {
+    Polygon out;
+    for (size_t i = 0; i < in.count; ++i) {
+        const ClipVertex& current = in.corners[i];
+        const ClipVertex& next = in.corners[(i + 1) % in.count];
         const float dc = distance(current), dn = distance(next);
-        if (dc >= 0) out.push_back(current);
-        if ((dc >= 0) != (dn >= 0)) out.push_back(Lerp(current, next, dc / (dc - dn)));
+        if (dc >= 0) out.corners[out.count++] = current;
+        if ((dc >= 0) != (dn >= 0)) out.corners[out.count++] = Lerp(current, next, dc / (dc - dn));
     }
     return out;
 }
@@ -179,24 +185,28 @@ void DrawLine(Target& target, const ClipVertex& a, const ClipVertex& b, const Sh
 
 void DrawTriangle(Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, Cull cull,
                   bool wireframe, const Shading& shading) {
-    std::vector<ClipVertex> polygon{a, b, c};
-    polygon = ClipPolygon(polygon, NearDistance);
-    polygon = ClipPolygon(polygon, FarDistance);
-    if (polygon.size() < 3) return;
-    std::vector<ScreenVertex> screen;
-    for (const ClipVertex& v : polygon) {
-        if (v.w <= 0) return;
-        screen.push_back(ToScreen(target, v));
+    Polygon polygon;
+    polygon.corners[0] = a;
+    polygon.corners[1] = b;
+    polygon.corners[2] = c;
+    polygon.count = 3;
+    polygon = ClipPolygon(ClipPolygon(polygon, NearDistance), FarDistance);
+    if (polygon.count < 3) return;
+    ScreenVertex screen[8];
+    const size_t corners = polygon.count;
+    for (size_t i = 0; i < corners; ++i) {
+        if (polygon.corners[i].w <= 0) return;
+        screen[i] = ToScreen(target, polygon.corners[i]);
     }
     // Winding on screen (y down): a positive edge value is clockwise.
     const double winding = Edge(screen[0], screen[1], screen[2].x, screen[2].y);
     const bool clockwise = winding > 0;
     if ((cull == Cull::Clockwise && clockwise) || (cull == Cull::CounterClockwise && !clockwise)) return;
     if (wireframe) {
-        for (size_t i = 0; i < screen.size(); ++i) RasterLine(target, screen[i], screen[(i + 1) % screen.size()], shading);
+        for (size_t i = 0; i < corners; ++i) RasterLine(target, screen[i], screen[(i + 1) % corners], shading);
         return;
     }
-    for (size_t i = 1; i + 1 < screen.size(); ++i) RasterTriangle(target, screen[0], screen[i], screen[i + 1], shading);
+    for (size_t i = 1; i + 1 < corners; ++i) RasterTriangle(target, screen[0], screen[i], screen[i + 1], shading);
 }
 
 }  // namespace talvex::soft
