@@ -13,6 +13,7 @@
 #include "script/compiler.h"
 #include "script/dependencies.h"
 #include "script/evaluator.h"
+#include "script/flat_program.h"
 
 namespace talvex {
 
@@ -102,6 +103,9 @@ public:
             symbols_[axis] = script::FindSymbol(script_, kNames[axis]);
             if (symbols_[axis] == nullptr) return false;
             previous_[axis] = std::numeric_limits<double>::quiet_NaN();
+            // Only the variables change while sampling, in place: the
+            // flattened programs stay valid for this whole computation.
+            flat_[axis].Build(script_, *symbols_[axis]);
         }
         return true;
     }
@@ -113,7 +117,8 @@ public:
         double box[3];
         for (int axis = 0; axis < 3; ++axis) {
             double value;
-            if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0) previous_[axis] = value;
+            if (flat_[axis].Fits(script_)) previous_[axis] = flat_[axis].Run();
+            else if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0) previous_[axis] = value;
             value = previous_[axis];
             if (value > high_[axis]) value = high_[axis];
             if (value < low_[axis]) value = low_[axis];
@@ -129,6 +134,7 @@ private:
     double centre_[3] = {}, low_[3] = {}, high_[3] = {};
     double factor_ = 0;
     script::Symbol* symbols_[3] = {};
+    script::FlatProgram flat_[3];
     double previous_[3] = {};
 };
 
@@ -215,7 +221,10 @@ int32_t ComputeSurface(ScriptSlot& slot, Script& script, Sampler& sampler, const
                 VertexAt(sampler.Sample(), static_cast<float>(r * 0.5), static_cast<float>(c * 0.5));
         }
     }
+    // Room for every cell, written in place and cut to the cells kept.
     std::vector<uint16_t>& indices = geometry.indices;
+    indices.resize(static_cast<size_t>(nu) * static_cast<size_t>(nv) * 6);
+    uint16_t* out = indices.data();
     for (int r = 0; r < nv; ++r) {
         for (int c = 0; c < nu; ++c) {
             const int a = r * (nu + 1) + c, b = a + 1, d = a + nu + 1, cc = d + 1;
@@ -223,9 +232,10 @@ int32_t ComputeSurface(ScriptSlot& slot, Script& script, Sampler& sampler, const
             // The winding flips with the sign of Z.
             const int cell[6] = {a, b, d, b, cc, d};
             const int mirrored[6] = {a, d, b, b, d, cc};
-            for (int k = 0; k < 6; ++k) indices.push_back(static_cast<uint16_t>(leftHanded ? mirrored[k] : cell[k]));
+            for (int k = 0; k < 6; ++k) *out++ = static_cast<uint16_t>(leftHanded ? mirrored[k] : cell[k]);
         }
     }
+    indices.resize(static_cast<size_t>(out - indices.data()));
     if (!Store(slot, vertices, indices)) return kFail;
     slot.kind = GraphKind::Surface;
     slot.samplesU = nu + 1;

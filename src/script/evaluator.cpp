@@ -1,6 +1,5 @@
 #include "script/evaluator.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "script/builtins.h"
@@ -124,29 +123,7 @@ bool Step(EvalStack& stack, const Instruction& instruction) {
     case kOpPower: {
         if (count < 2) break;
         const double b = values[--count];
-        double& top = values[count - 1];
-        switch (instruction.kind) {
-        case kOpMultiply:
-            top = top * b;
-            break;
-        case kOpAdd:
-            top = top + b;
-            break;
-        case kOpSubtract:
-            top = top - b;
-            break;
-        case kOpDivide:
-            top = b == 0.0 ? 1e16 : top / b;
-            break;
-        default:
-            // Whole exponents (infinities included) for any base; other
-            // exponents only for a positive base, 0 otherwise.
-            if (std::floor(b) == b || top > 0.0)
-                top = std::pow(top, b);
-            else
-                top = 0.0;
-            break;
-        }
+        values[count - 1] = ApplyOperator(instruction.kind, values[count - 1], b);
         break;
     }
     default:

@@ -1,6 +1,7 @@
 // The postfix evaluator: runs a symbol's program on the script's stack.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,24 @@ constexpr int kMaximumNameDepth = 1000;
 // evaluation leaves the stack as it found it.
 int32_t Evaluate(Script& script, const std::string& name, double& out);
 int32_t EvaluateSymbol(Script& script, Symbol& symbol, double& out);
+
+// The arithmetic of the five operators, for every way of running a program.
+inline double ApplyOperator(uint32_t kind, double a, double b) {
+    switch (kind) {
+    case kOpMultiply:
+        return a * b;
+    case kOpAdd:
+        return a + b;
+    case kOpSubtract:
+        return a - b;
+    case kOpDivide:
+        return b == 0.0 ? 1e16 : a / b;
+    default:
+        // Whole exponents (infinities included) for any base; other
+        // exponents only for a positive base, 0 otherwise.
+        return std::floor(b) == b || a > 0.0 ? std::pow(a, b) : 0.0;
+    }
+}
 
 bool Push(EvalStack& stack, double value);
 double Pop(EvalStack& stack);
