@@ -28,7 +28,12 @@ bool IsConstant(const Symbol& symbol) { return symbol.program.size() == 1 && sym
 
 bool FlatProgram::Build(Script& script, Symbol& symbol) {
     ops_.clear();
-    ready_ = false;
+    if (Flatten(script, symbol)) return true;
+    ops_.clear();
+    return false;
+}
+
+bool FlatProgram::Flatten(Script& script, Symbol& symbol) {
     if (!Append(script, symbol, 0)) return false;
     // Inlining a name runs its program on the same stack, where the
     // evaluator would pop its value and push it back: the same values. Follow
@@ -55,9 +60,7 @@ bool FlatProgram::Build(Script& script, Symbol& symbol) {
         deepest = std::max(deepest, depth);
     }
     if (depth != 1) return false;
-    depth_ = deepest;
     stack_.assign(static_cast<size_t>(deepest), 0.0);
-    ready_ = true;
     return true;
 }
 
@@ -114,19 +117,11 @@ bool FlatProgram::Append(Script& script, Symbol& symbol, int nesting) {
             break;
         }
         case kOpMultiply:
-            op.kind = kMultiply;
-            break;
         case kOpAdd:
-            op.kind = kAdd;
-            break;
         case kOpSubtract:
-            op.kind = kSubtract;
-            break;
         case kOpDivide:
-            op.kind = kDivide;
-            break;
         case kOpPower:
-            op.kind = kPower;
+            op.kind = static_cast<Kind>(instruction.kind);
             break;
         default:
             return false;

@@ -21,14 +21,28 @@ public:
 
     // Whether Run gives what the evaluator would: the values the program
     // needs fit on the script's stack as it stands now.
-    bool Fits(const Script& script) const { return ready_ && script.stack.count + depth_ < kStackCapacity; }
+    bool Fits(const Script& script) const {
+        return !ops_.empty() && script.stack.count + static_cast<int32_t>(stack_.size()) < kStackCapacity;
+    }
 
     // The value; only after Build succeeded and while Fits holds. Reads the
     // constants' current values: a variable set between runs is seen.
     double Run() const;
 
 private:
-    enum Kind : uint8_t { kNumber, kConstant, kMultiply, kAdd, kSubtract, kDivide, kPower, kUnary, kBinary, kVariadic };
+    // The operators keep their opcodes.
+    enum Kind : uint8_t {
+        kNumber,
+        kConstant,
+        kUnary,
+        kBinary,
+        kVariadic,
+        kMultiply = kOpMultiply,
+        kAdd = kOpAdd,
+        kSubtract = kOpSubtract,
+        kDivide = kOpDivide,
+        kPower = kOpPower,
+    };
     struct Op {
         Kind kind;
         int32_t count;  // further arguments of a variadic call
@@ -41,12 +55,11 @@ private:
         };
     };
 
+    bool Flatten(Script& script, Symbol& symbol);
     bool Append(Script& script, Symbol& symbol, int nesting);
 
-    std::vector<Op> ops_;
-    mutable std::vector<double> stack_;
-    int32_t depth_ = 0;
-    bool ready_ = false;
+    std::vector<Op> ops_;  // empty unless built
+    mutable std::vector<double> stack_;  // as deep as the program goes
 };
 
 }  // namespace talvex::script

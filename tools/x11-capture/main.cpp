@@ -28,7 +28,8 @@ struct Box {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-std::vector<Window> Children(Display* display, Window window) {
+// The window's children, and its parent through the pointer when given.
+std::vector<Window> Children(Display* display, Window window, Window* parentOut = nullptr) {
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
     std::vector<Window> result;
@@ -36,15 +37,8 @@ std::vector<Window> Children(Display* display, Window window) {
         result.assign(children, children + count);
         if (children) XFree(children);
     }
+    if (parentOut) *parentOut = parent;
     return result;
-}
-
-Window Parent(Display* display, Window window) {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
-    if (children) XFree(children);
-    return parent;
 }
 
 bool HasTitle(Display* display, Window window, const std::string& title) {
@@ -149,8 +143,10 @@ int main(int argc, char** argv) {
     // With a window manager the title belongs to the client area, and the
     // frame around it is the ancestor just below the root.
     Window frame = window;
-    while (Window parent = Parent(display, frame)) {
-        if (parent == root) break;
+    for (;;) {
+        Window parent = 0;
+        Children(display, frame, &parent);
+        if (parent == 0 || parent == root) break;
         frame = parent;
     }
 

@@ -304,6 +304,8 @@ private:
         draw.cull = cull_;
         const size_t available = stride_ >= 32 ? stream_->bytes.size() / stride_ : 0;
         const size_t vertices = std::min<size_t>(vertexEnd, available);
+        draw.indices.reserve(static_cast<size_t>(count) * perPrimitive);
+        draw.vertices.reserve(vertices * 3);
         for (uint32_t i = 0; i < count * perPrimitive; ++i) {
             const uint32_t index = indexOf(i);
             if (index >= vertices) return;  // a draw past its vertices is not a mesh
