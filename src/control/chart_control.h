@@ -67,7 +67,7 @@ public:
     Result ReleaseDeviceResources();
     render::HResult BuildSlotTexture(int slot);
 
-    // Calculation (graph/calculation.cpp).
+    // Calculation (control/calculation.cpp).
     Result Calculate();
 
     // Frame drawing (render/frame.cpp).
@@ -125,6 +125,8 @@ public:
     bool ready = false;
     render::Material material{};
     int32_t wireframe = 0;
+    // Where a calculation computes a slot before the slot takes it.
+    graph::SlotGeometry scratchGeometry;
 };
 
 // The isometric preset: 20 degrees about x, -30 degrees about y.

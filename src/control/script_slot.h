@@ -6,16 +6,19 @@
 #include <memory>
 
 #include "common/color.h"
+#include "graph/slot_geometry.h"
 #include "render/device.h"
 #include "script/script.h"
 
 namespace talvex {
 
-// What a calculation left in a slot; selects how the frame draws it.
-enum class GraphKind : int32_t { None = 0, Point = 1, Curve = 2, Surface = 3 };
+using graph::GraphKind;
 
 struct ScriptSlot {
     std::unique_ptr<script::Script> script;
+    // What the last successful calculation made of the script; the fields
+    // below describe it as the device buffers hold it.
+    graph::SlotGeometry geometry;
     int32_t samplesU = 0;
     int32_t samplesV = 0;
     int32_t vertexCount = 0;

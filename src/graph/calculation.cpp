@@ -1,5 +1,5 @@
-// Graph calculation: sampling each slot's script over its parameters into
-// box coordinates, written straight into the slot's device buffers.
+// Graph calculation: sampling a slot's script over its parameters into box
+// coordinates and index lists.
 #include "graph/calculation.h"
 
 #include <cmath>
@@ -7,24 +7,19 @@
 #include <limits>
 #include <vector>
 
-#include "common/trace.h"
-#include "control/chart_control.h"
-#include "render/scene.h"
 #include "script/compiler.h"
 #include "script/dependencies.h"
 #include "script/evaluator.h"
 #include "script/flat_program.h"
 
-namespace talvex {
-
-namespace graph {
+namespace talvex::graph {
 
 namespace {
 
 constexpr double kDefaultSurfaceGrid = 20;
 constexpr double kMaximumCells = 10000;
 constexpr double kCurveGrid = 10000;
-constexpr int64_t kVertexCapacity = render::kSlotVertexCapacity;
+constexpr int64_t kVertexCapacity = kSlotVertexCapacity;
 
 // A grid setting that is not a positive finite number takes the default.
 double SurfaceGridOrDefault(double grid) { return std::isfinite(grid) && grid > 0 ? grid : kDefaultSurfaceGrid; }
@@ -61,11 +56,12 @@ double PlanCurveGrid(double grid) {
     return grid;
 }
 
-}  // namespace graph
-
 namespace {
 
-using namespace render;
+constexpr int32_t kNoFreeVariable = 23;
+constexpr int32_t kOnlyOneFreeVariable = 1;
+constexpr int32_t kNoCoordinates = static_cast<int32_t>(0x80004005u);  // E_FAIL
+
 using script::Script;
 using script::VariableRange;
 
@@ -166,48 +162,14 @@ bool AcceptSegment(const GraphVertex& previous, const BoxPoint& current) {
            Accept<double>(previous.z, current.z);
 }
 
-// The geometry of one slot before it goes into the buffers. The storage is
-// kept from one calculation to the next: a fresh third of a megabyte each time
-// would cost more page faults than the sampling costs arithmetic.
-struct Geometry {
-    std::vector<GraphVertex> vertices;
-    std::vector<uint16_t> indices;
-};
-
-Geometry& Scratch(size_t vertexCount) {
-    static Geometry geometry;
-    geometry.vertices.resize(vertexCount);
-    geometry.indices.clear();
-    return geometry;
-}
-
-// Copies the computed geometry into the slot's buffers; false when a buffer
-// is missing or will not lock, and then nothing of the slot changes.
-bool Store(ScriptSlot& slot, const std::vector<GraphVertex>& vertices, const std::vector<uint16_t>& indices) {
-    if (slot.vertexBuffer == nullptr || slot.indexBuffer == nullptr) return false;
-    uint8_t* data = nullptr;
-    if (slot.vertexBuffer->Lock(0, kSlotVertexBytes, &data, 0) != kOk || data == nullptr) return false;
-    std::memcpy(data, vertices.data(), vertices.size() * sizeof(GraphVertex));
-    slot.vertexBuffer->Unlock();
-    if (!indices.empty()) {
-        const auto bytes = static_cast<uint32_t>(indices.size() * sizeof(uint16_t));
-        data = nullptr;
-        if (slot.indexBuffer->Lock(0, bytes, &data, 0) != kOk || data == nullptr) return false;
-        std::memcpy(data, indices.data(), bytes);
-        slot.indexBuffer->Unlock();
-    }
-    slot.buffersFilled = true;
-    return true;
-}
-
-int32_t ComputeSurface(ScriptSlot& slot, Script& script, Sampler& sampler, const VariableRange& first,
-                       const VariableRange& second, bool leftHanded) {
+void ComputeSurface(SlotGeometry& geometry, Script& script, Sampler& sampler, const VariableRange& first,
+                    const VariableRange& second, bool leftHanded) {
     const graph::SurfaceGrid grid = graph::PlanSurfaceGrid(first.grid, second.grid);
     const double stepU = (first.maximum - first.minimum) / grid.gridU;
     const double stepV = (second.maximum - second.minimum) / grid.gridV;
     const int nu = grid.intervalsU, nv = grid.intervalsV;
-    Geometry& geometry = Scratch(static_cast<size_t>((nu + 1) * (nv + 1)));
     std::vector<GraphVertex>& vertices = geometry.vertices;
+    vertices.resize(static_cast<size_t>((nu + 1) * (nv + 1)));
     // Parameters advance by repeated addition, not from the index.
     double v = second.minimum;
     for (int r = 0; r <= nv; ++r) {
@@ -236,22 +198,19 @@ int32_t ComputeSurface(ScriptSlot& slot, Script& script, Sampler& sampler, const
         }
     }
     indices.resize(static_cast<size_t>(out - indices.data()));
-    if (!Store(slot, vertices, indices)) return kFail;
-    slot.kind = GraphKind::Surface;
-    slot.samplesU = nu + 1;
-    slot.samplesV = nv + 1;
-    slot.vertexCount = (nu + 1) * (nv + 1);
-    slot.primitiveCount = static_cast<int32_t>(indices.size() / 3);
-    return 0;
+    geometry.kind = GraphKind::Surface;
+    geometry.samplesU = nu + 1;
+    geometry.samplesV = nv + 1;
 }
 
-int32_t ComputeCurve(ScriptSlot& slot, Script& script, Sampler& sampler, const VariableRange& parameter) {
+void ComputeCurve(SlotGeometry& geometry, Script& script, Sampler& sampler, const VariableRange& parameter) {
     const double grid = graph::PlanCurveGrid(parameter.grid);
     const double step = (parameter.maximum - parameter.minimum) / grid;
     const int n = static_cast<int>(grid);
-    Geometry& geometry = Scratch(static_cast<size_t>(n + 1));
     std::vector<GraphVertex>& vertices = geometry.vertices;
+    vertices.resize(static_cast<size_t>(n + 1));
     std::vector<uint16_t>& indices = geometry.indices;
+    indices.clear();
     double t = parameter.minimum;
     for (int j = 0; j <= n; ++j) {
         script::SetVariableValue(script, &parameter, t);
@@ -264,29 +223,22 @@ int32_t ComputeCurve(ScriptSlot& slot, Script& script, Sampler& sampler, const V
         }
         vertices[static_cast<size_t>(j)] = VertexAt(point);
     }
-    if (!Store(slot, vertices, indices)) return kFail;
-    slot.kind = GraphKind::Curve;
-    slot.samplesU = n + 1;
-    slot.samplesV = 1;
-    slot.vertexCount = n + 1;
-    slot.primitiveCount = static_cast<int32_t>(indices.size() / 2);
-    return 0;
+    geometry.kind = GraphKind::Curve;
+    geometry.samplesU = n + 1;
+    geometry.samplesV = 1;
 }
 
-int32_t ComputePoint(ScriptSlot& slot, Sampler& sampler) {
-    const std::vector<GraphVertex> vertices = {VertexAt(sampler.Sample())};
-    if (!Store(slot, vertices, {})) return kFail;
-    slot.kind = GraphKind::Point;
-    slot.samplesU = 1;
-    slot.samplesV = 1;
-    return 0;
+void ComputePoint(SlotGeometry& geometry, Sampler& sampler) {
+    geometry.vertices.assign(1, VertexAt(sampler.Sample()));
+    geometry.indices.clear();
+    geometry.kind = GraphKind::Point;
+    geometry.samplesU = 1;
+    geometry.samplesV = 1;
 }
 
-constexpr int32_t kNoFreeVariable = 23;
-constexpr int32_t kOnlyOneFreeVariable = 1;
+}  // namespace
 
-int32_t ComputeSlot(ScriptSlot& slot, bool leftHanded) {
-    Script& script = *slot.script;
+int32_t ComputeSlot(Script& script, bool leftHanded, SlotGeometry& geometry) {
     int32_t result = script::BuildDependencies(script);
     if (result != 0) return result;
     Sampler sampler(script, leftHanded);
@@ -302,37 +254,20 @@ int32_t ComputeSlot(ScriptSlot& slot, bool leftHanded) {
     } else if (result != kNoFreeVariable) {
         return result;
     }
-    if (!sampler.ResolveCoordinates()) return kFail;
+    if (!sampler.ResolveCoordinates()) return kNoCoordinates;
+    // Nothing fails from here on: the geometry is only written now.
     switch (kind) {
     case GraphKind::Surface:
-        return ComputeSurface(slot, script, sampler, first, second, leftHanded);
+        ComputeSurface(geometry, script, sampler, first, second, leftHanded);
+        break;
     case GraphKind::Curve:
-        return ComputeCurve(slot, script, sampler, first);
+        ComputeCurve(geometry, script, sampler, first);
+        break;
     default:
-        return ComputePoint(slot, sampler);
+        ComputePoint(geometry, sampler);
+        break;
     }
+    return 0;
 }
 
-}  // namespace
-
-Result ChartControl::Calculate() {
-    Trace().Output("TALVEXCONTROL::Calculate");
-    Result firstFailure = kOk;
-    bool anyScript = false, anyComputed = false;
-    for (int i = 0; i < kSlotCount; ++i) {
-        ScriptSlot& slot = slots[i];
-        if (slot.script == nullptr) continue;
-        Trace().Output("i=%d", i);
-        const Result result = ComputeSlot(slot, leftHanded);
-        Trace().Output("--------------");
-        if (result == kOk) anyComputed = true;
-        else if (!anyScript) firstFailure = result;
-        anyScript = true;
-    }
-    ready = true;
-    Trace().Output("    done");
-    if (anyComputed) return kOk;
-    return anyScript ? firstFailure : kFail;
-}
-
-}  // namespace talvex
+}  // namespace talvex::graph

@@ -1,9 +1,21 @@
-// Grid sizes of the graph calculation, exposed for tests.
+// Graph calculation: a slot's script and the handedness in, the slot's
+// geometry out.
 #pragma once
 
 #include <cstdint>
 
+#include "graph/slot_geometry.h"
+#include "script/script.h"
+
 namespace talvex::graph {
+
+// Samples the script into geometry (replacing what it held): 0, or the code
+// that ended the computation before anything was sampled (17, 19 from the
+// dependency analysis, 18 for three or more free variables, a setting's
+// evaluation code), and then geometry is untouched.
+int32_t ComputeSlot(script::Script& script, bool leftHanded, SlotGeometry& geometry);
+
+// Grid sizes, exposed for tests.
 
 // The intervals of a surface from its two grid settings: defaults for grids
 // that are not positive numbers, the reduction to about 10000 cells, then

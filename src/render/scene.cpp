@@ -42,6 +42,21 @@ void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]
     }
 }
 
+bool UploadSlotGeometry(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer, const graph::SlotGeometry& geometry) {
+    if (vertexBuffer == nullptr || indexBuffer == nullptr) return false;
+    uint8_t* data = nullptr;
+    if (vertexBuffer->Lock(0, kSlotVertexBytes, &data, 0) != kOk || data == nullptr) return false;
+    std::memcpy(data, geometry.vertices.data(), geometry.vertices.size() * sizeof(GraphVertex));
+    vertexBuffer->Unlock();
+    if (geometry.indices.empty()) return true;
+    const auto bytes = static_cast<uint32_t>(geometry.indices.size() * sizeof(uint16_t));
+    data = nullptr;
+    if (indexBuffer->Lock(0, bytes, &data, 0) != kOk || data == nullptr) return false;
+    std::memcpy(data, geometry.indices.data(), bytes);
+    indexBuffer->Unlock();
+    return true;
+}
+
 }  // namespace render
 
 namespace {

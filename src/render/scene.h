@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "graph/slot_geometry.h"
 #include "render/device.h"
 
 namespace talvex::render {
@@ -14,13 +15,7 @@ struct ColorVertex {
 };
 static_assert(sizeof(ColorVertex) == 16, "ColorVertex is 16 bytes");
 
-// Vertex of the slot buffers: position, normal, texture coordinates (32 bytes).
-struct GraphVertex {
-    float x, y, z;
-    float nx, ny, nz;
-    float tu, tv;
-};
-static_assert(sizeof(GraphVertex) == 32, "GraphVertex is 32 bytes");
+using graph::GraphVertex;
 
 constexpr uint32_t kColorVertexFormat = kFvfXyz | kFvfDiffuse;             // 0x042
 constexpr uint32_t kGraphVertexFormat = kFvfXyz | kFvfNormal | kFvfTex1;  // 0x112
@@ -31,9 +26,8 @@ constexpr int kAxisVertexCount = 28;
 constexpr int kAxisLineCount = kAxisVertexCount / 2;
 constexpr uint32_t kSceneBufferBytes = kGridPointCount * sizeof(ColorVertex);  // 7056
 
-// A slot holds at most a 101 x 101 grid and 10000 cells of two triangles.
-constexpr int kSlotVertexCapacity = 101 * 101;
-constexpr int kSlotIndexCapacity = 60000;
+using graph::kSlotIndexCapacity;
+using graph::kSlotVertexCapacity;
 constexpr uint32_t kSlotVertexBytes = kSlotVertexCapacity * sizeof(GraphVertex);  // 326432
 constexpr uint32_t kSlotIndexBytes = kSlotIndexCapacity * sizeof(uint16_t);       // 120000
 
@@ -42,5 +36,9 @@ constexpr int kTextureSide = 16;
 // The 28 axis vertices: the axes, their arrowheads and the letters X and Y.
 // A left-handed control puts the z arrowhead at the positive end.
 void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]);
+
+// Copies a slot's geometry into its device buffers: false when a buffer is
+// missing or will not lock.
+bool UploadSlotGeometry(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer, const graph::SlotGeometry& geometry);
 
 }  // namespace talvex::render

@@ -1,0 +1,44 @@
+// What a calculation makes of one slot's script: the kind of graph, its
+// sample counts, its vertices in box coordinates and its index list. The
+// control keeps it; drawing uploads it into the device's buffers.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace talvex::graph {
+
+// What a calculation left in a slot; selects how the frame draws it.
+enum class GraphKind : int32_t { None = 0, Point = 1, Curve = 2, Surface = 3 };
+
+// Vertex of a slot: position, normal, texture coordinates (32 bytes, the
+// layout the device draws from).
+struct GraphVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float tu, tv;
+};
+static_assert(sizeof(GraphVertex) == 32, "GraphVertex is 32 bytes");
+
+// A slot holds at most a 101 x 101 grid and 10000 cells of two triangles.
+constexpr int kSlotVertexCapacity = 101 * 101;
+constexpr int kSlotIndexCapacity = 60000;
+
+struct SlotGeometry {
+    GraphKind kind = GraphKind::None;
+    int32_t samplesU = 0;
+    int32_t samplesV = 0;
+    // Surface: samplesU * samplesV vertices, row by row along the second
+    // parameter; curve: samplesU; point: one.
+    std::vector<GraphVertex> vertices;
+    // Three per kept triangle (surface) or two per kept segment (curve).
+    std::vector<uint16_t> indices;
+
+    int32_t VertexCount() const { return static_cast<int32_t>(vertices.size()); }
+    int32_t PrimitiveCount() const {
+        const auto perPrimitive = kind == GraphKind::Surface ? 3u : 2u;
+        return kind == GraphKind::Point ? 0 : static_cast<int32_t>(indices.size() / perPrimitive);
+    }
+};
+
+}  // namespace talvex::graph
