@@ -7,6 +7,7 @@
 
 #include "graph/splines.h"
 #include "script/compiler.h"
+#include "script/dependencies.h"
 #include "script/evaluator.h"
 
 namespace {

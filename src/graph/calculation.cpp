@@ -2,6 +2,7 @@
 // coordinates and index lists.
 #include "graph/calculation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -10,7 +11,7 @@
 #include "script/compiler.h"
 #include "script/dependencies.h"
 #include "script/evaluator.h"
-#include "script/flat_program.h"
+#include "script/block_program.h"
 
 namespace talvex::graph {
 
@@ -69,10 +70,20 @@ struct BoxPoint {
     double x, y, z;
 };
 
-// What one slot computation reads once: the clamping box, the mapping and
-// the symbols of the coordinates.
+// What one slot computation reads once (the clamping box, the mapping, the
+// programs of the coordinates) and the sampling itself.
+//
+// Whether the evaluator succeeds on a coordinate does not depend on the
+// values of the parameters: how many values it holds and how deep its names
+// go follow from the programs alone. So one evaluation at the first sample
+// tells for every sample: where all three succeed, the coordinates are
+// computed block by block, giving the evaluator's values bit for bit; where
+// one fails, every sample goes through the evaluator, which keeps a failed
+// coordinate at its previous value.
 class Sampler {
 public:
+    static constexpr int kBlockSize = script::BlockProgram::kBlockSize;
+
     Sampler(Script& script, bool leftHanded) : script_(script), leftHanded_(leftHanded) {}
 
     int32_t ReadSettings() {
@@ -93,45 +104,77 @@ public:
     }
 
     // After the free variables are described every coordinate is a symbol.
-    bool ResolveCoordinates() {
+    // The parameters are the free variables in order, each at its minimum.
+    bool Prepare(std::vector<const VariableRange*> parameters, bool blocks) {
         static const char* const kNames[] = {"x", "y", "z"};
+        parameters_ = std::move(parameters);
+        std::vector<const script::Symbol*> targets, inputs;
+        for (const VariableRange* parameter : parameters_) {
+            script::SetVariableValue(script_, parameter, parameter->minimum);
+            inputs.push_back(parameter->symbol);
+        }
+        bool exact = true;
         for (int axis = 0; axis < 3; ++axis) {
             symbols_[axis] = script::FindSymbol(script_, kNames[axis]);
             if (symbols_[axis] == nullptr) return false;
+            targets.push_back(symbols_[axis]);
             previous_[axis] = std::numeric_limits<double>::quiet_NaN();
-            // Only the variables change while sampling, in place: the
-            // flattened programs stay valid for this whole computation.
-            flat_[axis].Build(script_, *symbols_[axis]);
+            double value;
+            if (script::EvaluateSymbol(script_, *symbols_[axis], value) != 0) exact = false;
         }
+        blocks_ = blocks && exact && program_.Build(script_, targets, inputs);
         return true;
     }
 
-    // Evaluates x, y, z, clamps each to its box and maps it to box
-    // coordinates. A failed evaluation keeps the coordinate's previous value
-    // in this computation (not a number before the first).
-    BoxPoint Sample() {
-        double box[3];
-        for (int axis = 0; axis < 3; ++axis) {
-            double value;
-            if (flat_[axis].Fits(script_)) previous_[axis] = flat_[axis].Run();
-            else if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0) previous_[axis] = value;
-            value = previous_[axis];
-            if (value > high_[axis]) value = high_[axis];
-            if (value < low_[axis]) value = low_[axis];
-            const double offset = axis == 2 && !leftHanded_ ? centre_[axis] - value : value - centre_[axis];
-            box[axis] = offset * 100 * factor_;
+    // Samples count points (at most kBlockSize) whose parameter values are
+    // columns[p][i], clamped to the box and mapped to box coordinates.
+    void Sample(const double* const* columns, int count, BoxPoint* out) {
+        if (blocks_) {
+            for (size_t p = 0; p < parameters_.size(); ++p)
+                std::copy_n(columns[p], count, program_.Input(p));
+            program_.Run(count);
+            for (int axis = 0; axis < 3; ++axis) {
+                const double* values = program_.Output(static_cast<size_t>(axis));
+                for (int i = 0; i < count; ++i) Map(axis, values[i], out[i]);
+            }
+            return;
         }
-        return {box[0], box[1], box[2]};
+        for (int i = 0; i < count; ++i) {
+            for (size_t p = 0; p < parameters_.size(); ++p)
+                script::SetVariableValue(script_, parameters_[p], columns[p][i]);
+            for (int axis = 0; axis < 3; ++axis) {
+                double value;
+                if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0) previous_[axis] = value;
+                Map(axis, previous_[axis], out[i]);
+            }
+        }
+    }
+
+    // Leaves each parameter at the value of the last sample, as sampling one
+    // by one would.
+    void Finish(const double* lastValues) {
+        for (size_t p = 0; p < parameters_.size(); ++p)
+            script::SetVariableValue(script_, parameters_[p], lastValues[p]);
     }
 
 private:
+    // Clamps a coordinate to its box (not-a-number passes) and maps it.
+    void Map(int axis, double value, BoxPoint& point) const {
+        if (value > high_[axis]) value = high_[axis];
+        if (value < low_[axis]) value = low_[axis];
+        const double offset = axis == 2 && !leftHanded_ ? centre_[axis] - value : value - centre_[axis];
+        (axis == 0 ? point.x : axis == 1 ? point.y : point.z) = offset * 100 * factor_;
+    }
+
     Script& script_;
     bool leftHanded_;
     double centre_[3] = {}, low_[3] = {}, high_[3] = {};
     double factor_ = 0;
-    script::Symbol* symbols_[3] = {};
-    script::FlatProgram flat_[3];
+    std::vector<const VariableRange*> parameters_;
+    const script::Symbol* symbols_[3] = {};
     double previous_[3] = {};
+    script::BlockProgram program_;
+    bool blocks_ = false;
 };
 
 GraphVertex VertexAt(const BoxPoint& p, float tu = 0, float tv = 0) {
@@ -162,34 +205,53 @@ bool AcceptSegment(const GraphVertex& previous, const BoxPoint& current) {
            Accept<double>(previous.z, current.z);
 }
 
-void ComputeSurface(SlotGeometry& geometry, Script& script, Sampler& sampler, const VariableRange& first,
+void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRange& first,
                     const VariableRange& second, bool leftHanded) {
-    const graph::SurfaceGrid grid = graph::PlanSurfaceGrid(first.grid, second.grid);
+    const SurfaceGrid grid = PlanSurfaceGrid(first.grid, second.grid);
     const double stepU = (first.maximum - first.minimum) / grid.gridU;
     const double stepV = (second.maximum - second.minimum) / grid.gridV;
     const int nu = grid.intervalsU, nv = grid.intervalsV;
+    const int columns = nu + 1;
     std::vector<GraphVertex>& vertices = geometry.vertices;
-    vertices.resize(static_cast<size_t>((nu + 1) * (nv + 1)));
-    // Parameters advance by repeated addition, not from the index.
-    double v = second.minimum;
+    vertices.resize(static_cast<size_t>(columns * (nv + 1)));
+    // The samples in row order, a block at a time. Parameters advance by
+    // repeated addition, not from the index.
+    double u[Sampler::kBlockSize], v[Sampler::kBlockSize];
+    const double* parameters[2] = {u, v};
+    BoxPoint points[Sampler::kBlockSize];
+    int pending = 0, written = 0;
+    auto flush = [&]() {
+        sampler.Sample(parameters, pending, points);
+        for (int i = 0; i < pending; ++i, ++written) {
+            const int r = written / columns, c = written % columns;
+            vertices[static_cast<size_t>(written)] =
+                VertexAt(points[i], static_cast<float>(r * 0.5), static_cast<float>(c * 0.5));
+        }
+        pending = 0;
+    };
+    double last[2] = {first.minimum, second.minimum};
+    double runningV = second.minimum;
     for (int r = 0; r <= nv; ++r) {
-        script::SetVariableValue(script, &second, v);
-        v += stepV;
-        double u = first.minimum;
+        const double rowV = runningV;
+        runningV += stepV;
+        double runningU = first.minimum;
         for (int c = 0; c <= nu; ++c) {
-            script::SetVariableValue(script, &first, u);
-            u += stepU;
-            vertices[static_cast<size_t>(r * (nu + 1) + c)] =
-                VertexAt(sampler.Sample(), static_cast<float>(r * 0.5), static_cast<float>(c * 0.5));
+            u[pending] = last[0] = runningU;
+            v[pending] = last[1] = rowV;
+            runningU += stepU;
+            if (++pending == Sampler::kBlockSize) flush();
         }
     }
+    if (pending > 0) flush();
+    sampler.Finish(last);
+
     // Room for every cell, written in place and cut to the cells kept.
     std::vector<uint16_t>& indices = geometry.indices;
     indices.resize(static_cast<size_t>(nu) * static_cast<size_t>(nv) * 6);
     uint16_t* out = indices.data();
     for (int r = 0; r < nv; ++r) {
         for (int c = 0; c < nu; ++c) {
-            const int a = r * (nu + 1) + c, b = a + 1, d = a + nu + 1, cc = d + 1;
+            const int a = r * columns + c, b = a + 1, d = a + columns, cc = d + 1;
             if (!AcceptCell(vertices[static_cast<size_t>(a)], vertices[static_cast<size_t>(cc)])) continue;
             // The winding flips with the sign of Z.
             const int cell[6] = {a, b, d, b, cc, d};
@@ -203,33 +265,45 @@ void ComputeSurface(SlotGeometry& geometry, Script& script, Sampler& sampler, co
     geometry.samplesV = nv + 1;
 }
 
-void ComputeCurve(SlotGeometry& geometry, Script& script, Sampler& sampler, const VariableRange& parameter) {
-    const double grid = graph::PlanCurveGrid(parameter.grid);
+void ComputeCurve(SlotGeometry& geometry, Sampler& sampler, const VariableRange& parameter) {
+    const double grid = PlanCurveGrid(parameter.grid);
     const double step = (parameter.maximum - parameter.minimum) / grid;
     const int n = static_cast<int>(grid);
     std::vector<GraphVertex>& vertices = geometry.vertices;
     vertices.resize(static_cast<size_t>(n + 1));
     std::vector<uint16_t>& indices = geometry.indices;
     indices.clear();
-    double t = parameter.minimum;
-    for (int j = 0; j <= n; ++j) {
-        script::SetVariableValue(script, &parameter, t);
-        t += step;
-        const BoxPoint point = sampler.Sample();
-        // The previous end as stored, the current one before rounding.
-        if (j > 0 && AcceptSegment(vertices[static_cast<size_t>(j - 1)], point)) {
-            indices.push_back(static_cast<uint16_t>(j - 1));
-            indices.push_back(static_cast<uint16_t>(j));
+    double t[Sampler::kBlockSize];
+    const double* parameters[1] = {t};
+    BoxPoint points[Sampler::kBlockSize];
+    double running = parameter.minimum, last = parameter.minimum;
+    for (int start = 0; start <= n; start += Sampler::kBlockSize) {
+        const int count = std::min(Sampler::kBlockSize, n + 1 - start);
+        for (int i = 0; i < count; ++i) {
+            t[i] = last = running;
+            running += step;
         }
-        vertices[static_cast<size_t>(j)] = VertexAt(point);
+        sampler.Sample(parameters, count, points);
+        for (int i = 0; i < count; ++i) {
+            const int j = start + i;
+            // The previous end as stored, the current one before rounding.
+            if (j > 0 && AcceptSegment(vertices[static_cast<size_t>(j - 1)], points[i])) {
+                indices.push_back(static_cast<uint16_t>(j - 1));
+                indices.push_back(static_cast<uint16_t>(j));
+            }
+            vertices[static_cast<size_t>(j)] = VertexAt(points[i]);
+        }
     }
+    sampler.Finish(&last);
     geometry.kind = GraphKind::Curve;
     geometry.samplesU = n + 1;
     geometry.samplesV = 1;
 }
 
 void ComputePoint(SlotGeometry& geometry, Sampler& sampler) {
-    geometry.vertices.assign(1, VertexAt(sampler.Sample()));
+    BoxPoint point{};
+    sampler.Sample(nullptr, 1, &point);
+    geometry.vertices.assign(1, VertexAt(point));
     geometry.indices.clear();
     geometry.kind = GraphKind::Point;
     geometry.samplesU = 1;
@@ -238,7 +312,7 @@ void ComputePoint(SlotGeometry& geometry, Sampler& sampler) {
 
 }  // namespace
 
-int32_t ComputeSlot(Script& script, bool leftHanded, SlotGeometry& geometry) {
+int32_t ComputeSlot(Script& script, bool leftHanded, SlotGeometry& geometry, Sampling sampling) {
     int32_t result = script::BuildDependencies(script);
     if (result != 0) return result;
     Sampler sampler(script, leftHanded);
@@ -254,14 +328,17 @@ int32_t ComputeSlot(Script& script, bool leftHanded, SlotGeometry& geometry) {
     } else if (result != kNoFreeVariable) {
         return result;
     }
-    if (!sampler.ResolveCoordinates()) return kNoCoordinates;
+    std::vector<const VariableRange*> parameters;
+    if (kind != GraphKind::Point) parameters.push_back(&first);
+    if (kind == GraphKind::Surface) parameters.push_back(&second);
+    if (!sampler.Prepare(parameters, sampling == Sampling::kBlocks)) return kNoCoordinates;
     // Nothing fails from here on: the geometry is only written now.
     switch (kind) {
     case GraphKind::Surface:
-        ComputeSurface(geometry, script, sampler, first, second, leftHanded);
+        ComputeSurface(geometry, sampler, first, second, leftHanded);
         break;
     case GraphKind::Curve:
-        ComputeCurve(geometry, script, sampler, first);
+        ComputeCurve(geometry, sampler, first);
         break;
     default:
         ComputePoint(geometry, sampler);

@@ -13,7 +13,11 @@ namespace talvex::graph {
 // that ended the computation before anything was sampled (17, 19 from the
 // dependency analysis, 18 for three or more free variables, a setting's
 // evaluation code), and then geometry is untouched.
-int32_t ComputeSlot(script::Script& script, bool leftHanded, SlotGeometry& geometry);
+// With kEvaluator every sample goes through the evaluator one by one; the
+// geometry is the same bit for bit, only slower (a reference for tests).
+enum class Sampling { kBlocks, kEvaluator };
+int32_t ComputeSlot(script::Script& script, bool leftHanded, SlotGeometry& geometry,
+                    Sampling sampling = Sampling::kBlocks);
 
 // Grid sizes, exposed for tests.
 

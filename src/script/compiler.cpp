@@ -1,5 +1,7 @@
 #include "script/compiler.h"
 
+#include <algorithm>
+
 #include "script/builtins.h"
 #include "script/evaluator.h"
 
@@ -42,12 +44,12 @@ Token MakeNumber(double value) {
     return token;
 }
 
-Instruction ToInstruction(const Token& token) {
+Instruction ToInstruction(Script& script, const Token& token) {
     Instruction instruction;
     switch (token.kind) {
     case kTokenName:
         instruction.kind = kOpSymbol;
-        instruction.name = token.name;
+        instruction.operand = InternName(script, token.name);
         break;
     case kTokenNumber:
         instruction.kind = kOpNumber;
@@ -55,51 +57,15 @@ Instruction ToInstruction(const Token& token) {
         break;
     case kTokenFunction:
         instruction.kind = kOpCall;
-        instruction.name = token.name;
-        instruction.builtin = FindBuiltin(token.name.c_str());
+        instruction.operand = FindBuiltin(token.name.c_str());
+        // CheckCall counted the arguments into the token.
+        instruction.argumentCount = TruncateToInt32(token.value);
         break;
     default:
         instruction.kind = token.kind;  // an operator is its own opcode
         break;
     }
     return instruction;
-}
-
-// Follows the program's stack depth: it must never take more values than are
-// there and must leave exactly one. The evaluator relies on this.
-bool LeavesExactlyOneValue(const std::vector<Instruction>& program) {
-    long depth = 0;
-    for (size_t i = 0; i < program.size(); ++i) {
-        const Instruction& instruction = program[i];
-        switch (instruction.kind) {
-        case kOpSymbol:
-        case kOpNumber:
-            ++depth;
-            break;
-        case kOpCall: {
-            if (instruction.builtin < 0) return false;
-            const BuiltinFunction& f = kBuiltins[instruction.builtin];
-            if (f.kind == kBuiltinUnary) {
-                if (depth < 1) return false;
-            } else if (f.kind == kBuiltinBinary) {
-                if (depth < 2) return false;
-                --depth;
-            } else {
-                // The count of further arguments is the number just before the call.
-                if (i == 0 || program[i - 1].kind != kOpNumber) return false;
-                const int32_t n = TruncateToInt32(program[i - 1].number);
-                if (n < f.argumentCount - 1 || depth < n + 2) return false;
-                depth -= n + 1;
-            }
-            break;
-        }
-        default:
-            if (depth < 2) return false;
-            --depth;
-            break;
-        }
-    }
-    return depth == 1;
 }
 
 }  // namespace
@@ -116,10 +82,53 @@ const char* DescribeCompileCode(int32_t code) {
     }
 }
 
+bool CheckProgram(const Script& script, const std::vector<Instruction>& program, int32_t* deepest) {
+    long depth = 0, peak = 0;
+    for (const Instruction& instruction : program) {
+        switch (instruction.kind) {
+        case kOpSymbol:
+            if (instruction.operand < 0 || static_cast<size_t>(instruction.operand) >= script.names.size())
+                return false;
+            ++depth;
+            break;
+        case kOpNumber:
+            ++depth;
+            break;
+        case kOpCall: {
+            if (instruction.operand < 0 || instruction.operand >= kBuiltinCount) return false;
+            const BuiltinFunction& f = kBuiltins[instruction.operand];
+            const int32_t arguments = instruction.argumentCount;
+            if (f.kind == kBuiltinVariadic ? arguments < f.argumentCount : arguments != f.kind) return false;
+            if (depth < arguments) return false;
+            // A variadic call's count travels on the stack as a hidden last
+            // argument: it takes room there for a moment.
+            if (f.kind == kBuiltinVariadic) peak = std::max(peak, depth + 1);
+            depth -= arguments - 1;
+            break;
+        }
+        case kOpMultiply:
+        case kOpAdd:
+        case kOpSubtract:
+        case kOpDivide:
+        case kOpPower:
+            if (depth < 2) return false;
+            --depth;
+            break;
+        default:
+            return false;
+        }
+        peak = std::max(peak, depth);
+    }
+    if (deepest != nullptr) *deepest = static_cast<int32_t>(peak);
+    return depth == 1;
+}
+
 int32_t ResetScript(Script& script) {
     script.freeVariables.fill(false);
+    script.names.clear();
+    script.nameIndex.clear();
     script.symbols.clear();
-    script.symbolIndex.clear();
+    ++script.generation;
     struct Default {
         const char* name;
         double value;
@@ -139,21 +148,34 @@ int32_t ErrorLine(const Script& script) { return script.lexer.line - 1; }
 
 Symbol* FindSymbol(const Script& script, const std::string& name) {
     if (name.empty()) return nullptr;
-    const auto found = script.symbolIndex.find(name);
-    return found == script.symbolIndex.end() ? nullptr : found->second;
+    const auto found = script.nameIndex.find(name);
+    if (found == script.nameIndex.end()) return nullptr;
+    Symbol* symbol = script.names[static_cast<size_t>(found->second)].get();
+    return symbol->defined ? symbol : nullptr;
+}
+
+int32_t InternName(Script& script, const std::string& name) {
+    const auto found = script.nameIndex.find(name);
+    if (found != script.nameIndex.end()) return found->second;
+    const auto index = static_cast<int32_t>(script.names.size());
+    auto symbol = std::make_unique<Symbol>();
+    symbol->name = name;
+    symbol->index = index;
+    script.names.push_back(std::move(symbol));
+    script.nameIndex.emplace(name, index);
+    return index;
 }
 
 Symbol* DefineSymbol(Script& script, const std::string& name) {
-    if (Symbol* existing = FindSymbol(script, name)) {
-        existing->program.clear();
-        return existing;
+    Symbol* symbol = script.names[static_cast<size_t>(InternName(script, name))].get();
+    if (!symbol->defined) {
+        symbol->defined = true;
+        script.symbols.push_back(symbol);
     }
-    auto symbol = std::make_unique<Symbol>();
-    symbol->name = name;
-    Symbol* raw = symbol.get();
-    script.symbols.push_back(std::move(symbol));
-    script.symbolIndex.emplace(name, raw);
-    return raw;
+    symbol->program.clear();
+    symbol->input = false;
+    ++script.generation;
+    return symbol;
 }
 
 int32_t SetConstant(Script& script, const std::string& name, double value) {
@@ -163,6 +185,13 @@ int32_t SetConstant(Script& script, const std::string& name, double value) {
     push.number = value;
     symbol->program.push_back(push);
     return 0;
+}
+
+Symbol* DefineInput(Script& script, const std::string& name, double value) {
+    Symbol* symbol = DefineSymbol(script, name);
+    symbol->input = true;
+    symbol->value = value;
+    return symbol;
 }
 
 int32_t Compile(Script& script, char* text) {
@@ -189,11 +218,16 @@ int32_t Compile(Script& script, char* text) {
             result = kCompileMisplaced;
             break;
         }
+        // A statement ends at the first separator, so it stands on one line:
+        // the line where it began is the line that failed, whatever the
+        // lexer read past its end.
+        const int32_t statementLine = lexer.line;
         result = CompileStatement(script);
-        if (result != kCompileOk) break;
+        if (result != kCompileOk) {
+            lexer.line = statementLine;
+            break;
+        }
     }
-    // The separator that ended the failing statement has been counted already.
-    if (result != kCompileOk && lexer.token.kind == kTokenSeparator) --lexer.line;
     return result;
 }
 
@@ -219,9 +253,10 @@ int32_t CompileStatement(Script& script) {
     result = CheckCall(list);
     if (result != kCompileOk) return result;
     std::vector<Instruction> program;
-    result = ToPostfix(list, program);
+    result = ToPostfix(script, list, program);
     if (result != kCompileOk) return result;
     symbol->program = std::move(program);
+    ++script.generation;
     return kCompileOk;
 }
 
@@ -270,22 +305,23 @@ int32_t CheckSyntax(const std::vector<Token>& list) {
 
 int32_t CheckCall(std::vector<Token>& list) {
     struct OpenGroup {
-        int builtin;  // -1 for a parenthesised group
+        int builtin;      // -1 for a parenthesised group
+        size_t function;  // the call's Function token
         int commas;
     };
     std::vector<OpenGroup> open;
-    std::vector<Token> checked;
-    checked.reserve(list.size());
     int pendingBuiltin = -1;
+    size_t pendingFunction = 0;
     // Calls are checked as they close, so a call nested in another is checked
     // before the call around it.
-    for (Token& token : list) {
-        switch (token.kind) {
+    for (size_t i = 0; i < list.size(); ++i) {
+        switch (list[i].kind) {
         case kTokenFunction:
-            pendingBuiltin = FindBuiltin(token.name.c_str());
+            pendingBuiltin = FindBuiltin(list[i].name.c_str());
+            pendingFunction = i;
             break;
         case kTokenOpen:
-            open.push_back({pendingBuiltin, 0});
+            open.push_back({pendingBuiltin, pendingFunction, 0});
             pendingBuiltin = -1;
             break;
         case kTokenComma:
@@ -298,38 +334,30 @@ int32_t CheckCall(std::vector<Token>& list) {
             if (group.builtin < 0) break;
             const BuiltinFunction& f = kBuiltins[group.builtin];
             const int arguments = group.commas + 1;
-            if (f.kind != kBuiltinVariadic) {
-                if (arguments != f.kind) return kCompileArgumentCount;
-            } else {
-                if (arguments < f.argumentCount) return kCompileArgumentCount;
-                // The count of further arguments travels as a hidden last one.
-                Token comma;
-                comma.kind = kTokenComma;
-                checked.push_back(comma);
-                checked.push_back(MakeNumber(arguments - 1));
-            }
+            if (f.kind != kBuiltinVariadic ? arguments != f.kind : arguments < f.argumentCount)
+                return kCompileArgumentCount;
+            // The call carries its argument count into its instruction.
+            list[group.function].value = arguments;
             break;
         }
         default:
             break;
         }
-        checked.push_back(std::move(token));
     }
-    list = std::move(checked);
     return kCompileOk;
 }
 
-int32_t ToPostfix(std::vector<Token>& list, std::vector<Instruction>& program) {
+int32_t ToPostfix(Script& script, std::vector<Token>& list, std::vector<Instruction>& program) {
     std::vector<const Token*> operators;
     auto popToOutput = [&]() {
-        program.push_back(ToInstruction(*operators.back()));
+        program.push_back(ToInstruction(script, *operators.back()));
         operators.pop_back();
     };
     for (const Token& token : list) {
         switch (token.kind) {
         case kTokenName:
         case kTokenNumber:
-            program.push_back(ToInstruction(token));
+            program.push_back(ToInstruction(script, token));
             break;
         case kTokenFunction:
         case kTokenOpen:
@@ -358,7 +386,7 @@ int32_t ToPostfix(std::vector<Token>& list, std::vector<Instruction>& program) {
         popToOutput();
     }
     list.clear();
-    if (program.empty() || !LeavesExactlyOneValue(program)) {
+    if (program.empty() || !CheckProgram(script, program, nullptr)) {
         program.clear();
         return kCompileMisplaced;
     }

@@ -1,5 +1,8 @@
 #include "script/dependencies.h"
 
+#include <algorithm>
+#include <string>
+
 #include "script/compiler.h"
 #include "script/evaluator.h"
 #include "script/script.h"
@@ -23,57 +26,76 @@ int VariableIndex(const std::string& name) {
     return -1;
 }
 
-bool NamedOnPathToTop(const DependencyNode* node, const std::string& name) {
-    for (; node != nullptr; node = node->parent)
-        if (node->name == name) return true;
-    return false;
+NameAnalysis& Analysis(Script& script, int32_t index) {
+    if (script.analysed.size() < script.names.size()) script.analysed.resize(script.names.size());
+    return script.analysed[static_cast<size_t>(index)];
 }
 
-// Records what the named symbol needs below node. Definitions nested deeper
-// than the evaluator can follow fail before the machine stack could run out.
-int32_t CollectDependencies(Script& script, const std::string& name, DependencyNode& node, int depth) {
+// Records what a name needs; height receives the longest chain of names
+// below it. A name analysed before in this analysis is not followed again:
+// its names are known to be defined and free of cycles, so following them
+// once more could only end in names nested too deep, which its height tells.
+int32_t CollectDependencies(Script& script, const Symbol* symbol, const std::string& name, int depth,
+                            int32_t& height) {
+    const bool defined = symbol != nullptr && symbol->defined;
+    if (defined) {
+        const NameAnalysis& known = Analysis(script, symbol->index);
+        if (known.generation == script.generation && known.onPath) return kCircular;
+    }
     if (depth > kMaximumNameDepth) return kEvaluateTooDeep;
-    Symbol* symbol = FindSymbol(script, name);
-    if (symbol == nullptr) {
+    height = 0;
+    if (!defined) {
         const int variable = VariableIndex(name);
         if (variable < 0) return kUndefinedName;
         script.freeVariables[static_cast<size_t>(variable)] = true;
         return 0;
     }
-    node.name = symbol->name;
+    {
+        NameAnalysis& known = Analysis(script, symbol->index);
+        if (known.generation == script.generation) {
+            if (depth + known.height > kMaximumNameDepth) return kEvaluateTooDeep;
+            height = known.height;
+            return 0;
+        }
+        known.generation = script.generation;
+        known.onPath = true;
+        known.height = 0;
+    }
+    // A name counts once per symbol: each name followed from here is stamped
+    // with this visit.
+    const uint64_t visit = ++script.analysisVisits;
     for (const Instruction& instruction : symbol->program) {
         if (instruction.kind != kOpSymbol) continue;
-        const std::string& referred = instruction.name;
-        bool seen = false;
-        for (const auto& child : node.children)
-            if (child->name == referred) seen = true;
-        if (seen) continue;  // a name counts once per node
-        if (NamedOnPathToTop(&node, referred)) return kCircular;
-        auto child = std::make_unique<DependencyNode>();
-        child->parent = &node;
-        child->name = referred;
-        DependencyNode& added = *child;
-        node.children.push_back(std::move(child));
-        const int32_t result = CollectDependencies(script, referred, added, depth + 1);
+        const int32_t referred = instruction.operand;
+        const bool known = referred >= 0 && static_cast<size_t>(referred) < script.names.size();
+        if (known) {
+            NameAnalysis& mark = Analysis(script, referred);
+            if (mark.followedFrom == visit) continue;
+            mark.followedFrom = visit;
+        }
+        const Symbol* child = known ? script.names[static_cast<size_t>(referred)].get() : nullptr;
+        int32_t childHeight = 0;
+        const int32_t result =
+            CollectDependencies(script, child, child != nullptr ? child->name : std::string(), depth + 1, childHeight);
         if (result != 0) return result;
+        height = std::max(height, childHeight + 1);
     }
+    // The entry may have moved while the names below were analysed.
+    NameAnalysis& done = Analysis(script, symbol->index);
+    done.onPath = false;
+    done.height = height;
     return 0;
 }
 
 }  // namespace
 
 int32_t BuildDependencies(Script& script) {
-    DependencyNode& root = script.dependencies;
-    root.parent = nullptr;
-    root.children.clear();
+    // A new generation: nothing analysed or evaluated before counts now.
+    ++script.generation;
     for (int v = kVariableX; v <= kVariableZ; ++v) {
-        auto top = std::make_unique<DependencyNode>();
-        top->name = kVariableNames[v];
-        root.children.push_back(std::move(top));
-    }
-    // The top nodes have no parent, so a name is circular only below its own top.
-    for (int v = kVariableX; v <= kVariableZ; ++v) {
-        const int32_t result = CollectDependencies(script, kVariableNames[v], *root.children[static_cast<size_t>(v)], 0);
+        int32_t height = 0;
+        const int32_t result =
+            CollectDependencies(script, FindSymbol(script, kVariableNames[v]), kVariableNames[v], 0, height);
         if (result != 0) return result;
     }
     return 0;
@@ -97,9 +119,7 @@ int32_t GetFreeVariable(Script& script, int n, VariableRange& range) {
 }
 
 int32_t DescribeVariable(Script& script, int variable, VariableRange& range) {
-    const std::string name = kVariableNames[variable];
-    SetConstant(script, name, 0.0);
-    range.symbol = FindSymbol(script, name);
+    range.symbol = DefineInput(script, kVariableNames[variable], 0.0);
     // Each setting is read in the order written; a setting that cannot be
     // evaluated ends the description with its code.
     auto read = [&](const char* setting, double& value) { return Evaluate(script, setting, value); };
@@ -128,16 +148,14 @@ int32_t DescribeVariable(Script& script, int variable, VariableRange& range) {
     return 0;
 }
 
-int32_t SetVariableValue(Script&, const VariableRange* range, double value) {
+int32_t SetVariableValue(Script& script, const VariableRange* range, double value) {
     if (range == nullptr || range->symbol == nullptr) return kNoRange;
-    std::vector<Instruction>& program = range->symbol->program;
-    // A one-instruction program holding the value, rewritten in place.
-    if (program.size() != 1 || program[0].kind != kOpNumber) {
-        program.clear();
-        program.emplace_back();
-        program[0].kind = kOpNumber;
-    }
-    program[0].number = value;
+    Symbol& symbol = *range->symbol;
+    symbol.program.clear();
+    symbol.input = true;
+    symbol.value = value;
+    // Every name computed from the old value is stale now.
+    ++script.generation;
     return 0;
 }
 

@@ -2,20 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace talvex::script {
 
 class Script;
 struct Symbol;
-
-struct DependencyNode {
-    DependencyNode* parent = nullptr;
-    std::string name;
-    std::vector<std::unique_ptr<DependencyNode>> children;
-};
 
 // The range and grid of a free variable.
 struct VariableRange {
@@ -28,6 +19,8 @@ struct VariableRange {
 // Analyses what "x", "y" and "z" need: 0, 17 (an undefined name that is no
 // variable letter), 19 (a circular definition) or 16 (definitions nested
 // deeper than the evaluator could follow). Sets the free-variable flags.
+// Each name is analysed once, however often it is used: the cost grows with
+// the size of the script, and the codes are those of following every use.
 int32_t BuildDependencies(Script& script);
 
 // Fills range for the n-th free variable (n = 1 or 2): 0; 1 when n is 2 and
@@ -35,10 +28,11 @@ int32_t BuildDependencies(Script& script);
 // whose evaluation fails gives that failure's code.
 int32_t GetFreeVariable(Script& script, int n, VariableRange& range);
 
-// Makes the variable a defined symbol and describes its range.
+// Makes the variable an input and describes its range.
 int32_t DescribeVariable(Script& script, int variable, VariableRange& range);
 
-// The variable's symbol now evaluates to value: 0, or 24 without a symbol.
+// The variable's symbol is now an input holding value: 0, or 24 without a
+// symbol.
 int32_t SetVariableValue(Script& script, const VariableRange* range, double value);
 
 }  // namespace talvex::script

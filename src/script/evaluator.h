@@ -14,6 +14,8 @@ enum EvaluateCode : int32_t {
     kEvaluateFailedName = 2,  // a name used inside the program failed
     kEvaluateUnknown = 15,    // no symbol has that name
     kEvaluateTooDeep = 16,    // the stack filled up, or names nested too deep
+    // Internal: a hand-made program left more than one value.
+    kEvaluateUnbalanced = -2,
 };
 
 // Symbols may refer to symbols this many levels deep; deeper fails with 16
@@ -21,9 +23,11 @@ enum EvaluateCode : int32_t {
 constexpr int kMaximumNameDepth = 1000;
 
 // Evaluates the named symbol into out (untouched on failure). A failed
-// evaluation leaves the stack as it found it.
+// evaluation leaves the stack as it found it. Within one generation of the
+// script (until a program or an input changes) each name is computed once
+// and its value reused, with the codes a fresh evaluation would give.
 int32_t Evaluate(Script& script, const std::string& name, double& out);
-int32_t EvaluateSymbol(Script& script, Symbol& symbol, double& out);
+int32_t EvaluateSymbol(Script& script, const Symbol& symbol, double& out);
 
 // The arithmetic of the five operators, for every way of running a program.
 inline double ApplyOperator(uint32_t kind, double a, double b) {
@@ -45,10 +49,15 @@ inline double ApplyOperator(uint32_t kind, double a, double b) {
 
 bool Push(EvalStack& stack, double value);
 double Pop(EvalStack& stack);
-// Executes one instruction other than a name; false when the stack is full.
+// Executes one instruction other than a name; false when the stack is full
+// (a variadic call's count takes a place for a moment, as if pushed).
 bool Step(EvalStack& stack, const Instruction& instruction);
 
-// The program as text, one entry per instruction: «x, sin, y, cos, *».
-std::string Disassemble(const Symbol& symbol);
+// The built-in of a call on its arguments, the first one at arguments[0].
+double CallBuiltin(const Instruction& call, const double* arguments);
+
+// The program as text, one entry per instruction: «x, sin, y, cos, *»; a
+// variadic call shows its count of further arguments before its name.
+std::string Disassemble(const Script& script, const Symbol& symbol);
 
 }  // namespace talvex::script

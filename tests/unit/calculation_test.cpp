@@ -265,7 +265,7 @@ TEST_F(Calculation, FirstFailedEvaluationIsNotANumber) {
     a->program.clear();
     talvex::script::Instruction missing;
     missing.kind = talvex::script::kOpSymbol;
-    missing.name = "nowhere";
+    missing.operand = talvex::script::InternName(*control->slots[0].script, "nowhere");
     a->program.push_back(missing);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 17);
 }

@@ -60,6 +60,39 @@ TEST(Evaluator, ThousandValueLimit) {
     EXPECT_EQ(full.script.stack.count, 0);
 }
 
+// A name computed once and used again where a fresh evaluation of it would
+// not have found room on the stack fails there as it always did.
+TEST(Evaluator, ReusedNamesKeepTheThousandValueLimit) {
+    auto nested = [](int depth, const std::string& inner) {
+        std::string text;
+        for (int i = 0; i < depth; ++i) text += "1+(";
+        return text + inner + std::string(static_cast<size_t>(depth), ')');
+    };
+    // "a" holds up to 501 values; its second use starts above 497 others.
+    for (const int depth : {497, 498}) {
+        CompiledScript s("a = " + nested(500, "x") + "\nz = a + (" + nested(depth, "a") + ")\nx = 1");
+        ASSERT_EQ(s.result, 0);
+        double value = 0;
+        const int32_t code = s.Evaluate("z", value);
+        if (depth == 497) {
+            EXPECT_EQ(code, 0) << "fits";
+            EXPECT_EQ(value, 501 + 497 + 501);
+        } else {
+            EXPECT_EQ(code, 2) << "the stack fills inside the second use of a";
+        }
+        EXPECT_EQ(s.script.stack.count, 0);
+    }
+    // The same name nested in more names than the evaluator follows.
+    std::string chain = "z = a1 + b\nb = c1\n";
+    for (int i = 1; i < 999; ++i) chain += "a" + std::to_string(i) + " = a" + std::to_string(i + 1) + "\n";
+    for (int i = 1; i < 999; ++i) chain += "c" + std::to_string(i) + " = c" + std::to_string(i + 1) + "\n";
+    CompiledScript deep(chain + "a999 = w + 1\nc999 = w + 1\nw = 1 + 1\n");
+    ASSERT_EQ(deep.result, 0);
+    double value = 0;
+    EXPECT_EQ(deep.Evaluate("a1", value), 0) << "w at level 999";
+    EXPECT_EQ(deep.Evaluate("z", value), 16) << "w again at level 1001, through b";
+}
+
 TEST(Evaluator, RecursionThroughNamesIsBounded) {
     CompiledScript self("scale = scale\nz = 1");
     double value = 0;

@@ -29,7 +29,7 @@ struct CompiledScript {
 
     std::string Program(const std::string& name) const {
         const talvex::script::Symbol* symbol = talvex::script::FindSymbol(script, name);
-        return symbol == nullptr ? "<none>" : talvex::script::Disassemble(*symbol);
+        return symbol == nullptr ? "<none>" : talvex::script::Disassemble(script, *symbol);
     }
 
     int32_t Evaluate(const std::string& name, double& out) { return talvex::script::Evaluate(script, name, out); }
