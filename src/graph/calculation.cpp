@@ -70,6 +70,13 @@ struct BoxPoint {
     double x, y, z;
 };
 
+// The box coordinates of a block of samples, axis by axis.
+struct BoxBlock {
+    double axes[3][script::BlockProgram::kBlockSize];
+
+    BoxPoint At(int i) const { return {axes[0][i], axes[1][i], axes[2][i]}; }
+};
+
 // What one slot computation reads once (the clamping box, the mapping, the
 // programs of the coordinates) and the sampling itself.
 //
@@ -128,15 +135,12 @@ public:
 
     // Samples count points (at most kBlockSize) whose parameter values are
     // columns[p][i], clamped to the box and mapped to box coordinates.
-    void Sample(const double* const* columns, int count, BoxPoint* out) {
+    void Sample(const double* const* columns, int count, BoxBlock& out) {
         if (blocks_) {
             for (size_t p = 0; p < parameters_.size(); ++p)
                 std::copy_n(columns[p], count, program_.Input(p));
             program_.Run(count);
-            for (int axis = 0; axis < 3; ++axis) {
-                const double* values = program_.Output(static_cast<size_t>(axis));
-                for (int i = 0; i < count; ++i) Map(axis, values[i], out[i]);
-            }
+            for (int axis = 0; axis < 3; ++axis) Map(axis, program_.Output(static_cast<size_t>(axis)), count, out.axes[axis]);
             return;
         }
         for (int i = 0; i < count; ++i) {
@@ -145,7 +149,7 @@ public:
             for (int axis = 0; axis < 3; ++axis) {
                 double value;
                 if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0) previous_[axis] = value;
-                Map(axis, previous_[axis], out[i]);
+                Map(axis, &previous_[axis], 1, out.axes[axis] + i);
             }
         }
     }
@@ -158,12 +162,17 @@ public:
     }
 
 private:
-    // Clamps a coordinate to its box (not-a-number passes) and maps it.
-    void Map(int axis, double value, BoxPoint& point) const {
-        if (value > high_[axis]) value = high_[axis];
-        if (value < low_[axis]) value = low_[axis];
-        const double offset = axis == 2 && !leftHanded_ ? centre_[axis] - value : value - centre_[axis];
-        (axis == 0 ? point.x : axis == 1 ? point.y : point.z) = offset * 100 * factor_;
+    // Clamps coordinates to their box (not-a-number passes) and maps them.
+    void Map(int axis, const double* values, int count, double* out) const {
+        const double high = high_[axis], low = low_[axis], centre = centre_[axis], factor = factor_;
+        // Z grows toward the viewer of a right-handed control.
+        const bool mirrored = axis == 2 && !leftHanded_;
+        for (int i = 0; i < count; ++i) {
+            double value = values[i];
+            if (value > high) value = high;
+            if (value < low) value = low;
+            out[i] = (mirrored ? centre - value : value - centre) * 100 * factor;
+        }
     }
 
     Script& script_;
@@ -177,14 +186,18 @@ private:
     bool blocks_ = false;
 };
 
-GraphVertex VertexAt(const BoxPoint& p, float tu = 0, float tv = 0) {
-    GraphVertex v{};
+// Writes every field in place: a record built aside and copied over would
+// be read back in one piece right after being written in parts, which the
+// processor cannot forward from its store buffer.
+void WriteVertex(GraphVertex& v, const BoxPoint& p, float tu = 0, float tv = 0) {
     v.x = static_cast<float>(p.x);
     v.y = static_cast<float>(p.y);
     v.z = static_cast<float>(p.z);
+    v.nx = 0;
+    v.ny = 0;
+    v.nz = 0;
     v.tu = tu;
     v.tv = tv;
-    return v;
 }
 
 // Keeps a cell or segment whose tested ends are less than half the box apart
@@ -218,14 +231,17 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
     // repeated addition, not from the index.
     double u[Sampler::kBlockSize], v[Sampler::kBlockSize];
     const double* parameters[2] = {u, v};
-    BoxPoint points[Sampler::kBlockSize];
-    int pending = 0, written = 0;
+    BoxBlock points;
+    int pending = 0, written = 0, row = 0, column = 0;
     auto flush = [&]() {
         sampler.Sample(parameters, pending, points);
         for (int i = 0; i < pending; ++i, ++written) {
-            const int r = written / columns, c = written % columns;
-            vertices[static_cast<size_t>(written)] =
-                VertexAt(points[i], static_cast<float>(r * 0.5), static_cast<float>(c * 0.5));
+            WriteVertex(vertices[static_cast<size_t>(written)], points.At(i), static_cast<float>(row * 0.5),
+                        static_cast<float>(column * 0.5));
+            if (++column == columns) {
+                column = 0;
+                ++row;
+            }
         }
         pending = 0;
     };
@@ -275,7 +291,7 @@ void ComputeCurve(SlotGeometry& geometry, Sampler& sampler, const VariableRange&
     indices.clear();
     double t[Sampler::kBlockSize];
     const double* parameters[1] = {t};
-    BoxPoint points[Sampler::kBlockSize];
+    BoxBlock points;
     double running = parameter.minimum, last = parameter.minimum;
     for (int start = 0; start <= n; start += Sampler::kBlockSize) {
         const int count = std::min(Sampler::kBlockSize, n + 1 - start);
@@ -287,11 +303,12 @@ void ComputeCurve(SlotGeometry& geometry, Sampler& sampler, const VariableRange&
         for (int i = 0; i < count; ++i) {
             const int j = start + i;
             // The previous end as stored, the current one before rounding.
-            if (j > 0 && AcceptSegment(vertices[static_cast<size_t>(j - 1)], points[i])) {
+            const BoxPoint point = points.At(i);
+            if (j > 0 && AcceptSegment(vertices[static_cast<size_t>(j - 1)], point)) {
                 indices.push_back(static_cast<uint16_t>(j - 1));
                 indices.push_back(static_cast<uint16_t>(j));
             }
-            vertices[static_cast<size_t>(j)] = VertexAt(points[i]);
+            WriteVertex(vertices[static_cast<size_t>(j)], point);
         }
     }
     sampler.Finish(&last);
@@ -301,9 +318,10 @@ void ComputeCurve(SlotGeometry& geometry, Sampler& sampler, const VariableRange&
 }
 
 void ComputePoint(SlotGeometry& geometry, Sampler& sampler) {
-    BoxPoint point{};
-    sampler.Sample(nullptr, 1, &point);
-    geometry.vertices.assign(1, VertexAt(point));
+    BoxBlock point;
+    sampler.Sample(nullptr, 1, point);
+    geometry.vertices.resize(1);
+    WriteVertex(geometry.vertices[0], point.At(0));
     geometry.indices.clear();
     geometry.kind = GraphKind::Point;
     geometry.samplesU = 1;
