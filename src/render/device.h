@@ -11,7 +11,7 @@
 
 #include "common/matrix.h"
 #include "common/result_codes.h"
-#include "control/window_system.h"
+#include "platform/window_system.h"
 
 namespace talvex::render {
 

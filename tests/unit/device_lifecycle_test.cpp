@@ -23,10 +23,10 @@ TEST_F(NativeControl, InitMakesAHiddenChartWindowAndTheDevice) {
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320);
     EXPECT_EQ(TALVEX_ControlGetHeight(handle), 240);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
-    EXPECT_EQ(control->presentParams.backBufferWidth, 320u);
-    EXPECT_EQ(control->presentParams.backBufferHeight, 240u);
-    EXPECT_EQ(control->presentParams.swapEffect, 1u);
-    EXPECT_EQ(control->presentParams.autoDepthStencilFormat, 80u);
+    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u);
+    EXPECT_EQ(control->scene.presentParams.backBufferHeight, 240u);
+    EXPECT_EQ(control->scene.presentParams.swapEffect, 1u);
+    EXPECT_EQ(control->scene.presentParams.autoDepthStencilFormat, 80u);
     EXPECT_EQ(TALVEX_ControlDestroy(handle), 320) << "Destroy returns the width";
 }
 
@@ -48,8 +48,8 @@ TEST_F(NativeControl, SizeAndCalculateTrace) {
         "--------------", "    done"};
     EXPECT_EQ(trace, expected);
     EXPECT_TRUE(control->ready) << "Size calculates again at once";
-    EXPECT_EQ(control->presentParams.backBufferWidth, 640u);
-    EXPECT_NEAR(control->projectionMatrix.m[0][0], 1.8106602f, 1e-6f) << "aspect 4:3";
+    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 640u);
+    EXPECT_NEAR(control->scene.projectionMatrix.m[0][0], 1.8106602f, 1e-6f) << "aspect 4:3";
 }
 
 TEST_F(NativeControl, FailuresOfTheObjectAndTheDevice) {
@@ -57,22 +57,22 @@ TEST_F(NativeControl, FailuresOfTheObjectAndTheDevice) {
     EXPECT_EQ(Init(), 22);
     EXPECT_NE(Child(), nullptr) << "the window exists";
     EXPECT_FALSE(talvex_window_is_visible(Child()));
-    EXPECT_EQ(control->direct3d, nullptr);
-    EXPECT_EQ(control->device, nullptr);
+    EXPECT_EQ(control->scene.direct3d, nullptr);
+    EXPECT_EQ(control->scene.device, nullptr);
     EXPECT_EQ(TALVEX_SaveBMP(handle, "never.bmp"), TALVEX_E_FAIL);
 
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
     talvex::soft::InjectedFaults().displayModeResult = static_cast<int32_t>(0x8876086Cu);
     EXPECT_EQ(Init(), static_cast<int32_t>(0x8876086Cu));
-    EXPECT_NE(control->direct3d, nullptr) << "the object remains";
-    EXPECT_EQ(control->device, nullptr);
+    EXPECT_NE(control->scene.direct3d, nullptr) << "the object remains";
+    EXPECT_EQ(control->scene.device, nullptr);
 
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
     talvex::soft::InjectedFaults().createDeviceResult = static_cast<int32_t>(0x8876017Cu);
     trace.clear();
     EXPECT_EQ(Init(), static_cast<int32_t>(0x8876017Cu));
     EXPECT_EQ(trace.back(), "Direct3D does not have enough display memory to perform the operation");
-    EXPECT_EQ(control->device, nullptr);
+    EXPECT_EQ(control->scene.device, nullptr);
     EXPECT_FALSE(control->visible);
 }
 
@@ -94,19 +94,19 @@ TEST_F(NativeControl, PaintingAControlWithoutDeviceDrawsNothing) {
 TEST_F(NativeControl, SoftwareVertexProcessingWithoutHardwareTransform) {
     talvex::soft::InjectedFaults().hardwareTransformAndLight = false;
     EXPECT_EQ(Init(), 0);
-    EXPECT_NE(control->device, nullptr);
+    EXPECT_NE(control->scene.device, nullptr);
 }
 
 TEST_F(NativeControl, SizeEdgeCases) {
     ASSERT_EQ(Init(), 0);
     EXPECT_EQ(TALVEX_ControlSize(handle, -1, 100), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320) << "a negative size changes nothing";
-    talvex::render::VertexBuffer* grid = control->gridBuffer;
+    talvex::render::VertexBuffer* grid = control->scene.gridBuffer;
     EXPECT_EQ(TALVEX_ControlSize(handle, 0, 100), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 0);
     EXPECT_EQ(TALVEX_ControlGetHeight(handle), 100);
-    EXPECT_EQ(control->gridBuffer, grid) << "the device and its resources are untouched";
-    EXPECT_EQ(control->presentParams.backBufferWidth, 320u);
+    EXPECT_EQ(control->scene.gridBuffer, grid) << "the device and its resources are untouched";
+    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u);
 }
 
 TEST_F(NativeControl, SizeOnALostDeviceReleasesTheResources) {
@@ -116,8 +116,8 @@ TEST_F(NativeControl, SizeOnALostDeviceReleasesTheResources) {
     talvex::soft::InjectedFaults().cooperativeLevels = {kDeviceLost};
     EXPECT_EQ(TALVEX_ControlSize(handle, 400, 300), 0);
     EXPECT_FALSE(control->ready);
-    EXPECT_EQ(control->gridBuffer, nullptr);
-    EXPECT_EQ(control->slots[0].vertexBuffer, nullptr);
+    EXPECT_EQ(control->scene.gridBuffer, nullptr);
+    EXPECT_EQ(control->scene.slots[0].vertexBuffer, nullptr);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL) << "no buffers: nothing written, nothing crashes";
     EXPECT_EQ(control->slots[0].kind, talvex::GraphKind::Surface) << "the slot keeps what it held";
 }
@@ -154,11 +154,11 @@ TEST_F(NativeControl, HandednessRebuildOnAVisibleControl) {
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     EXPECT_EQ(TALVEX_ControlSetLeftHand(handle), 0);
     EXPECT_FALSE(control->ready) << "nothing is painted until Calculate";
-    EXPECT_FALSE(control->slots[0].buffersFilled);
-    EXPECT_NEAR(SceneVertices(control->axisBuffer, 28)[15].z, 66.5f, 1e-5f);
+    EXPECT_FALSE(control->scene.slots[0].buffersFilled);
+    EXPECT_NEAR(SceneVertices(control->scene.axisBuffer, 28)[15].z, 66.5f, 1e-5f);
     TALVEX_ControlShow(handle, 0);
     EXPECT_EQ(TALVEX_ControlSetRightHand(handle), 0);
-    EXPECT_NEAR(SceneVertices(control->axisBuffer, 28)[15].z, 66.5f, 1e-5f) << "hidden: only the flag changes";
+    EXPECT_NEAR(SceneVertices(control->scene.axisBuffer, 28)[15].z, 66.5f, 1e-5f) << "hidden: only the flag changes";
     EXPECT_FALSE(control->leftHanded);
 }
 
@@ -170,12 +170,12 @@ TEST_F(NativeControl, SecondInitReleasesTheOldDeviceAndDetachesTheOldWindow) {
     EXPECT_NE(first, second);
     EXPECT_EQ(talvex_window_send(first, 0x0201, 0, 0), 0) << "the old window gets the default handling";
     EXPECT_EQ(talvex_window_capture(), nullptr) << "and takes no capture for the control";
-    EXPECT_NE(control->device, nullptr);
+    EXPECT_NE(control->scene.device, nullptr);
 }
 
 TEST_F(NativeControl, SceneBuffers) {
     ASSERT_EQ(Init(), 0);
-    const auto grid = SceneVertices(control->gridBuffer, 441);
+    const auto grid = SceneVertices(control->scene.gridBuffer, 441);
     ASSERT_EQ(grid.size(), 441u);
     const struct {
         int index;
@@ -187,7 +187,7 @@ TEST_F(NativeControl, SceneBuffers) {
         EXPECT_EQ(grid[static_cast<size_t>(p.index)].z, 0.0f) << p.index;
         EXPECT_EQ(grid[static_cast<size_t>(p.index)].color, 0xFFFFFFFFu);
     }
-    auto axes = SceneVertices(control->axisBuffer, 28);
+    auto axes = SceneVertices(control->scene.axisBuffer, 28);
     EXPECT_NEAR(axes[15].y, 3.5f, 1e-6f);
     EXPECT_NEAR(axes[15].z, -66.5f, 1e-5f);
     EXPECT_NEAR(axes[17].y, -3.5f, 1e-6f);
@@ -195,20 +195,20 @@ TEST_F(NativeControl, SceneBuffers) {
     EXPECT_EQ(axes[14].z, -70.0f);
     EXPECT_EQ(axes[0].color, 0x00FFFFFFu);
     TALVEX_ControlSetLeftHand(handle);
-    axes = SceneVertices(control->axisBuffer, 28);
+    axes = SceneVertices(control->scene.axisBuffer, 28);
     EXPECT_NEAR(axes[15].z, 66.5f, 1e-5f);
     EXPECT_NEAR(axes[17].z, 66.5f, 1e-5f);
     EXPECT_EQ(axes[14].z, 70.0f) << "the arrow tip";
 
     talvex::render::LockedRect locked{};
-    ASSERT_EQ(control->slots[0].texture->LockRect(0, &locked, nullptr, 0), 0);
+    ASSERT_EQ(control->scene.slots[0].texture->LockRect(0, &locked, nullptr, 0), 0);
     const auto* texels = static_cast<const uint32_t*>(locked.bits);
     EXPECT_EQ(texels[0], 0x7FFF0080u);
     EXPECT_EQ(texels[8], 0x7FFF80C0u);
     EXPECT_EQ(texels[15 * 16 + 15], 0x7FFF0080u);
-    control->slots[0].texture->UnlockRect(0);
+    control->scene.slots[0].texture->UnlockRect(0);
 
-    const talvex::Matrix& p = control->projectionMatrix;
+    const talvex::Matrix& p = control->scene.projectionMatrix;
     EXPECT_NEAR(p.m[1][1], 2.4142136f, 1e-6f);
     EXPECT_NEAR(p.m[0][0], 2.4142136f / (320.0f / 240.0f), 1e-6f);
     EXPECT_NEAR(p.m[2][2], 1.001001f, 1e-6f);
@@ -221,9 +221,9 @@ TEST_F(NativeControl, ReleaseEmptiesEverythingOnce) {
     ASSERT_EQ(Init(), 0);
     control->ReleaseDeviceResources();
     control->ReleaseDeviceResources();
-    EXPECT_EQ(control->gridBuffer, nullptr);
-    EXPECT_EQ(control->axisBuffer, nullptr);
-    for (const auto& slot : control->slots) {
+    EXPECT_EQ(control->scene.gridBuffer, nullptr);
+    EXPECT_EQ(control->scene.axisBuffer, nullptr);
+    for (const auto& slot : control->scene.slots) {
         EXPECT_EQ(slot.vertexBuffer, nullptr);
         EXPECT_EQ(slot.indexBuffer, nullptr);
         EXPECT_EQ(slot.texture, nullptr);

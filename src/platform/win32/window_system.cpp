@@ -5,7 +5,7 @@
 #undef CreateWindowEx
 #undef DefWindowProc
 
-#include "control/window_system.h"
+#include "platform/window_system.h"
 
 namespace talvex::window {
 

@@ -5,10 +5,9 @@
 #include "common/trace.h"
 #include "control/chart_control.h"
 #include "control/window_procedure.h"
+#include "render/device_setup.h"
 
 namespace talvex {
-
-using namespace render;
 
 namespace {
 
@@ -57,39 +56,8 @@ Result ChartControl::Init(window::WindowHandle parent, window::InstanceHandle in
     height = 240;
     scale = 1.0f;
 
-    direct3d = CreateDirect3D(kSdkVersion);
-    if (direct3d == nullptr) return kNoDirect3D;
-
-    DisplayMode mode{};
-    HResult result = direct3d->GetAdapterDisplayMode(0, &mode);
+    const render::HResult result = render::CreateSceneDevice(scene, window, width, height);
     if (result != kOk) return result;
-
-    presentParams = PresentParameters{};
-    presentParams.backBufferWidth = static_cast<uint32_t>(width);
-    presentParams.backBufferHeight = static_cast<uint32_t>(height);
-    presentParams.backBufferFormat = mode.format;
-    presentParams.backBufferCount = 1;
-    presentParams.swapEffect = kSwapEffectDiscard;
-    presentParams.deviceWindow = window;
-    presentParams.windowed = 1;
-    presentParams.enableAutoDepthStencil = 1;
-    presentParams.autoDepthStencilFormat = kFormatD16;
-
-    DeviceCaps caps{};
-    uint32_t vertexProcessing = kCreateSoftwareVertexProcessing;
-    if (direct3d->GetDeviceCaps(0, kDeviceTypeHal, &caps) == kOk &&
-        (caps.devCaps & kDevCapsHardwareTransformAndLight) != 0)
-        vertexProcessing = kCreateHardwareVertexProcessing;
-
-    result = direct3d->CreateDevice(0, kDeviceTypeHal, window, vertexProcessing, &presentParams, &device);
-    if (result != kOk || device == nullptr) {
-        if (result == kOk) result = kFail;
-        device = nullptr;
-        // The description is the message itself; '%' in it must not be read
-        // as a conversion.
-        Trace().Output("%s", DescribeError(result));
-        return result;
-    }
     Trace().Indent();
     BuildDeviceResources();
     visible = true;
@@ -106,30 +74,30 @@ Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
     }
     width = newWidth;
     height = newHeight;
-    if (device == nullptr || newWidth == 0 || newHeight == 0) return kOk;
+    if (scene.device == nullptr || newWidth == 0 || newHeight == 0) return kOk;
 
     ReleaseDeviceResources();
-    presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
-    presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
-    if (device->TestCooperativeLevel() == kDeviceLost) return kOk;
-    device->Reset(&presentParams);
+    scene.presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
+    scene.presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
+    if (scene.device->TestCooperativeLevel() == render::kDeviceLost) return kOk;
+    scene.device->Reset(&scene.presentParams);
     BuildDeviceResources();
     Calculate();
     return kOk;
 }
 
 bool ChartControl::PrepareDeviceForFrame() {
-    const HResult state = device->TestCooperativeLevel();
+    const render::HResult state = scene.device->TestCooperativeLevel();
     Trace().Indent();
-    if (state == kDeviceLost) {
+    if (state == render::kDeviceLost) {
         Trace().Output("D3DERR_DEVICELOST");
         Trace().Unindent();
         return false;
     }
-    if (state == kDeviceNotReset) {
+    if (state == render::kDeviceNotReset) {
         Trace().Output("D3DERR_DEVICENOTRESET");
         ReleaseDeviceResources();
-        device->Reset(&presentParams);
+        scene.device->Reset(&scene.presentParams);
         BuildDeviceResources();
         Calculate();
     }
@@ -137,7 +105,7 @@ bool ChartControl::PrepareDeviceForFrame() {
 }
 
 void ChartControl::RebuildForHandedness() {
-    if (!visible || device == nullptr) return;
+    if (!visible || scene.device == nullptr) return;
     ReleaseDeviceResources();
     BuildDeviceResources();
 }
@@ -147,15 +115,26 @@ void ChartControl::ReleaseDevice() {
         window::FreeBlock(bitmapHeader);
         bitmapHeader = nullptr;
     }
-    ReleaseDeviceResources();
-    ReleaseAndClear(device);
-    ReleaseAndClear(direct3d);
+    ready = false;
+    render::ReleaseSceneDevice(scene);
     // The window outlives the control: detach it so that later messages go
     // straight to the default handling instead of reaching freed memory.
     if (window != nullptr) {
         window::SetUserData(window, 0);
         window = nullptr;
     }
+}
+
+void ChartControl::BuildDeviceResources() {
+    std::array<render::SlotColors, kSlotCount> colors{};
+    for (size_t s = 0; s < colors.size(); ++s) colors[s] = {slots[s].primaryColor, slots[s].secondaryColor};
+    render::BuildSceneResources(scene, leftHanded, colors);
+}
+
+Result ChartControl::ReleaseDeviceResources() {
+    ready = false;
+    render::ReleaseSceneResources(scene);
+    return kOk;
 }
 
 }  // namespace talvex
