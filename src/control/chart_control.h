@@ -62,10 +62,19 @@ public:
     // not be drawn (the device is lost).
     bool PrepareDeviceForFrame();
     void RebuildForHandedness();
+    // Lets go of the device and its resources.
     void ReleaseDevice();
+    // Lets go of the window: destroyed, or only detached from the control.
+    void ReleaseWindow(bool destroy);
     // The scene's buffers and textures, in the slots' colours.
     void BuildDeviceResources();
     Result ReleaseDeviceResources();
+    // The size as GetWidth, GetHeight and the bitmap header report it.
+    void TakeSize(int32_t newWidth, int32_t newHeight);
+    // After a reset the device refused: the device, buffers and readiness as
+    // they were before Size began.
+    void RestoreAfterFailedReset(const render::PresentParameters& previous,
+                                 const std::array<bool, kSlotCount>& filled, bool wasReady);
 
     // Calculation (control/calculation.cpp).
     Result Calculate();

@@ -29,9 +29,14 @@ BitmapInfoHeader* HeaderOf(void* block) { return static_cast<BitmapInfoHeader*>(
 
 Result ChartControl::Init(window::WindowHandle parent, window::InstanceHandle instance, int32_t id) {
     Trace().Output("TALVEXCONTROL::Init");
+    // A parent that no longer exists could hold no chart window: refused
+    // before anything is made or let go. A null parent makes a top-level
+    // window, as it always did.
+    if (parent != nullptr && window::IsWindow(parent) == 0) return kInvalidHandle;
     // A second Init starts afresh: the old device must not leak, and the old
     // window must no longer reach this control.
     ReleaseDevice();
+    ReleaseWindow(false);
     parentWindow = parent;
 
     windowClass = window::WindowClass{};
@@ -68,22 +73,65 @@ Result ChartControl::Init(window::WindowHandle parent, window::InstanceHandle in
 Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
     Trace().Output("TALVEXCONTROL::Size(%d, %d)", newWidth, newHeight);
     if (newWidth < 0 || newHeight < 0) return kOk;
+    // A side no device holds is refused before anything changes.
+    if (newWidth > render::kMaximumSide || newHeight > render::kMaximumSide) return kInvalidArgument;
+    if (scene.device == nullptr || newWidth == 0 || newHeight == 0) {
+        TakeSize(newWidth, newHeight);
+        return kOk;
+    }
+
+    const render::PresentParameters previous = scene.presentParams;
+    std::array<bool, kSlotCount> filled{};
+    for (size_t s = 0; s < filled.size(); ++s) filled[s] = scene.slots[s].buffersFilled;
+    const bool wasReady = ready;
+    ReleaseDeviceResources();
+    scene.presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
+    scene.presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
+    if (scene.device->TestCooperativeLevel() == render::kDeviceLost) {
+        // The size waits in the parameters for the reset that recovers the device.
+        TakeSize(newWidth, newHeight);
+        return kOk;
+    }
+    const render::HResult result = scene.device->Reset(&scene.presentParams);
+    if (result != kOk) {
+        RestoreAfterFailedReset(previous, filled, wasReady);
+        return result;
+    }
+    TakeSize(newWidth, newHeight);
+    BuildDeviceResources();
+    Calculate();
+    return kOk;
+}
+
+void ChartControl::TakeSize(int32_t newWidth, int32_t newHeight) {
     if (bitmapHeader != nullptr) {
         HeaderOf(bitmapHeader)->width = newWidth;
         HeaderOf(bitmapHeader)->height = newHeight;
     }
     width = newWidth;
     height = newHeight;
-    if (scene.device == nullptr || newWidth == 0 || newHeight == 0) return kOk;
+}
 
-    ReleaseDeviceResources();
-    scene.presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
-    scene.presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
-    if (scene.device->TestCooperativeLevel() == render::kDeviceLost) return kOk;
-    scene.device->Reset(&scene.presentParams);
+void ChartControl::RestoreAfterFailedReset(const render::PresentParameters& previous,
+                                           const std::array<bool, kSlotCount>& filled, bool wasReady) {
+    // A refused reset leaves the device waiting for one: back to the old back
+    // buffer, with the buffers made again and filled from the geometry the
+    // slots kept, and without a calculation, whose trace would say otherwise.
+    scene.presentParams = previous;
+    if (scene.device->Reset(&scene.presentParams) != kOk) {
+        // A device that takes neither size is of no use: without it the
+        // control paints nothing and its snapshots fail, rather than showing
+        // an empty picture as the chart.
+        render::ReleaseSceneDevice(scene);
+        return;
+    }
     BuildDeviceResources();
-    Calculate();
-    return kOk;
+    for (size_t s = 0; s < filled.size(); ++s) {
+        render::SlotBuffers& buffers = scene.slots[s];
+        if (filled[s] && render::UploadSlotGeometry(buffers.vertexBuffer, buffers.indexBuffer, slots[s].geometry))
+            buffers.buffersFilled = true;
+    }
+    ready = wasReady;
 }
 
 bool ChartControl::PrepareDeviceForFrame() {
@@ -117,12 +165,20 @@ void ChartControl::ReleaseDevice() {
     }
     ready = false;
     render::ReleaseSceneDevice(scene);
-    // The window outlives the control: detach it so that later messages go
-    // straight to the default handling instead of reaching freed memory.
-    if (window != nullptr) {
+}
+
+void ChartControl::ReleaseWindow(bool destroy) {
+    if (window == nullptr) return;
+    // A window the host destroyed first may have left its handle to another
+    // control's window: only a window that still carries this control is
+    // touched.
+    if (window::GetUserData(window) == reinterpret_cast<intptr_t>(this)) {
+        // Detached, later messages (and those of its destruction) get the
+        // default handling instead of reaching freed memory.
         window::SetUserData(window, 0);
-        window = nullptr;
+        if (destroy) window::DestroyWindow(window);
     }
+    window = nullptr;
 }
 
 void ChartControl::BuildDeviceResources() {

@@ -72,6 +72,10 @@ int32_t MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int
                    int32_t repaint);
 int32_t InvalidateRect(WindowHandle window, const TalvexRect* rect, int32_t erase);
 int32_t ValidateRect(WindowHandle window, const TalvexRect* rect);
+// Nonzero while the window exists.
+int32_t IsWindow(WindowHandle window);
+// Destroys the window and its children; nonzero when there was one.
+int32_t DestroyWindow(WindowHandle window);
 WindowHandle SetCapture(WindowHandle window);
 int32_t ReleaseCapture();
 WindowHandle GetCapture();

@@ -25,6 +25,11 @@ constexpr HResult kOutOfVideoMemory = static_cast<HResult>(0x8876017Cu);
 
 constexpr uint32_t kSdkVersion = 220;  // D3D_SDK_VERSION of Direct3D 8.1
 
+// The largest back-buffer side a device is asked for: the limit of the
+// Direct3D 8 devices the chart was made for, which the software device keeps
+// too. A chart is never sized past it.
+constexpr int32_t kMaximumSide = 16384;
+
 enum Format : uint32_t {
     kFormatUnknown = 0,
     kFormatR8G8B8 = 20,

@@ -10,7 +10,8 @@ HResult SaveSnapshot(Scene& scene, const char* path, FrameDrawer& frames) {
     // The back buffer is discarded by Present, so the second frame is saved
     // after it is drawn and before it is presented.
     const bool drawn = frames.Draw();
-    const HResult result = SaveSurfaceToFile(path, kImageFileBmp, surface, nullptr, nullptr);
+    // A frame the device could not draw is no picture of the chart.
+    const HResult result = drawn ? SaveSurfaceToFile(path, kImageFileBmp, surface, nullptr, nullptr) : kDeviceLost;
     frames.Finish(drawn);
     ReleaseAndClear(surface);
     return result;

@@ -18,7 +18,9 @@ protected:
 };
 
 // Draws and presents one frame, then draws a second and writes it to path
-// before presenting it. Needs the scene's device.
+// before presenting it. Needs the scene's device. When the second frame is not
+// drawn (the device is lost) nothing is written and the result is
+// kDeviceLost.
 HResult SaveSnapshot(Scene& scene, const char* path, FrameDrawer& frames);
 
 }  // namespace talvex::render

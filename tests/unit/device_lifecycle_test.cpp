@@ -1,4 +1,7 @@
 #include <cmath>
+#include <cstdio>
+#include <deque>
+#include <utility>
 
 #include "control_fixture.h"
 #include "render/device.h"
@@ -242,3 +245,167 @@ TEST_F(NativeControl, FailedBufferCreationsAreSurvived) {
 }
 
 }  // namespace
+
+// A shown, calculated control with a picture presented, for sizes that fail.
+class SizedControl : public NativeControl {
+protected:
+    void SetUp() override {
+        NativeControl::SetUp();
+        ASSERT_EQ(Init(), 0);
+        ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+        TALVEX_ControlShow(handle, 5);
+        ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
+        before = Paint();
+        ASSERT_EQ(before.size(), 320u * 240u);
+    }
+
+    std::vector<uint32_t> Picture() {
+        int32_t w = 0, h = 0;
+        talvex_window_picture_size(Child(), &w, &h);
+        std::vector<uint32_t> pixels(static_cast<size_t>(w * h));
+        talvex_window_read_picture(Child(), pixels.data(), w * h);
+        return pixels;
+    }
+    std::vector<uint32_t> Paint() {
+        TALVEX_ControlInvalidate(handle, nullptr, 0);
+        talvex_window_run_paints();
+        return Picture();
+    }
+
+    // Everything Size could have changed is as SetUp left it, and the control
+    // still draws the same picture and saves it.
+    void ExpectUnchanged(const std::string& which) {
+        EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320) << which;
+        EXPECT_EQ(TALVEX_ControlGetHeight(handle), 240) << which;
+        EXPECT_EQ(control->scene.device, device) << which;
+        EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u) << which;
+        EXPECT_EQ(control->scene.presentParams.backBufferHeight, 240u) << which;
+        EXPECT_NE(control->scene.gridBuffer, nullptr) << which;
+        EXPECT_TRUE(control->scene.slots[0].buffersFilled) << which;
+        EXPECT_TRUE(control->ready) << which;
+        EXPECT_EQ(Picture(), before) << which << ": nothing presented";
+        EXPECT_EQ(Paint(), before) << which << ": the same chart is painted";
+        const std::string path = ::testing::TempDir() + "talvex_sized_control.bmp";
+        EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0) << which;
+        std::remove(path.c_str());
+        EXPECT_EQ(talvex::Trace().Indentation(), 0) << which;
+    }
+
+    std::vector<uint32_t> before;
+    talvex::render::Device* device = nullptr;
+};
+
+TEST_F(SizedControl, SizePastTheLimitOrARefusedResetChangesNothing) {
+    device = control->scene.device;
+    const int32_t kOutOfMemory = static_cast<int32_t>(0x8007000Eu);
+    const struct {
+        int32_t width, height;
+        std::deque<int32_t> resets;
+        int32_t result;
+    } cases[] = {
+        {16385, 240, {}, static_cast<int32_t>(0x80070057u)},
+        {320, 16385, {}, static_cast<int32_t>(0x80070057u)},
+        {100000, 100000, {}, static_cast<int32_t>(0x80070057u)},
+        {640, 480, {kOutOfMemory}, kOutOfMemory},
+        {640, 480, {talvex::render::kInvalidCall}, talvex::render::kInvalidCall},
+    };
+    for (const auto& c : cases) {
+        const std::string which = std::to_string(c.width) + " x " + std::to_string(c.height);
+        talvex::soft::InjectedFaults().resetResults = c.resets;
+        trace.clear();
+        EXPECT_EQ(TALVEX_ControlSize(handle, c.width, c.height), c.result) << which;
+        EXPECT_EQ(trace, std::vector<std::string>{"TALVEXCONTROL::Size(" + which.substr(0, which.find(' ')) + ", " +
+                                                  std::to_string(c.height) + ")"})
+            << which << ": no calculation";
+        ExpectUnchanged(which);
+    }
+}
+
+TEST_F(SizedControl, TheLargestSideIsTaken) {
+    for (auto size : {std::pair{16384, 1}, std::pair{1, 16384}}) {
+        EXPECT_EQ(TALVEX_ControlSize(handle, size.first, size.second), 0) << size.first << " x " << size.second;
+        EXPECT_EQ(TALVEX_ControlGetWidth(handle), size.first);
+        EXPECT_EQ(control->scene.presentParams.backBufferHeight, static_cast<uint32_t>(size.second));
+        EXPECT_TRUE(control->scene.slots[0].buffersFilled);
+    }
+}
+
+TEST_F(SizedControl, ADeviceThatTakesNeitherSizeIsLetGo) {
+    const int32_t kOutOfMemory = static_cast<int32_t>(0x8007000Eu);
+    talvex::soft::InjectedFaults().resetResults = {kOutOfMemory, kOutOfMemory};
+    EXPECT_EQ(TALVEX_ControlSize(handle, 640, 480), kOutOfMemory);
+    EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320);
+    EXPECT_EQ(control->scene.device, nullptr);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, "never.bmp"), TALVEX_E_FAIL) << "no success for a picture never drawn";
+    EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL);
+    EXPECT_EQ(Paint(), before) << "paints draw nothing";
+}
+
+TEST_F(SizedControl, SnapshotOfAFrameTheLostDeviceDidNotDrawFails) {
+    const std::string path = ::testing::TempDir() + "talvex_lost_snapshot.bmp";
+    std::remove(path.c_str());
+    // The first frame is drawn and presented, the saved second one is lost.
+    talvex::soft::InjectedFaults().cooperativeLevels = {0, kDeviceLost};
+    EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), kDeviceLost);
+    EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "no file";
+    EXPECT_EQ(talvex::Trace().Indentation(), 0);
+}
+
+TEST_F(NativeControl, InitOnADestroyedParentIsRefusedAndMakesNothing) {
+    const int32_t kInvalidHandle = static_cast<int32_t>(0x80070006u);
+    // Made dead just before each use: a later window may take its address.
+    const auto deadWindow = [] {
+        TalvexWindow window = talvex_window_create(100, 100);
+        talvex_window_destroy(window);
+        return window;
+    };
+    EXPECT_EQ(TALVEX_ControlInit(handle, deadWindow(), nullptr, kChildId), kInvalidHandle);
+    EXPECT_EQ(control->window, nullptr) << "no window";
+    EXPECT_EQ(control->scene.direct3d, nullptr) << "no object";
+    EXPECT_EQ(control->scene.device, nullptr) << "no device";
+
+    ASSERT_EQ(Init(), 0);
+    TalvexWindow child = Child();
+    talvex::render::Device* device = control->scene.device;
+    EXPECT_EQ(TALVEX_ControlInit(handle, deadWindow(), nullptr, kChildId), kInvalidHandle);
+    EXPECT_EQ(control->scene.device, device) << "a refused Init lets nothing go";
+    EXPECT_EQ(Child(), child);
+    EXPECT_EQ(talvex_window_send(child, 0x0201, 0, 0), 0);
+    EXPECT_EQ(talvex_window_capture(), child) << "the window still reaches the control";
+}
+
+TEST_F(NativeControl, DestroyDestroysTheWindow) {
+    ASSERT_EQ(Init(), 0);
+    ASSERT_NE(Child(), nullptr);
+    ASSERT_EQ(TALVEX_ControlDestroy(handle), 320);
+    EXPECT_EQ(Child(), nullptr);
+}
+
+// The host destroys a control's window itself; the next control's window
+// takes the freed address (as the allocator hands it out again at once). The
+// first control's Destroy must leave the second control's window alone.
+TEST_F(NativeControl, DestroyAfterTheHostDestroyedTheWindowLeavesAReusingWindowAlone) {
+    ASSERT_EQ(Init(), 0);
+    TalvexWindow old = Child();
+    talvex_window_destroy(old);
+
+    const int32_t second = TALVEX_ControlCreate();
+    ASSERT_NE(second, 0);
+    ASSERT_EQ(TALVEX_ControlInit(second, host, nullptr, kChildId + 1), 0);
+    TalvexWindow reusing = talvex_window_find_child(host, kChildId + 1);
+    ASSERT_NE(reusing, nullptr);
+    if (reusing != old) std::printf("the second window did not reuse the freed address\n");
+    TALVEX_ControlShow(second, 5);
+    TALVEX_ControlCalculate(second);
+
+    ASSERT_EQ(TALVEX_ControlDestroy(handle), 320);
+    EXPECT_EQ(talvex_window_find_child(host, kChildId + 1), reusing) << "the second window stays";
+    TALVEX_ControlSetBackgroundColor(second, 0x204060);
+    TALVEX_ControlInvalidate(second, nullptr, 0);
+    EXPECT_EQ(talvex_window_run_paints(), 1);
+    uint32_t corner = 0;
+    ASSERT_EQ(talvex_window_read_picture(reusing, &corner, 1), 1);
+    EXPECT_EQ(corner & 0xFFFFFFu, 0x204060u) << "the second control still paints";
+    EXPECT_EQ(TALVEX_ControlDestroy(second), 320);
+    EXPECT_EQ(talvex_window_find_child(host, kChildId + 1), nullptr);
+}

@@ -42,6 +42,10 @@ int32_t ValidateRect(WindowHandle window, const TalvexRect* rect) {
     return ::ValidateRect(window, reinterpret_cast<const RECT*>(rect));
 }
 
+int32_t IsWindow(WindowHandle window) { return ::IsWindow(window); }
+
+int32_t DestroyWindow(WindowHandle window) { return ::DestroyWindow(window); }
+
 WindowHandle SetCapture(WindowHandle window) { return ::SetCapture(window); }
 
 int32_t ReleaseCapture() { return ::ReleaseCapture(); }
