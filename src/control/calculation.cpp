@@ -13,11 +13,11 @@ namespace {
 
 // Computes into scratch and takes it only when the upload succeeded, so that
 // a failing slot keeps its geometry, counts and buffer contents.
-Result ComputeSlot(ScriptSlot& slot, bool leftHanded, graph::SlotGeometry& scratch) {
-    if (slot.vertexBuffer == nullptr || slot.indexBuffer == nullptr) return kFail;
+Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded, graph::SlotGeometry& scratch) {
+    if (buffers.vertexBuffer == nullptr || buffers.indexBuffer == nullptr) return kFail;
     const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, scratch);
     if (result != 0) return result;
-    if (!render::UploadSlotGeometry(slot.vertexBuffer, slot.indexBuffer, scratch)) return kFail;
+    if (!render::UploadSlotGeometry(buffers.vertexBuffer, buffers.indexBuffer, scratch)) return kFail;
     std::swap(slot.geometry, scratch);
     const graph::SlotGeometry& geometry = slot.geometry;
     slot.kind = geometry.kind;
@@ -28,7 +28,7 @@ Result ComputeSlot(ScriptSlot& slot, bool leftHanded, graph::SlotGeometry& scrat
         slot.vertexCount = geometry.VertexCount();
         slot.primitiveCount = geometry.PrimitiveCount();
     }
-    slot.buffersFilled = true;
+    buffers.buffersFilled = true;
     return kOk;
 }
 
@@ -42,7 +42,7 @@ Result ChartControl::Calculate() {
         ScriptSlot& slot = slots[i];
         if (slot.script == nullptr) continue;
         Trace().Output("i=%d", i);
-        const Result result = ComputeSlot(slot, leftHanded, scratchGeometry);
+        const Result result = ComputeSlot(slot, scene.slots[static_cast<size_t>(i)], leftHanded, scratchGeometry);
         Trace().Output("--------------");
         if (result == kOk) anyComputed = true;
         else if (!anyScript) firstFailure = result;

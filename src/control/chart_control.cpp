@@ -149,6 +149,7 @@ int32_t ChartControl::ScriptGetErrorLine(int32_t slot) const {
 Result ChartControl::Destroy() {
     Trace().Output("TALVEXCONTROL::Destroy");
     ReleaseDevice();
+    ReleaseWindow(true);
     for (ScriptSlot& slot : slots) slot.script.reset();
     return kOk;
 }

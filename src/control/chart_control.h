@@ -1,6 +1,7 @@
-// The whole state of one chart control: its windows, its graphics device and
-// the resources built on it, its three script slots and the view settings.
-// The operations are grouped by concern in the files named beside them.
+// The whole state of one chart control: its windows, its three script slots
+// with the geometry they keep, the view settings, and the scene that the
+// render layer draws for it. The operations are grouped by concern in the
+// files named beside them.
 #pragma once
 
 #include <array>
@@ -10,12 +11,13 @@
 #include "common/matrix.h"
 #include "common/result_codes.h"
 #include "control/script_slot.h"
-#include "control/window_system.h"
-#include "render/device.h"
+#include "platform/window_system.h"
+#include "render/frame.h"
+#include "render/scene.h"
 
 namespace talvex {
 
-constexpr int kSlotCount = 3;
+constexpr int kSlotCount = render::kSlotCount;
 
 class ChartControl {
 public:
@@ -53,34 +55,41 @@ public:
     Result DelScript(int32_t slot);
     int32_t ScriptGetErrorLine(int32_t slot) const;
 
-    // Device lifecycle (render/device_lifecycle.cpp).
+    // Device lifecycle (control/device_lifecycle.cpp).
     Result Init(window::WindowHandle parent, window::InstanceHandle instance, int32_t id);
     Result Size(int32_t newWidth, int32_t newHeight);
     // The device-state step that starts a frame; false when the frame must
     // not be drawn (the device is lost).
     bool PrepareDeviceForFrame();
     void RebuildForHandedness();
+    // Lets go of the device and its resources.
     void ReleaseDevice();
-
-    // Scene buffers (render/scene.cpp).
+    // Lets go of the window: destroyed, or only detached from the control.
+    void ReleaseWindow(bool destroy);
+    // The scene's buffers and textures, in the slots' colours.
     void BuildDeviceResources();
     Result ReleaseDeviceResources();
-    render::HResult BuildSlotTexture(int slot);
+    // The size as GetWidth, GetHeight and the bitmap header report it.
+    void TakeSize(int32_t newWidth, int32_t newHeight);
+    // After a reset the device refused: the device, buffers and readiness as
+    // they were before Size began.
+    void RestoreAfterFailedReset(const render::PresentParameters& previous,
+                                 const std::array<bool, kSlotCount>& filled, bool wasReady);
 
     // Calculation (control/calculation.cpp).
     Result Calculate();
 
-    // Frame drawing (render/frame.cpp).
+    // Frame drawing and the snapshot (control/frame.cpp).
     Result RenderFrame();
     // A frame in two halves: the device-state step and the drawing up to
     // EndScene (false when the device is lost and nothing was drawn), then
     // the present and the end of the frame's trace indentation.
     bool DrawFrame();
     void FinishFrame(bool drawn);
-    Result SetupCamera();
-    Result DrawSlot(int slot);
-
-    // Snapshot (render/snapshot.cpp).
+    // What the render layer draws from: the view settings, and what each
+    // slot's buffers hold.
+    render::View CurrentView() const;
+    std::array<render::SlotDraw, kSlotCount> SlotDraws() const;
     Result SaveBMP(const char* path);
 
     // Window (control/window_procedure.cpp).
@@ -107,14 +116,6 @@ public:
     bool leftHanded = false;
     bool pointsVisible = true;
     bool axesVisible = true;
-    render::Direct3D* direct3d = nullptr;
-    render::Device* device = nullptr;
-    render::VertexBuffer* gridBuffer = nullptr;
-    render::VertexBuffer* axisBuffer = nullptr;
-    render::PresentParameters presentParams{};
-    Matrix worldMatrix = Matrix::Identity();
-    Matrix viewMatrix = Matrix::Identity();
-    Matrix projectionMatrix = Matrix::Identity();
     Vector3 eye{0.0f, 0.0f, -240.0f};
     Vector3 lookAt{0.0f, 0.0f, 0.0f};
     Vector3 up{0.0f, 1.0f, 0.0f};
@@ -123,8 +124,9 @@ public:
     float angleZ = 0.0f;
     bool visible = false;
     bool ready = false;
-    render::Material material{};
     int32_t wireframe = 0;
+    // The device and everything built on it.
+    render::Scene scene;
     // Where a calculation computes a slot before the slot takes it.
     graph::SlotGeometry scratchGeometry;
 };

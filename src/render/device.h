@@ -11,7 +11,7 @@
 
 #include "common/matrix.h"
 #include "common/result_codes.h"
-#include "control/window_system.h"
+#include "platform/window_system.h"
 
 namespace talvex::render {
 
@@ -24,6 +24,11 @@ constexpr HResult kInvalidCall = static_cast<HResult>(0x8876086Cu);     // D3DER
 constexpr HResult kOutOfVideoMemory = static_cast<HResult>(0x8876017Cu);
 
 constexpr uint32_t kSdkVersion = 220;  // D3D_SDK_VERSION of Direct3D 8.1
+
+// The largest back-buffer side a device is asked for: the limit of the
+// Direct3D 8 devices the chart was made for, which the software device keeps
+// too. A chart is never sized past it.
+constexpr int32_t kMaximumSide = 16384;
 
 enum Format : uint32_t {
     kFormatUnknown = 0,

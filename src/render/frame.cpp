@@ -1,89 +1,36 @@
 // Drawing one frame: the camera from the view angles, the grid points and
 // axes in the point colour, and the three slots' graphs.
-#include "common/trace.h"
-#include "control/chart_control.h"
-#include "render/scene.h"
+#include "render/frame.h"
 
-namespace talvex {
+#include <cstddef>
 
-using namespace render;
+namespace talvex::render {
 
-Result ChartControl::RenderFrame() {
-    // A control whose device could not be made can still be shown and
-    // "calculated"; its paints draw nothing.
-    if (device == nullptr) return kOk;
-    FinishFrame(DrawFrame());
-    return kOk;
-}
+namespace {
 
-bool ChartControl::DrawFrame() {
-    if (!PrepareDeviceForFrame()) return false;
-    SetupCamera();
-    device->Clear(0, nullptr, kClearTarget | kClearZBuffer, backgroundColor, 1.0f, 0);
-    device->BeginScene();
-    device->SetRenderState(kRenderStateAmbient, pointColor);
-    device->SetVertexShader(kColorVertexFormat);
-    device->SetTexture(0, nullptr);
-    if (pointsVisible && gridBuffer != nullptr) {
-        device->SetStreamSource(0, gridBuffer, sizeof(ColorVertex));
-        device->DrawPrimitive(kPointList, 0, kGridPointCount);
-    }
-    if (axesVisible && axisBuffer != nullptr) {
-        device->SetStreamSource(0, axisBuffer, sizeof(ColorVertex));
-        device->DrawPrimitive(kLineList, 0, kAxisLineCount);
-    }
-    for (int s = 0; s < kSlotCount; ++s)
-        if (slots[s].script != nullptr) DrawSlot(s);
-    device->EndScene();
-    return true;
-}
-
-void ChartControl::FinishFrame(bool drawn) {
-    if (drawn) device->Present();
-    Trace().Unindent();
-}
-
-Result ChartControl::SetupCamera() {
-    worldMatrix = Matrix::Scaling(scale, scale, scale);
-    // Turned about x first and about y second.
-    const Matrix turn = Matrix::RotationX(angleX) * Matrix::RotationY(angleY);
-    const Vector3 turnedEye = TransformCoord(eye, turn);
-    const Vector3 turnedUp = TransformCoord(up, turn);
-    viewMatrix = Matrix::LookAtLH(turnedEye, lookAt, turnedUp);
-    device->SetTransform(kTransformView, &viewMatrix);
-    device->SetTransform(kTransformWorld, &worldMatrix);
-    device->SetRenderState(kRenderStateCullMode, kCullNone);
-    device->SetRenderState(kRenderStateZEnable, kZBufferTrue);
-    device->SetRenderState(kRenderStateAlphaBlendEnable, 0);
-    device->SetRenderState(kRenderStateFillMode, kFillSolid);
-    device->SetRenderState(kRenderStateAmbient, 0xFFFFFF);
-    device->SetMaterial(&material);
-    return kOk;
-}
-
-Result ChartControl::DrawSlot(int s) {
-    const ScriptSlot& slot = slots[s];
+void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, int32_t wireframe) {
+    Device* device = scene.device;
     // Buffers that no calculation filled since they were made hold nothing
     // to draw; their old counts could point past the data.
-    if (!slot.buffersFilled || slot.vertexBuffer == nullptr || slot.indexBuffer == nullptr) return kOk;
+    if (!slot.buffersFilled || slot.vertexBuffer == nullptr || slot.indexBuffer == nullptr) return;
     device->SetVertexShader(kGraphVertexFormat);
     device->SetStreamSource(0, slot.vertexBuffer, sizeof(GraphVertex));
-    const auto vertices = static_cast<uint32_t>(slot.vertexCount);
-    const auto primitives = static_cast<uint32_t>(slot.primitiveCount);
-    if (wireframe == 1) device->SetRenderState(kRenderStateAmbient, slot.primaryColor);
-    switch (slot.kind) {
-    case GraphKind::Point:
+    const auto vertices = static_cast<uint32_t>(draw.vertexCount);
+    const auto primitives = static_cast<uint32_t>(draw.primitiveCount);
+    if (wireframe == 1) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
+    switch (draw.kind) {
+    case graph::GraphKind::Point:
         device->SetTexture(0, nullptr);
-        if (wireframe != 1) device->SetRenderState(kRenderStateAmbient, slot.primaryColor);
+        if (wireframe != 1) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
         device->DrawPrimitive(kPointList, 0, 1);
         break;
-    case GraphKind::Curve:
+    case graph::GraphKind::Curve:
         device->SetIndices(slot.indexBuffer, 0);
         device->SetTexture(0, nullptr);
-        if (wireframe != 1) device->SetRenderState(kRenderStateAmbient, slot.primaryColor);
+        if (wireframe != 1) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
         if (primitives > 0) device->DrawIndexedPrimitive(kLineList, 0, vertices, 0, primitives);
         break;
-    case GraphKind::Surface:
+    case graph::GraphKind::Surface:
         if (wireframe == 1) {
             device->SetRenderState(kRenderStateFillMode, kFillWireframe);
             device->SetIndices(slot.indexBuffer, 0);
@@ -108,7 +55,49 @@ Result ChartControl::DrawSlot(int s) {
     default:
         break;
     }
-    return kOk;
 }
 
-}  // namespace talvex
+}  // namespace
+
+void SetupCamera(Scene& scene, const View& view) {
+    Device* device = scene.device;
+    scene.worldMatrix = Matrix::Scaling(view.scale, view.scale, view.scale);
+    // Turned about x first and about y second.
+    const Matrix turn = Matrix::RotationX(view.angleX) * Matrix::RotationY(view.angleY);
+    const Vector3 turnedEye = TransformCoord(view.eye, turn);
+    const Vector3 turnedUp = TransformCoord(view.up, turn);
+    scene.viewMatrix = Matrix::LookAtLH(turnedEye, view.lookAt, turnedUp);
+    device->SetTransform(kTransformView, &scene.viewMatrix);
+    device->SetTransform(kTransformWorld, &scene.worldMatrix);
+    device->SetRenderState(kRenderStateCullMode, kCullNone);
+    device->SetRenderState(kRenderStateZEnable, kZBufferTrue);
+    device->SetRenderState(kRenderStateAlphaBlendEnable, 0);
+    device->SetRenderState(kRenderStateFillMode, kFillSolid);
+    device->SetRenderState(kRenderStateAmbient, 0xFFFFFF);
+    device->SetMaterial(&scene.material);
+}
+
+void DrawScene(Scene& scene, const View& view, const std::array<SlotDraw, kSlotCount>& slots) {
+    Device* device = scene.device;
+    SetupCamera(scene, view);
+    device->Clear(0, nullptr, kClearTarget | kClearZBuffer, view.backgroundColor, 1.0f, 0);
+    device->BeginScene();
+    device->SetRenderState(kRenderStateAmbient, view.pointColor);
+    device->SetVertexShader(kColorVertexFormat);
+    device->SetTexture(0, nullptr);
+    if (view.pointsVisible && scene.gridBuffer != nullptr) {
+        device->SetStreamSource(0, scene.gridBuffer, sizeof(ColorVertex));
+        device->DrawPrimitive(kPointList, 0, kGridPointCount);
+    }
+    if (view.axesVisible && scene.axisBuffer != nullptr) {
+        device->SetStreamSource(0, scene.axisBuffer, sizeof(ColorVertex));
+        device->DrawPrimitive(kLineList, 0, kAxisLineCount);
+    }
+    for (std::size_t s = 0; s < slots.size(); ++s)
+        if (slots[s].scripted) DrawSlot(scene, scene.slots[s], slots[s], view.wireframe);
+    device->EndScene();
+}
+
+void PresentScene(Scene& scene) { scene.device->Present(); }
+
+}  // namespace talvex::render

@@ -3,13 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "control/chart_control.h"
-
-namespace talvex {
-
-using namespace render;
-
-namespace render {
+namespace talvex::render {
 
 void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]) {
     static const float kSegments[kAxisLineCount][6] = {
@@ -57,8 +51,6 @@ bool UploadSlotGeometry(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer, co
     return true;
 }
 
-}  // namespace render
-
 namespace {
 
 // Locks the whole buffer, lets fill write into it, unlocks. Nothing is
@@ -74,20 +66,21 @@ void FillBuffer(Buffer* buffer, uint32_t bytes, Fill fill) {
 
 }  // namespace
 
-void ChartControl::BuildDeviceResources() {
+void BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotColors, kSlotCount>& colors) {
+    Device* device = scene.device;
     if (device == nullptr) return;
-    const float aspect = static_cast<float>(presentParams.backBufferWidth) /
-                         static_cast<float>(presentParams.backBufferHeight);
-    projectionMatrix = Matrix::PerspectiveFovLH(0.7853982f, aspect, 0.5f, 500.0f);
-    device->SetTransform(kTransformProjection, &projectionMatrix);
+    const float aspect = static_cast<float>(scene.presentParams.backBufferWidth) /
+                         static_cast<float>(scene.presentParams.backBufferHeight);
+    scene.projectionMatrix = Matrix::PerspectiveFovLH(0.7853982f, aspect, 0.5f, 500.0f);
+    device->SetTransform(kTransformProjection, &scene.projectionMatrix);
 
-    material = Material{};
-    material.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-    material.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    scene.material = Material{};
+    scene.material.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    scene.material.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
 
     device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
-                               &gridBuffer);
-    FillBuffer(gridBuffer, kSceneBufferBytes, [](uint8_t* data) {
+                               &scene.gridBuffer);
+    FillBuffer(scene.gridBuffer, kSceneBufferBytes, [](uint8_t* data) {
         for (int i = 0; i < kGridSide; ++i) {
             for (int j = 0; j < kGridSide; ++j) {
                 ColorVertex v{};
@@ -101,27 +94,27 @@ void ChartControl::BuildDeviceResources() {
     });
 
     device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
-                               &axisBuffer);
+                               &scene.axisBuffer);
     ColorVertex axes[kAxisVertexCount];
     MakeAxisVertices(leftHanded, axes);
-    FillBuffer(axisBuffer, kSceneBufferBytes, [&](uint8_t* data) { std::memcpy(data, axes, sizeof axes); });
+    FillBuffer(scene.axisBuffer, kSceneBufferBytes, [&](uint8_t* data) { std::memcpy(data, axes, sizeof axes); });
 
     for (int s = 0; s < kSlotCount; ++s) {
-        ScriptSlot& slot = slots[s];
+        SlotBuffers& slot = scene.slots[static_cast<size_t>(s)];
         device->CreateVertexBuffer(kSlotVertexBytes, kUsageWriteOnly, kGraphVertexFormat, kPoolDefault,
                                    &slot.vertexBuffer);
         device->CreateIndexBuffer(kSlotIndexBytes, kUsageWriteOnly, kFormatIndex16, kPoolDefault,
                                   &slot.indexBuffer);
         slot.buffersFilled = false;
-        BuildSlotTexture(s);
+        BuildSlotTexture(scene, s, colors[static_cast<size_t>(s)]);
     }
 }
 
-HResult ChartControl::BuildSlotTexture(int s) {
-    ScriptSlot& slot = slots[s];
+HResult BuildSlotTexture(Scene& scene, int s, SlotColors colors) {
+    SlotBuffers& slot = scene.slots[static_cast<size_t>(s)];
     ReleaseAndClear(slot.texture);
-    HResult result = device->CreateTexture(kTextureSide, kTextureSide, 1, 0, kFormatA8R8G8B8, kPoolManaged,
-                                           &slot.texture);
+    HResult result = scene.device->CreateTexture(kTextureSide, kTextureSide, 1, 0, kFormatA8R8G8B8, kPoolManaged,
+                                                 &slot.texture);
     if (result != kOk) return result;
     if (slot.texture == nullptr) return kFail;
     LockedRect locked{};
@@ -133,23 +126,21 @@ HResult ChartControl::BuildSlotTexture(int s) {
         for (int c = 0; c < kTextureSide; ++c) {
             // Four 8 x 8 quadrants: a 2 x 2 chessboard of the two colours.
             const bool primary = (c < 8) == (r < 8);
-            row[c] = (primary ? slot.primaryColor : slot.secondaryColor) | 0x7F000000u;
+            row[c] = (primary ? colors.primary : colors.secondary) | 0x7F000000u;
         }
     }
     return slot.texture->UnlockRect(0);
 }
 
-Result ChartControl::ReleaseDeviceResources() {
-    ready = false;
-    ReleaseAndClear(gridBuffer);
-    ReleaseAndClear(axisBuffer);
-    for (ScriptSlot& slot : slots) {
+void ReleaseSceneResources(Scene& scene) {
+    ReleaseAndClear(scene.gridBuffer);
+    ReleaseAndClear(scene.axisBuffer);
+    for (SlotBuffers& slot : scene.slots) {
         ReleaseAndClear(slot.vertexBuffer);
         ReleaseAndClear(slot.indexBuffer);
         ReleaseAndClear(slot.texture);
         slot.buffersFilled = false;
     }
-    return kOk;
 }
 
-}  // namespace talvex
+}  // namespace talvex::render

@@ -1,8 +1,13 @@
-// The vertex records of the scene buffers and their fixed sizes.
+// The device side of one chart: the device and everything built on it, the
+// vertex records of the scene buffers and their fixed sizes, and the
+// operations that build, fill and release them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
+#include "common/color.h"
+#include "common/matrix.h"
 #include "graph/slot_geometry.h"
 #include "render/device.h"
 
@@ -32,6 +37,53 @@ constexpr uint32_t kSlotVertexBytes = kSlotVertexCapacity * sizeof(GraphVertex);
 constexpr uint32_t kSlotIndexBytes = kSlotIndexCapacity * sizeof(uint16_t);       // 120000
 
 constexpr int kTextureSide = 16;
+
+constexpr int kSlotCount = 3;
+
+// The device buffers and the texture of one script slot.
+struct SlotBuffers {
+    VertexBuffer* vertexBuffer = nullptr;
+    IndexBuffer* indexBuffer = nullptr;
+    Texture* texture = nullptr;
+    // Set when a calculation wrote geometry into the current buffers, cleared
+    // when the buffers are re-created: a rebuilt slot still carries the old
+    // kind and counts, and its new buffers must not be drawn from.
+    bool buffersFilled = false;
+};
+
+// The device-side state of one chart. The control owns it and hands it the
+// geometry and the view to draw; nothing in it knows the control.
+struct Scene {
+    Direct3D* direct3d = nullptr;
+    Device* device = nullptr;
+    PresentParameters presentParams{};
+    VertexBuffer* gridBuffer = nullptr;
+    VertexBuffer* axisBuffer = nullptr;
+    std::array<SlotBuffers, kSlotCount> slots;
+    Matrix worldMatrix = Matrix::Identity();
+    Matrix viewMatrix = Matrix::Identity();
+    Matrix projectionMatrix = Matrix::Identity();
+    Material material{};
+};
+
+// The two colours of a slot's chessboard texture.
+struct SlotColors {
+    Color primary;
+    Color secondary;
+};
+
+// Builds on the scene's device (nothing without one): the projection for the
+// back buffer's aspect, the material, the grid and axis buffers, and each
+// slot's empty buffers and texture. A buffer or texture the device refuses
+// stays null.
+void BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotColors, kSlotCount>& colors);
+
+// Makes the slot's 16 x 16 texture afresh: a 2 x 2 chessboard of its colours
+// at half alpha.
+HResult BuildSlotTexture(Scene& scene, int slot, SlotColors colors);
+
+// Releases the grid, axis and slot buffers and the textures; the device stays.
+void ReleaseSceneResources(Scene& scene);
 
 // The 28 axis vertices: the axes, their arrowheads and the letters X and Y.
 // A left-handed control puts the z arrowhead at the positive end.

@@ -75,15 +75,53 @@ TEST_F(Chart, SizesAndFiles) {
     handle = 0;
 }
 
-TEST_F(Chart, MessagesAfterDestroyGoToTheDefaultHandling) {
+TEST_F(Chart, DestroyDestroysTheWindowAndLaterMessagesReachNothing) {
     ASSERT_EQ(TALVEX_ControlDestroy(handle), 320);
     handle = 0;
+    EXPECT_EQ(host.FindChild(kId), nullptr) << "the window goes with its control";
+    EXPECT_EQ(host.ClassName(child), "") << "the handle names no window";
     host.Send(child, kLeftDown, 0, Point(1, 1));
     EXPECT_NE(host.Capture(), child) << "no control takes the capture";
     host.Send(child, kMouseMove, 0, Point(5, 5));
     host.Send(child, kMiddleUp, 0, 0);
     host.Send(child, kPaint, 0, 0);
-    EXPECT_EQ(host.ClassName(child), "chart") << "the window outlives its control";
+}
+
+// Sizes past the largest side are refused and change nothing; the largest
+// side itself is taken.
+TEST_F(Chart, SizeLimit) {
+    const int32_t kInvalidArgument = static_cast<int32_t>(0x80070057u);
+    const struct {
+        int32_t width, height, result;
+    } cases[] = {{16385, 100, kInvalidArgument}, {100, 16385, kInvalidArgument}, {100000, 100000, kInvalidArgument},
+                 {16384, 1, 0},                  {1, 16384, 0}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(TALVEX_ControlSize(handle, 320, 240), 0);
+        EXPECT_EQ(TALVEX_ControlSize(handle, c.width, c.height), c.result) << c.width << " x " << c.height;
+        const bool taken = c.result == 0;
+        EXPECT_EQ(TALVEX_ControlGetWidth(handle), taken ? c.width : 320) << c.width << " x " << c.height;
+        EXPECT_EQ(TALVEX_ControlGetHeight(handle), taken ? c.height : 240) << c.width << " x " << c.height;
+    }
+    ASSERT_EQ(TALVEX_ControlSize(handle, 320, 240), 0);
+    ASSERT_EQ(TALVEX_ControlSize(handle, 16385, 100), kInvalidArgument);
+    const BmpPicture kept = Snapshot();
+    EXPECT_EQ(kept.width, 320) << "a refused size leaves the picture as it was";
+    EXPECT_EQ(kept.At(0, 0), 0xFFFFFFu);
+}
+
+TEST(ChartInit, DeadParentIsRefusedAndMakesNothing) {
+    const int32_t kInvalidHandle = static_cast<int32_t>(0x80070006u);
+    TalvexWindow dead = nullptr;
+    {
+        HostWindow gone;
+        dead = gone.handle();
+    }
+    const int32_t handle = TALVEX_ControlCreate();
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(TALVEX_ControlInit(handle, dead, nullptr, 7), kInvalidHandle);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, "never.bmp"), static_cast<int32_t>(0x80004005u)) << "no device";
+    EXPECT_EQ(TALVEX_ControlGetWidth(handle), 0) << "nothing of Init happened";
+    EXPECT_EQ(TALVEX_ControlDestroy(handle), 0);
 }
 
 }  // namespace

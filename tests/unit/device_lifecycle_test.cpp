@@ -1,4 +1,7 @@
 #include <cmath>
+#include <cstdio>
+#include <deque>
+#include <utility>
 
 #include "control_fixture.h"
 #include "render/device.h"
@@ -23,10 +26,10 @@ TEST_F(NativeControl, InitMakesAHiddenChartWindowAndTheDevice) {
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320);
     EXPECT_EQ(TALVEX_ControlGetHeight(handle), 240);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
-    EXPECT_EQ(control->presentParams.backBufferWidth, 320u);
-    EXPECT_EQ(control->presentParams.backBufferHeight, 240u);
-    EXPECT_EQ(control->presentParams.swapEffect, 1u);
-    EXPECT_EQ(control->presentParams.autoDepthStencilFormat, 80u);
+    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u);
+    EXPECT_EQ(control->scene.presentParams.backBufferHeight, 240u);
+    EXPECT_EQ(control->scene.presentParams.swapEffect, 1u);
+    EXPECT_EQ(control->scene.presentParams.autoDepthStencilFormat, 80u);
     EXPECT_EQ(TALVEX_ControlDestroy(handle), 320) << "Destroy returns the width";
 }
 
@@ -48,8 +51,8 @@ TEST_F(NativeControl, SizeAndCalculateTrace) {
         "--------------", "    done"};
     EXPECT_EQ(trace, expected);
     EXPECT_TRUE(control->ready) << "Size calculates again at once";
-    EXPECT_EQ(control->presentParams.backBufferWidth, 640u);
-    EXPECT_NEAR(control->projectionMatrix.m[0][0], 1.8106602f, 1e-6f) << "aspect 4:3";
+    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 640u);
+    EXPECT_NEAR(control->scene.projectionMatrix.m[0][0], 1.8106602f, 1e-6f) << "aspect 4:3";
 }
 
 TEST_F(NativeControl, FailuresOfTheObjectAndTheDevice) {
@@ -57,22 +60,22 @@ TEST_F(NativeControl, FailuresOfTheObjectAndTheDevice) {
     EXPECT_EQ(Init(), 22);
     EXPECT_NE(Child(), nullptr) << "the window exists";
     EXPECT_FALSE(talvex_window_is_visible(Child()));
-    EXPECT_EQ(control->direct3d, nullptr);
-    EXPECT_EQ(control->device, nullptr);
+    EXPECT_EQ(control->scene.direct3d, nullptr);
+    EXPECT_EQ(control->scene.device, nullptr);
     EXPECT_EQ(TALVEX_SaveBMP(handle, "never.bmp"), TALVEX_E_FAIL);
 
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
     talvex::soft::InjectedFaults().displayModeResult = static_cast<int32_t>(0x8876086Cu);
     EXPECT_EQ(Init(), static_cast<int32_t>(0x8876086Cu));
-    EXPECT_NE(control->direct3d, nullptr) << "the object remains";
-    EXPECT_EQ(control->device, nullptr);
+    EXPECT_NE(control->scene.direct3d, nullptr) << "the object remains";
+    EXPECT_EQ(control->scene.device, nullptr);
 
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
     talvex::soft::InjectedFaults().createDeviceResult = static_cast<int32_t>(0x8876017Cu);
     trace.clear();
     EXPECT_EQ(Init(), static_cast<int32_t>(0x8876017Cu));
     EXPECT_EQ(trace.back(), "Direct3D does not have enough display memory to perform the operation");
-    EXPECT_EQ(control->device, nullptr);
+    EXPECT_EQ(control->scene.device, nullptr);
     EXPECT_FALSE(control->visible);
 }
 
@@ -94,19 +97,19 @@ TEST_F(NativeControl, PaintingAControlWithoutDeviceDrawsNothing) {
 TEST_F(NativeControl, SoftwareVertexProcessingWithoutHardwareTransform) {
     talvex::soft::InjectedFaults().hardwareTransformAndLight = false;
     EXPECT_EQ(Init(), 0);
-    EXPECT_NE(control->device, nullptr);
+    EXPECT_NE(control->scene.device, nullptr);
 }
 
 TEST_F(NativeControl, SizeEdgeCases) {
     ASSERT_EQ(Init(), 0);
     EXPECT_EQ(TALVEX_ControlSize(handle, -1, 100), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320) << "a negative size changes nothing";
-    talvex::render::VertexBuffer* grid = control->gridBuffer;
+    talvex::render::VertexBuffer* grid = control->scene.gridBuffer;
     EXPECT_EQ(TALVEX_ControlSize(handle, 0, 100), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 0);
     EXPECT_EQ(TALVEX_ControlGetHeight(handle), 100);
-    EXPECT_EQ(control->gridBuffer, grid) << "the device and its resources are untouched";
-    EXPECT_EQ(control->presentParams.backBufferWidth, 320u);
+    EXPECT_EQ(control->scene.gridBuffer, grid) << "the device and its resources are untouched";
+    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u);
 }
 
 TEST_F(NativeControl, SizeOnALostDeviceReleasesTheResources) {
@@ -116,8 +119,8 @@ TEST_F(NativeControl, SizeOnALostDeviceReleasesTheResources) {
     talvex::soft::InjectedFaults().cooperativeLevels = {kDeviceLost};
     EXPECT_EQ(TALVEX_ControlSize(handle, 400, 300), 0);
     EXPECT_FALSE(control->ready);
-    EXPECT_EQ(control->gridBuffer, nullptr);
-    EXPECT_EQ(control->slots[0].vertexBuffer, nullptr);
+    EXPECT_EQ(control->scene.gridBuffer, nullptr);
+    EXPECT_EQ(control->scene.slots[0].vertexBuffer, nullptr);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL) << "no buffers: nothing written, nothing crashes";
     EXPECT_EQ(control->slots[0].kind, talvex::GraphKind::Surface) << "the slot keeps what it held";
 }
@@ -154,11 +157,11 @@ TEST_F(NativeControl, HandednessRebuildOnAVisibleControl) {
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     EXPECT_EQ(TALVEX_ControlSetLeftHand(handle), 0);
     EXPECT_FALSE(control->ready) << "nothing is painted until Calculate";
-    EXPECT_FALSE(control->slots[0].buffersFilled);
-    EXPECT_NEAR(SceneVertices(control->axisBuffer, 28)[15].z, 66.5f, 1e-5f);
+    EXPECT_FALSE(control->scene.slots[0].buffersFilled);
+    EXPECT_NEAR(SceneVertices(control->scene.axisBuffer, 28)[15].z, 66.5f, 1e-5f);
     TALVEX_ControlShow(handle, 0);
     EXPECT_EQ(TALVEX_ControlSetRightHand(handle), 0);
-    EXPECT_NEAR(SceneVertices(control->axisBuffer, 28)[15].z, 66.5f, 1e-5f) << "hidden: only the flag changes";
+    EXPECT_NEAR(SceneVertices(control->scene.axisBuffer, 28)[15].z, 66.5f, 1e-5f) << "hidden: only the flag changes";
     EXPECT_FALSE(control->leftHanded);
 }
 
@@ -170,12 +173,12 @@ TEST_F(NativeControl, SecondInitReleasesTheOldDeviceAndDetachesTheOldWindow) {
     EXPECT_NE(first, second);
     EXPECT_EQ(talvex_window_send(first, 0x0201, 0, 0), 0) << "the old window gets the default handling";
     EXPECT_EQ(talvex_window_capture(), nullptr) << "and takes no capture for the control";
-    EXPECT_NE(control->device, nullptr);
+    EXPECT_NE(control->scene.device, nullptr);
 }
 
 TEST_F(NativeControl, SceneBuffers) {
     ASSERT_EQ(Init(), 0);
-    const auto grid = SceneVertices(control->gridBuffer, 441);
+    const auto grid = SceneVertices(control->scene.gridBuffer, 441);
     ASSERT_EQ(grid.size(), 441u);
     const struct {
         int index;
@@ -187,7 +190,7 @@ TEST_F(NativeControl, SceneBuffers) {
         EXPECT_EQ(grid[static_cast<size_t>(p.index)].z, 0.0f) << p.index;
         EXPECT_EQ(grid[static_cast<size_t>(p.index)].color, 0xFFFFFFFFu);
     }
-    auto axes = SceneVertices(control->axisBuffer, 28);
+    auto axes = SceneVertices(control->scene.axisBuffer, 28);
     EXPECT_NEAR(axes[15].y, 3.5f, 1e-6f);
     EXPECT_NEAR(axes[15].z, -66.5f, 1e-5f);
     EXPECT_NEAR(axes[17].y, -3.5f, 1e-6f);
@@ -195,20 +198,20 @@ TEST_F(NativeControl, SceneBuffers) {
     EXPECT_EQ(axes[14].z, -70.0f);
     EXPECT_EQ(axes[0].color, 0x00FFFFFFu);
     TALVEX_ControlSetLeftHand(handle);
-    axes = SceneVertices(control->axisBuffer, 28);
+    axes = SceneVertices(control->scene.axisBuffer, 28);
     EXPECT_NEAR(axes[15].z, 66.5f, 1e-5f);
     EXPECT_NEAR(axes[17].z, 66.5f, 1e-5f);
     EXPECT_EQ(axes[14].z, 70.0f) << "the arrow tip";
 
     talvex::render::LockedRect locked{};
-    ASSERT_EQ(control->slots[0].texture->LockRect(0, &locked, nullptr, 0), 0);
+    ASSERT_EQ(control->scene.slots[0].texture->LockRect(0, &locked, nullptr, 0), 0);
     const auto* texels = static_cast<const uint32_t*>(locked.bits);
     EXPECT_EQ(texels[0], 0x7FFF0080u);
     EXPECT_EQ(texels[8], 0x7FFF80C0u);
     EXPECT_EQ(texels[15 * 16 + 15], 0x7FFF0080u);
-    control->slots[0].texture->UnlockRect(0);
+    control->scene.slots[0].texture->UnlockRect(0);
 
-    const talvex::Matrix& p = control->projectionMatrix;
+    const talvex::Matrix& p = control->scene.projectionMatrix;
     EXPECT_NEAR(p.m[1][1], 2.4142136f, 1e-6f);
     EXPECT_NEAR(p.m[0][0], 2.4142136f / (320.0f / 240.0f), 1e-6f);
     EXPECT_NEAR(p.m[2][2], 1.001001f, 1e-6f);
@@ -221,9 +224,9 @@ TEST_F(NativeControl, ReleaseEmptiesEverythingOnce) {
     ASSERT_EQ(Init(), 0);
     control->ReleaseDeviceResources();
     control->ReleaseDeviceResources();
-    EXPECT_EQ(control->gridBuffer, nullptr);
-    EXPECT_EQ(control->axisBuffer, nullptr);
-    for (const auto& slot : control->slots) {
+    EXPECT_EQ(control->scene.gridBuffer, nullptr);
+    EXPECT_EQ(control->scene.axisBuffer, nullptr);
+    for (const auto& slot : control->scene.slots) {
         EXPECT_EQ(slot.vertexBuffer, nullptr);
         EXPECT_EQ(slot.indexBuffer, nullptr);
         EXPECT_EQ(slot.texture, nullptr);
@@ -242,3 +245,167 @@ TEST_F(NativeControl, FailedBufferCreationsAreSurvived) {
 }
 
 }  // namespace
+
+// A shown, calculated control with a picture presented, for sizes that fail.
+class SizedControl : public NativeControl {
+protected:
+    void SetUp() override {
+        NativeControl::SetUp();
+        ASSERT_EQ(Init(), 0);
+        ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+        TALVEX_ControlShow(handle, 5);
+        ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
+        before = Paint();
+        ASSERT_EQ(before.size(), 320u * 240u);
+    }
+
+    std::vector<uint32_t> Picture() {
+        int32_t w = 0, h = 0;
+        talvex_window_picture_size(Child(), &w, &h);
+        std::vector<uint32_t> pixels(static_cast<size_t>(w * h));
+        talvex_window_read_picture(Child(), pixels.data(), w * h);
+        return pixels;
+    }
+    std::vector<uint32_t> Paint() {
+        TALVEX_ControlInvalidate(handle, nullptr, 0);
+        talvex_window_run_paints();
+        return Picture();
+    }
+
+    // Everything Size could have changed is as SetUp left it, and the control
+    // still draws the same picture and saves it.
+    void ExpectUnchanged(const std::string& which) {
+        EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320) << which;
+        EXPECT_EQ(TALVEX_ControlGetHeight(handle), 240) << which;
+        EXPECT_EQ(control->scene.device, device) << which;
+        EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u) << which;
+        EXPECT_EQ(control->scene.presentParams.backBufferHeight, 240u) << which;
+        EXPECT_NE(control->scene.gridBuffer, nullptr) << which;
+        EXPECT_TRUE(control->scene.slots[0].buffersFilled) << which;
+        EXPECT_TRUE(control->ready) << which;
+        EXPECT_EQ(Picture(), before) << which << ": nothing presented";
+        EXPECT_EQ(Paint(), before) << which << ": the same chart is painted";
+        const std::string path = ::testing::TempDir() + "talvex_sized_control.bmp";
+        EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0) << which;
+        std::remove(path.c_str());
+        EXPECT_EQ(talvex::Trace().Indentation(), 0) << which;
+    }
+
+    std::vector<uint32_t> before;
+    talvex::render::Device* device = nullptr;
+};
+
+TEST_F(SizedControl, SizePastTheLimitOrARefusedResetChangesNothing) {
+    device = control->scene.device;
+    const int32_t kOutOfMemory = static_cast<int32_t>(0x8007000Eu);
+    const struct {
+        int32_t width, height;
+        std::deque<int32_t> resets;
+        int32_t result;
+    } cases[] = {
+        {16385, 240, {}, static_cast<int32_t>(0x80070057u)},
+        {320, 16385, {}, static_cast<int32_t>(0x80070057u)},
+        {100000, 100000, {}, static_cast<int32_t>(0x80070057u)},
+        {640, 480, {kOutOfMemory}, kOutOfMemory},
+        {640, 480, {talvex::render::kInvalidCall}, talvex::render::kInvalidCall},
+    };
+    for (const auto& c : cases) {
+        const std::string which = std::to_string(c.width) + " x " + std::to_string(c.height);
+        talvex::soft::InjectedFaults().resetResults = c.resets;
+        trace.clear();
+        EXPECT_EQ(TALVEX_ControlSize(handle, c.width, c.height), c.result) << which;
+        EXPECT_EQ(trace, std::vector<std::string>{"TALVEXCONTROL::Size(" + which.substr(0, which.find(' ')) + ", " +
+                                                  std::to_string(c.height) + ")"})
+            << which << ": no calculation";
+        ExpectUnchanged(which);
+    }
+}
+
+TEST_F(SizedControl, TheLargestSideIsTaken) {
+    for (auto size : {std::pair{16384, 1}, std::pair{1, 16384}}) {
+        EXPECT_EQ(TALVEX_ControlSize(handle, size.first, size.second), 0) << size.first << " x " << size.second;
+        EXPECT_EQ(TALVEX_ControlGetWidth(handle), size.first);
+        EXPECT_EQ(control->scene.presentParams.backBufferHeight, static_cast<uint32_t>(size.second));
+        EXPECT_TRUE(control->scene.slots[0].buffersFilled);
+    }
+}
+
+TEST_F(SizedControl, ADeviceThatTakesNeitherSizeIsLetGo) {
+    const int32_t kOutOfMemory = static_cast<int32_t>(0x8007000Eu);
+    talvex::soft::InjectedFaults().resetResults = {kOutOfMemory, kOutOfMemory};
+    EXPECT_EQ(TALVEX_ControlSize(handle, 640, 480), kOutOfMemory);
+    EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320);
+    EXPECT_EQ(control->scene.device, nullptr);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, "never.bmp"), TALVEX_E_FAIL) << "no success for a picture never drawn";
+    EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL);
+    EXPECT_EQ(Paint(), before) << "paints draw nothing";
+}
+
+TEST_F(SizedControl, SnapshotOfAFrameTheLostDeviceDidNotDrawFails) {
+    const std::string path = ::testing::TempDir() + "talvex_lost_snapshot.bmp";
+    std::remove(path.c_str());
+    // The first frame is drawn and presented, the saved second one is lost.
+    talvex::soft::InjectedFaults().cooperativeLevels = {0, kDeviceLost};
+    EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), kDeviceLost);
+    EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "no file";
+    EXPECT_EQ(talvex::Trace().Indentation(), 0);
+}
+
+TEST_F(NativeControl, InitOnADestroyedParentIsRefusedAndMakesNothing) {
+    const int32_t kInvalidHandle = static_cast<int32_t>(0x80070006u);
+    // Made dead just before each use: a later window may take its address.
+    const auto deadWindow = [] {
+        TalvexWindow window = talvex_window_create(100, 100);
+        talvex_window_destroy(window);
+        return window;
+    };
+    EXPECT_EQ(TALVEX_ControlInit(handle, deadWindow(), nullptr, kChildId), kInvalidHandle);
+    EXPECT_EQ(control->window, nullptr) << "no window";
+    EXPECT_EQ(control->scene.direct3d, nullptr) << "no object";
+    EXPECT_EQ(control->scene.device, nullptr) << "no device";
+
+    ASSERT_EQ(Init(), 0);
+    TalvexWindow child = Child();
+    talvex::render::Device* device = control->scene.device;
+    EXPECT_EQ(TALVEX_ControlInit(handle, deadWindow(), nullptr, kChildId), kInvalidHandle);
+    EXPECT_EQ(control->scene.device, device) << "a refused Init lets nothing go";
+    EXPECT_EQ(Child(), child);
+    EXPECT_EQ(talvex_window_send(child, 0x0201, 0, 0), 0);
+    EXPECT_EQ(talvex_window_capture(), child) << "the window still reaches the control";
+}
+
+TEST_F(NativeControl, DestroyDestroysTheWindow) {
+    ASSERT_EQ(Init(), 0);
+    ASSERT_NE(Child(), nullptr);
+    ASSERT_EQ(TALVEX_ControlDestroy(handle), 320);
+    EXPECT_EQ(Child(), nullptr);
+}
+
+// The host destroys a control's window itself; the next control's window
+// takes the freed address (as the allocator hands it out again at once). The
+// first control's Destroy must leave the second control's window alone.
+TEST_F(NativeControl, DestroyAfterTheHostDestroyedTheWindowLeavesAReusingWindowAlone) {
+    ASSERT_EQ(Init(), 0);
+    TalvexWindow old = Child();
+    talvex_window_destroy(old);
+
+    const int32_t second = TALVEX_ControlCreate();
+    ASSERT_NE(second, 0);
+    ASSERT_EQ(TALVEX_ControlInit(second, host, nullptr, kChildId + 1), 0);
+    TalvexWindow reusing = talvex_window_find_child(host, kChildId + 1);
+    ASSERT_NE(reusing, nullptr);
+    if (reusing != old) std::printf("the second window did not reuse the freed address\n");
+    TALVEX_ControlShow(second, 5);
+    TALVEX_ControlCalculate(second);
+
+    ASSERT_EQ(TALVEX_ControlDestroy(handle), 320);
+    EXPECT_EQ(talvex_window_find_child(host, kChildId + 1), reusing) << "the second window stays";
+    TALVEX_ControlSetBackgroundColor(second, 0x204060);
+    TALVEX_ControlInvalidate(second, nullptr, 0);
+    EXPECT_EQ(talvex_window_run_paints(), 1);
+    uint32_t corner = 0;
+    ASSERT_EQ(talvex_window_read_picture(reusing, &corner, 1), 1);
+    EXPECT_EQ(corner & 0xFFFFFFu, 0x204060u) << "the second control still paints";
+    EXPECT_EQ(TALVEX_ControlDestroy(second), 320);
+    EXPECT_EQ(talvex_window_find_child(host, kChildId + 1), nullptr);
+}

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "control/window_system.h"
+#include "platform/window_system.h"
 
 namespace talvex::window {
 

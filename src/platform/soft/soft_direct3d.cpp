@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/soft/native_window.h"
@@ -96,8 +97,22 @@ public:
         return level;
     }
     HResult Reset(PresentParameters* parameters) override {
-        if (parameters == nullptr) return kInvalidCall;
-        Resize(*parameters);
+        auto& results = InjectedFaults().resetResults;
+        if (!results.empty()) {
+            const HResult result = results.front();
+            results.pop_front();
+            if (result != kOk) return result;
+        }
+        constexpr auto kLimit = static_cast<uint32_t>(kMaximumSide);
+        if (parameters == nullptr || parameters->backBufferWidth > kLimit || parameters->backBufferHeight > kLimit)
+            return kInvalidCall;
+        // Resize builds the new target before it replaces the old one, so a
+        // target that cannot be had leaves the device as it was.
+        try {
+            Resize(*parameters);
+        } catch (const std::bad_alloc&) {
+            return kOutOfMemory;
+        }
         return kOk;
     }
     HResult Present() override {

@@ -16,6 +16,9 @@ struct Faults {
     bool hardwareTransformAndLight = true;
     // TestCooperativeLevel answers these, one per call, then 0.
     std::deque<render::HResult> cooperativeLevels;
+    // Reset answers these, one per call and without changing anything, then
+    // resets for real.
+    std::deque<render::HResult> resetResults;
     int failingBufferCreations = 0;
     int failingTextureCreations = 0;
 };

@@ -130,6 +130,14 @@ NATIVE_EXPORT int32_t ValidateRect(WindowHandle window, const TalvexRect*) {
     return 1;
 }
 
+NATIVE_EXPORT int32_t IsWindow(WindowHandle window) { return Exists(window) ? 1 : 0; }
+
+NATIVE_EXPORT int32_t DestroyWindow(WindowHandle window) {
+    if (!Exists(window)) return 0;
+    talvex_window_destroy(window);
+    return 1;
+}
+
 NATIVE_EXPORT WindowHandle SetCapture(WindowHandle window) {
     TalvexNativeWindow* previous = System().capture;
     System().capture = Exists(window) ? window : nullptr;

@@ -5,7 +5,7 @@
 #undef CreateWindowEx
 #undef DefWindowProc
 
-#include "control/window_system.h"
+#include "platform/window_system.h"
 
 namespace talvex::window {
 
@@ -41,6 +41,10 @@ int32_t InvalidateRect(WindowHandle window, const TalvexRect* rect, int32_t eras
 int32_t ValidateRect(WindowHandle window, const TalvexRect* rect) {
     return ::ValidateRect(window, reinterpret_cast<const RECT*>(rect));
 }
+
+int32_t IsWindow(WindowHandle window) { return ::IsWindow(window); }
+
+int32_t DestroyWindow(WindowHandle window) { return ::DestroyWindow(window); }
 
 WindowHandle SetCapture(WindowHandle window) { return ::SetCapture(window); }
 

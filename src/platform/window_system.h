@@ -1,6 +1,8 @@
-// The window system the control lives in: the few operations of User32 (and
+// The window system the chart lives in: the few operations of User32 (and
 // two of Kernel32) that the chart uses, under their own names. The build links
-// one implementation: User32 itself, or the in-process native window system.
+// one implementation: User32 itself (platform/win32), or the in-process native
+// window system (platform/soft). A platform interface, free of <windows.h>, so
+// that the control and the device both may name its handles.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +72,10 @@ int32_t MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int
                    int32_t repaint);
 int32_t InvalidateRect(WindowHandle window, const TalvexRect* rect, int32_t erase);
 int32_t ValidateRect(WindowHandle window, const TalvexRect* rect);
+// Nonzero while the window exists.
+int32_t IsWindow(WindowHandle window);
+// Destroys the window and its children; nonzero when there was one.
+int32_t DestroyWindow(WindowHandle window);
 WindowHandle SetCapture(WindowHandle window);
 int32_t ReleaseCapture();
 WindowHandle GetCapture();

@@ -1,0 +1,22 @@
+// Making a scene's graphics object and device for a window, and letting them
+// go again.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/window_system.h"
+#include "render/scene.h"
+
+namespace talvex::render {
+
+// Creates the object and a windowed device drawing into window, with a back
+// buffer of width x height, hardware vertex processing where the device
+// offers it. Returns kNoDirect3D when there is no object, or the failing
+// result (traced with its description when the device itself failed); the
+// object is kept and the device left null then. Builds nothing on the device.
+HResult CreateSceneDevice(Scene& scene, window::WindowHandle window, int32_t width, int32_t height);
+
+// Releases the resources, the device and the object.
+void ReleaseSceneDevice(Scene& scene);
+
+}  // namespace talvex::render

@@ -1,0 +1,53 @@
+// Drawing one frame of a scene from what the control hands over: the view
+// and, per slot, what its buffers hold.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "common/color.h"
+#include "common/matrix.h"
+#include "graph/slot_geometry.h"
+#include "render/scene.h"
+
+namespace talvex::render {
+
+// How the chart is looked at and what of it is shown.
+struct View {
+    // Turned about x first and about y second.
+    float angleX = 0.0f;
+    float angleY = 0.0f;
+    float scale = 1.0f;
+    Vector3 eye{0.0f, 0.0f, -240.0f};
+    Vector3 lookAt{0.0f, 0.0f, 0.0f};
+    Vector3 up{0.0f, 1.0f, 0.0f};
+    Color backgroundColor = 0xFFFFFF;
+    Color pointColor = 0x000000;
+    bool pointsVisible = true;
+    bool axesVisible = true;
+    // 0 solid, 1 wireframe; any other value draws no surfaces.
+    int32_t wireframe = 0;
+};
+
+// What one slot's buffers hold, as the last calculation described it.
+struct SlotDraw {
+    // A slot without a script is not drawn at all.
+    bool scripted = false;
+    graph::GraphKind kind = graph::GraphKind::None;
+    int32_t vertexCount = 0;
+    int32_t primitiveCount = 0;
+    Color primaryColor = 0;
+};
+
+// The world and view matrices from the view, and the fixed render states.
+void SetupCamera(Scene& scene, const View& view);
+
+// The camera, then the frame up to EndScene: the background, the grid points
+// and axes in the point colour, and every scripted slot whose buffers were
+// filled. Needs the scene's device.
+void DrawScene(Scene& scene, const View& view, const std::array<SlotDraw, kSlotCount>& slots);
+
+// Shows the drawn frame in the device's window.
+void PresentScene(Scene& scene);
+
+}  // namespace talvex::render
