@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "graph/splines.h"
+#include "script/splines.h"
 #include "script/compiler.h"
 #include "script/dependencies.h"
 #include "script/evaluator.h"
@@ -67,7 +67,7 @@ void BM_PlainSinCos(benchmark::State& state) {
 void BM_PlainSpline(benchmark::State& state) {
     EvaluatePlain(state, [](double x, double y) {
         const double values[] = {0, 1, 3, 2, y, 1};
-        return talvex::graph::BSpline((x + 5) / 10, 6, values);
+        return talvex::script::BSpline((x + 5) / 10, 6, values);
     });
 }
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "graph/splines.h"
+#include "script/splines.h"
 
 namespace talvex::script {
 
@@ -63,9 +63,9 @@ const BuiltinFunction kBuiltins[kBuiltinCount] = {
     {"round", kBuiltinUnary, 1, Round, nullptr, nullptr},
     {"min", kBuiltinBinary, 2, nullptr, Min, nullptr},
     {"max", kBuiltinBinary, 2, nullptr, Max, nullptr},
-    {"interpolation", kBuiltinVariadic, 5, nullptr, nullptr, graph::Interpolation},
-    {"bspline", kBuiltinVariadic, 5, nullptr, nullptr, graph::BSpline},
-    {"betaspline", kBuiltinVariadic, 7, nullptr, nullptr, graph::BetaSpline},
+    {"interpolation", kBuiltinVariadic, 5, nullptr, nullptr, Interpolation},
+    {"bspline", kBuiltinVariadic, 5, nullptr, nullptr, BSpline},
+    {"betaspline", kBuiltinVariadic, 7, nullptr, nullptr, BetaSpline},
 };
 
 int FindBuiltin(const char* name) {

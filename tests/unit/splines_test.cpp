@@ -3,12 +3,12 @@
 #include <cmath>
 #include <limits>
 
-#include "graph/splines.h"
+#include "script/splines.h"
 #include "script_fixture.h"
 
 namespace {
 
-using namespace talvex::graph;
+using namespace talvex::script;
 
 constexpr double kSingle = 1e-5;  // single-precision accuracy
 

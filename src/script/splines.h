@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace talvex::graph {
+namespace talvex::script {
 
 // Cubic Hermite interpolation through values[0 .. count-1].
 double Interpolation(double u, int32_t count, const double* values);
@@ -16,4 +16,4 @@ double BSpline(double u, int32_t count, const double* values);
 // b2, the rest are control values.
 double BetaSpline(double u, int32_t count, const double* values);
 
-}  // namespace talvex::graph
+}  // namespace talvex::script

@@ -1,9 +1,9 @@
-#include "graph/splines.h"
+#include "script/splines.h"
 
 #include <cmath>
 #include <limits>
 
-namespace talvex::graph {
+namespace talvex::script {
 
 namespace {
 
@@ -116,4 +116,4 @@ double BetaSpline(double u, int32_t count, const double* v) {
     return Combine(control, basis, powers);
 }
 
-}  // namespace talvex::graph
+}  // namespace talvex::script
