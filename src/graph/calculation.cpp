@@ -227,6 +227,32 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
     const int columns = nu + 1;
     std::vector<GraphVertex>& vertices = geometry.vertices;
     vertices.resize(static_cast<size_t>(columns * (nv + 1)));
+    // Room for every cell, written in place and cut to the cells kept.
+    std::vector<uint16_t>& indices = geometry.indices;
+    indices.resize(static_cast<size_t>(nu) * static_cast<size_t>(nv) * 6);
+    uint16_t* out = indices.data();
+
+    // The cells of a row, tested while the two rows of corners they join
+    // are still in the cache.
+    int cellRows = 0;
+    auto addCells = [&](int rowsWritten) {
+        for (; cellRows < nv && cellRows + 1 < rowsWritten; ++cellRows) {
+            for (int c = 0; c < nu; ++c) {
+                const int a = cellRows * columns + c, b = a + 1, d = a + columns, cc = d + 1;
+                if (!AcceptCell(vertices[static_cast<size_t>(a)], vertices[static_cast<size_t>(cc)])) continue;
+                const auto ia = static_cast<uint16_t>(a), ib = static_cast<uint16_t>(b);
+                const auto ic = static_cast<uint16_t>(cc), id = static_cast<uint16_t>(d);
+                // The winding flips with the sign of Z.
+                if (leftHanded) {
+                    out[0] = ia, out[1] = id, out[2] = ib, out[3] = ib, out[4] = id, out[5] = ic;
+                } else {
+                    out[0] = ia, out[1] = ib, out[2] = id, out[3] = ib, out[4] = ic, out[5] = id;
+                }
+                out += 6;
+            }
+        }
+    };
+
     // The samples in row order, a block at a time. Parameters advance by
     // repeated addition, not from the index.
     double u[Sampler::kBlockSize], v[Sampler::kBlockSize];
@@ -244,6 +270,7 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
             }
         }
         pending = 0;
+        addCells(row);
     };
     double last[2] = {first.minimum, second.minimum};
     double runningV = second.minimum;
@@ -261,20 +288,6 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
     if (pending > 0) flush();
     sampler.Finish(last);
 
-    // Room for every cell, written in place and cut to the cells kept.
-    std::vector<uint16_t>& indices = geometry.indices;
-    indices.resize(static_cast<size_t>(nu) * static_cast<size_t>(nv) * 6);
-    uint16_t* out = indices.data();
-    for (int r = 0; r < nv; ++r) {
-        for (int c = 0; c < nu; ++c) {
-            const int a = r * columns + c, b = a + 1, d = a + columns, cc = d + 1;
-            if (!AcceptCell(vertices[static_cast<size_t>(a)], vertices[static_cast<size_t>(cc)])) continue;
-            // The winding flips with the sign of Z.
-            const int cell[6] = {a, b, d, b, cc, d};
-            const int mirrored[6] = {a, d, b, b, d, cc};
-            for (int k = 0; k < 6; ++k) *out++ = static_cast<uint16_t>(leftHanded ? mirrored[k] : cell[k]);
-        }
-    }
     indices.resize(static_cast<size_t>(out - indices.data()));
     geometry.kind = GraphKind::Surface;
     geometry.samplesU = nu + 1;

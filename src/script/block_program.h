@@ -52,6 +52,7 @@ private:
         int32_t left;   // the first argument
         int32_t right;  // the second; for a variadic call, where its further arguments start in arguments_
         int32_t count;  // a variadic call's further arguments
+        int32_t builtin;  // the row of a call's built-in
         UnaryFunction unary;
         BinaryFunction binary;
         VariadicFunction variadic;

@@ -3,42 +3,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "script/builtin_math.h"
 #include "script/splines.h"
 
 namespace talvex::script {
 
 namespace {
 
-// The angle factor of deg and rad is this decimal, not the double nearest pi.
-constexpr double kAnglePi = 3.1415926535;
+using namespace math;
 
-double Clamp(double x) {
-    if (x < -1.0) return -1.0;
-    if (x > 1.0) return 1.0;
-    return x;  // not-a-number passes unchanged
-}
-
-double Cos(double x) { return std::cos(x); }
-double Sin(double x) { return std::sin(x); }
-double Tan(double x) { return std::tan(x); }
-double ArcCos(double x) { return std::acos(Clamp(x)); }
-double ArcSin(double x) { return std::asin(Clamp(x)); }
-double ArcTan(double x) { return std::atan(x); }
-double Cosh(double x) { return std::cosh(x); }
-double Sinh(double x) { return std::sinh(x); }
-double Tanh(double x) { return std::tanh(x); }
-double Exp(double x) { return std::exp(x); }
-double Abs(double x) { return std::fabs(x); }
-double Deg(double x) { return x * 180.0 / kAnglePi; }
-double Rad(double x) { return x * kAnglePi / 180.0; }
-double Ln(double x) { return x < 0.0 ? std::log(-x) : std::log(x); }
-double Sqrt(double x) { return x < 0.0 ? 0.0 : std::sqrt(x); }
-double Floor(double x) { return std::floor(x); }
-double Ceil(double x) { return std::ceil(x); }
 double Round(double x) { return TruncateToInt32(x); }
-// One strict comparison each: equal or not-a-number arguments give the first.
-double Min(double a, double b) { return a > b ? b : a; }
-double Max(double a, double b) { return a < b ? b : a; }
 
 }  // namespace
 

@@ -24,6 +24,13 @@ struct BuiltinFunction {
 
 constexpr int kBuiltinCount = 23;
 
+// The rows of the table, in its lookup order.
+enum BuiltinRow : int32_t {
+    kRowCos, kRowSin, kRowTan, kRowArcCos, kRowArcSin, kRowArcTan, kRowCosh, kRowSinh,
+    kRowTanh, kRowExp, kRowAbs, kRowDeg, kRowRad, kRowLn, kRowSqrt, kRowFloor,
+    kRowCeil, kRowRound, kRowMin, kRowMax, kRowInterpolation, kRowBSpline, kRowBetaSpline,
+};
+
 extern const BuiltinFunction kBuiltins[kBuiltinCount];
 
 // The row index of a built-in by exact name, or -1.
