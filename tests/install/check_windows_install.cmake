@@ -1,8 +1,10 @@
 # Installs the Windows build into PREFIX, checks what a Windows user gets, and
-# builds a host as Visual Studio would: compiled for the MSVC ABI, linked
-# against the installed talvex.lib, run under wine with the installed DLL.
+# builds two hosts against it, each run under wine with the installed DLL: one
+# as Visual Studio would build it (the MSVC ABI, linked against talvex.lib),
+# one a MinGW CMake project finding the package.
 # Arguments: BUILD_DIR PREFIX WORK_DIR LIBDIR HOST_DIR DEF_FILE CLANG LLD_LINK
-#            LLVM_NM LLVM_DLLTOOL WINE
+#            LLVM_NM LLVM_DLLTOOL WINE VERSION CONSUMER_DIR HOST_SOURCE
+#            TOOLCHAIN GENERATOR
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
 file(REMOVE_RECURSE ${PREFIX} ${WORK_DIR})
@@ -48,3 +50,12 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "msvc_host.exe failed at step ${status}\n${output}${errors}")
 endif()
 expect_bmp(${WORK_DIR}/msvc_host.bmp 300 200)
+
+# MinGW: a CMake project with find_package(talvex), linking libtalvex.dll.a.
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/mingw -G ${GENERATOR}
+    -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_PREFIX_PATH=${PREFIX}
+    -DHOST_SOURCE=${HOST_SOURCE} -DEXPECTED_VERSION=${VERSION})
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/mingw)
+file(COPY ${PREFIX}/bin/talvex.dll DESTINATION ${WORK_DIR}/mingw)
+run(${WINE} ${WORK_DIR}/mingw/host.exe --snapshot ${WORK_DIR}/mingw.bmp)
+expect_bmp(${WORK_DIR}/mingw.bmp 320 240)
