@@ -5,9 +5,7 @@
 #            CONSUMER_DIR C_COMPILER GENERATOR PKG_CONFIG READELF
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
-file(REMOVE_RECURSE ${PREFIX} ${WORK_DIR})
-file(MAKE_DIRECTORY ${WORK_DIR})
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
+fresh_install(${BUILD_DIR} ${PREFIX} ${WORK_DIR})
 
 expect_files(${PREFIX}
   include/talvex.h include/talvex_codes.h include/talvex_window.h

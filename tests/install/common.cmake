@@ -11,6 +11,14 @@ function(run)
   set(run_output "${output}" PARENT_SCOPE)
 endfunction()
 
+# Installs the build into a new prefix and gives the checks an empty work
+# directory.
+function(fresh_install build_dir prefix work_dir)
+  file(REMOVE_RECURSE ${prefix} ${work_dir})
+  file(MAKE_DIRECTORY ${work_dir})
+  run(${CMAKE_COMMAND} --install ${build_dir} --prefix ${prefix})
+endfunction()
+
 function(expect_files prefix)
   foreach(file IN LISTS ARGN)
     if(NOT EXISTS ${prefix}/${file})
