@@ -20,6 +20,17 @@
 
 #include <stdint.h>
 
+/* The version of this interface and of the library built with it. The build
+ * reads its version from these lines (CMake project version, library file
+ * names, pkg-config and CMake package versions, the DLL's version resource).
+ * TALVEX_VERSION_NUMBER orders versions for #if: 10203 is 1.2.3. */
+#define TALVEX_VERSION_MAJOR 1
+#define TALVEX_VERSION_MINOR 0
+#define TALVEX_VERSION_PATCH 0
+#define TALVEX_VERSION "1.0.0"
+#define TALVEX_VERSION_NUMBER \
+    (TALVEX_VERSION_MAJOR * 10000 + TALVEX_VERSION_MINOR * 100 + TALVEX_VERSION_PATCH)
+
 #if defined(_WIN32)
 /* The Win32 handle types, declared exactly as <windows.h> declares them, so
  * that this header does not need <windows.h> and agrees with it when a host

@@ -1,0 +1,59 @@
+# Installs the Windows build into PREFIX, checks what a Windows user gets, and
+# builds two hosts against it, each run under wine with the installed DLL: one
+# as Visual Studio would build it (the MSVC ABI, linked against talvex.lib),
+# one a MinGW CMake project finding the package.
+# Arguments: BUILD_DIR PREFIX WORK_DIR LIBDIR HOST_DIR DEF_FILE CLANG LLD_LINK
+#            LLVM_NM LLVM_DLLTOOL WINE VERSION CONSUMER_DIR HOST_SOURCE
+#            TOOLCHAIN GENERATOR
+include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
+
+fresh_install(${BUILD_DIR} ${PREFIX} ${WORK_DIR})
+
+expect_files(${PREFIX}
+  bin/talvex.dll include/talvex.h include/talvex_codes.h
+  ${LIBDIR}/talvex.lib ${LIBDIR}/libtalvex.dll.a ${LIBDIR}/talvex.def
+  ${LIBDIR}/pkgconfig/talvex.pc
+  ${LIBDIR}/cmake/talvex/talvexConfig.cmake ${LIBDIR}/cmake/talvex/talvexConfigVersion.cmake)
+if(EXISTS ${PREFIX}/include/talvex_window.h)
+  message(FATAL_ERROR "the Linux window system's header is installed on Windows")
+endif()
+
+# talvex.lib maps every exported name the way an MSVC compiler calls it.
+file(STRINGS ${DEF_FILE} exports REGEX "^    TALVEX_")
+run(${LLVM_NM} ${PREFIX}/${LIBDIR}/talvex.lib)
+foreach(name IN LISTS exports)
+  string(STRIP "${name}" name)
+  if(NOT run_output MATCHES "T __imp__${name}\n" OR NOT run_output MATCHES "T _${name}\n")
+    message(FATAL_ERROR "talvex.lib lacks _${name} or __imp__${name}")
+  endif()
+endforeach()
+
+# The system's import libraries, made from the few functions the host calls
+# (no Windows SDK where this runs).
+foreach(dll kernel32 user32 version)
+  run(${LLVM_DLLTOOL} -m i386 -k -d ${HOST_DIR}/${dll}.def -l ${WORK_DIR}/${dll}.lib)
+endforeach()
+run(${CLANG} --target=i686-pc-windows-msvc -ffreestanding -fno-stack-protector -O1 -Wall -Wextra -Werror
+    -I ${PREFIX}/include -c ${HOST_DIR}/host.c -o ${WORK_DIR}/host.obj)
+run(${LLD_LINK} /nologo /entry:hostMain /subsystem:console /nodefaultlib /out:${WORK_DIR}/msvc_host.exe
+    ${WORK_DIR}/host.obj ${PREFIX}/${LIBDIR}/talvex.lib
+    ${WORK_DIR}/kernel32.lib ${WORK_DIR}/user32.lib ${WORK_DIR}/version.lib)
+
+# The installed DLL next to the program, where Windows looks first.
+file(COPY ${PREFIX}/bin/talvex.dll DESTINATION ${WORK_DIR})
+execute_process(COMMAND ${WINE} ${WORK_DIR}/msvc_host.exe WORKING_DIRECTORY ${WORK_DIR}
+  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+message(STATUS "${output}")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "msvc_host.exe failed at step ${status}\n${output}${errors}")
+endif()
+expect_bmp(${WORK_DIR}/msvc_host.bmp 300 200)
+
+# MinGW: a CMake project with find_package(talvex), linking libtalvex.dll.a.
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/mingw -G ${GENERATOR}
+    -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DCMAKE_PREFIX_PATH=${PREFIX}
+    -DHOST_SOURCE=${HOST_SOURCE} -DEXPECTED_VERSION=${VERSION})
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/mingw)
+file(COPY ${PREFIX}/bin/talvex.dll DESTINATION ${WORK_DIR}/mingw)
+run(${WINE} ${WORK_DIR}/mingw/host.exe --snapshot ${WORK_DIR}/mingw.bmp)
+expect_bmp(${WORK_DIR}/mingw.bmp 320 240)
