@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../temp_path.h"
 #include "render/bmp_file.h"
 
 namespace {
@@ -66,7 +67,7 @@ TEST(BmpFile, PixelsBottomRowFirstInBlueGreenRed) {
 
 TEST(BmpFile, WritesTheFileOrNothing) {
     const uint32_t pixels[4] = {1, 2, 3, 4};
-    const std::string path = ::testing::TempDir() + "talvex_bmp_test.bmp";
+    const std::string path = UniqueTempPath("bmp_test.bmp");
     ASSERT_EQ(WriteBmpFile(path.c_str(), 2, 2, pixels, 2), 0);
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
