@@ -93,4 +93,29 @@ TEST_F(Pictures, RebuiltSlotsAreNotDrawnUntilCalculated) {
     EXPECT_EQ(BmpPicture::Load(Path()).Count(kWhite), 320 * 240);
 }
 
+
+// Geometry at NaN or zoomed beyond any pixel coordinate draws nothing or
+// fills the picture, but never makes the drawing undefined (the asan preset
+// checks the conversions to int).
+TEST_F(Pictures, PointsAtNotANumberDrawNothing) {
+    HideGridAndAxes();
+    ASSERT_EQ(SetScript(2, "x = exp(1000)*0\ny = 0\nz = 0"), 0);
+    EXPECT_EQ(Snapshot().Count(kWhite), 320 * 240);
+    ASSERT_EQ(SetScript(2, "x = 1\ny = 2\nz = 3\nscale = 0"), 0);
+    EXPECT_EQ(Snapshot().Count(kWhite), 320 * 240) << "a box of scale 0";
+}
+
+TEST_F(Pictures, ZoomBeyondEveryPixelCoordinate) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    TALVEX_ControlSetScale(handle, 127000000);
+    BmpPicture p = Snapshot();
+    ASSERT_EQ(p.width, 320);
+    EXPECT_EQ(p.Count(kWhite) + p.Count(0) + p.Count(0xFF0080) + p.Count(0xFF80C0), 320 * 240);
+    TALVEX_ControlDelScript(handle, 0);
+    TALVEX_ControlSetScale(handle, 2147483647);
+    p = Snapshot();
+    ASSERT_EQ(p.width, 320);
+    EXPECT_EQ(p.Count(kWhite) + p.Count(0), 320 * 240) << "axes and grid only";
+}
+
 }  // namespace
