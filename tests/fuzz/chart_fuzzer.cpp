@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "talvex.h"
 #include "talvex_window.h"
 
@@ -45,12 +47,14 @@ bool In(int32_t value, std::initializer_list<int32_t> allowed) {
     return false;
 }
 
-// A directory of this process for the pictures, made once.
+// A directory of this process for the pictures, made once and removed when
+// the process ends.
 const std::string& PictureDirectory() {
     static const std::string directory = [] {
         char pattern[] = "/tmp/talvex-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made != nullptr ? made : "/tmp");
+        if (mkdtemp(pattern) == nullptr) Fail("cannot make a directory for pictures", 0);
+        std::atexit([] { rmdir(PictureDirectory().c_str()); });
+        return std::string(pattern);
     }();
     return directory;
 }
