@@ -1,5 +1,7 @@
 // What the snapshot shows, whichever device drew it.
 #include <algorithm>
+#include <clocale>
+#include <string>
 
 #include "chart_fixture.h"
 
@@ -116,6 +118,32 @@ TEST_F(Pictures, ZoomBeyondEveryPixelCoordinate) {
     p = Snapshot();
     ASSERT_EQ(p.width, 320);
     EXPECT_EQ(p.Count(kWhite) + p.Count(0), 320 * 240) << "axes and grid only";
+}
+
+// A host that switched its locale to a decimal comma gets the same numbers:
+// «1.5» is one and a half, not one.
+TEST_F(Pictures, NumbersDoNotFollowTheHostsLocale) {
+    HideGridAndAxes();
+    ASSERT_EQ(SetScript(2, "x = 1.5\ny = 0\nz = 0"), 0);
+    const BmpPicture calm = Snapshot();
+    ASSERT_EQ(SetScript(2, "x = 1\ny = 0\nz = 0"), 0);
+    ASSERT_NE(Snapshot().pixels, calm.pixels) << "1.5 and 1 are told apart";
+
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    bool decimalComma = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "de-DE"})
+        if (std::setlocale(LC_ALL, name) != nullptr && std::localeconv()->decimal_point[0] == ',') {
+            decimalComma = true;
+            break;
+        }
+    if (!decimalComma) {
+        std::setlocale(LC_ALL, previous.c_str());
+        GTEST_SKIP() << "no decimal-comma locale here (scripts/install-deps generates de_DE.UTF-8)";
+    }
+    ASSERT_EQ(SetScript(2, "x = 1.5\ny = 0\nz = 0"), 0);
+    const BmpPicture comma = Snapshot();
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(comma.pixels, calm.pixels);
 }
 
 }  // namespace
