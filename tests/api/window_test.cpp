@@ -54,6 +54,8 @@ TEST_F(Chart, DragsTurnTheViewAndTheMiddleClickResetsIt) {
     TALVEX_ControlSetIsometricView(handle);
     EXPECT_EQ(Snapshot().pixels, reset.pixels) << "the isometric view";
     host.Send(child, kPaint, 0, 0);
+    EXPECT_EQ(TALVEX_ControlGetScale(handle), 37) << "a paint leaves the view";
+    EXPECT_EQ(Snapshot().pixels, reset.pixels);
 }
 
 TEST_F(Chart, SizesAndFiles) {

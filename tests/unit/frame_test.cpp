@@ -222,7 +222,12 @@ TEST_F(Mouse, MessagesAfterDestroyGetTheDefaultHandling) {
     talvex_window_send(child, 0x0201, 0, Point(1, 1));
     EXPECT_EQ(talvex_window_capture(), nullptr);
     talvex_window_send(child, 0x000F, 0, 0);
+    EXPECT_EQ(talvex_window_needs_paint(child), 0) << "the default paint validates";
+    int32_t w = -1, h = -1;
+    talvex_window_picture_size(child, &w, &h);
+    EXPECT_EQ(w * h, 0) << "and presents nothing";
     talvex_window_send(child, 0x0208, 0, 0);
+    EXPECT_EQ(talvex_window_needs_paint(child), 0) << "no reset view to repaint";
 }
 
 // The pixel at (x, y) of a saved 320 x 240 BMP file.

@@ -2,6 +2,7 @@
 // textures and surfaces as far as the chart uses them, drawing for real into
 // a back buffer that Present hands to the native window.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -19,6 +20,12 @@ Faults& InjectedFaults() {
     static Faults faults;
     return faults;
 }
+
+namespace {
+std::atomic<uint32_t> lastBehaviorFlags{0};  // devices are created on any thread
+}  // namespace
+
+uint32_t LastBehaviorFlags() { return lastBehaviorFlags; }
 
 namespace {
 
@@ -363,7 +370,6 @@ public:
         *device = new SoftDevice(window, *parameters);
         return kOk;
     }
-    uint32_t lastBehaviorFlags = 0;
 };
 
 }  // namespace
