@@ -13,7 +13,13 @@
  *  - Colours are 32-bit values laid out as 0x00RRGGBB.
  *  - The z distance travels as a single-precision float, its 32 bits.
  *  - Nothing is ever thrown across this interface; every failure is a result.
- *  - All calls belong on the host's user-interface thread.
+ *
+ * Threads: any number of threads may each use their own controls at the same
+ * time. One control is used by one thread at a time; on Windows that is the
+ * thread that owns its window (the thread of TALVEX_ControlInit's parent).
+ * The handle table (Create from any thread, Destroy by the thread using the
+ * control), the trace log and the native window system (talvex_window.h) are
+ * shared and safe for concurrent use; nothing else is shared between controls.
  */
 #ifndef TALVEX_H
 #define TALVEX_H
@@ -108,7 +114,7 @@ TALVEX_API int32_t TALVEX_CALL TALVEX_ControlSetScript(int32_t handle, int32_t s
 /* Clears slot 0..2. 0 or 21. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlDelScript(int32_t handle, int32_t slot);
 /* 0-based line of the last compile of the slot (0 for an empty text, a deleted
- * script or a slot outside 0..2). */
+ * script or a slot outside 0..2); invalid: E_FAIL. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlScriptGetErrorLine(int32_t handle, int32_t slot);
 /* View angles all 0. 0. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlSetDefaultView(int32_t handle);
