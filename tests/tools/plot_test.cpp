@@ -24,6 +24,15 @@ struct PlotRun {
 // Names of this process alone: the tests run in parallel, each in a process.
 std::string Temp(const std::string& name) { return ::testing::TempDir() + "talvex-" + std::to_string(getpid()) + "-" + name; }
 
+// Each test process removes its files when it ends.
+const struct RemoveTemporaries {
+    ~RemoveTemporaries() {
+        for (const char* name : {"plot_crlf.txt", "plot_lf.txt", "plot_test.bmp", "plot_test.err", "plot_test.obj",
+                                 "plot_test.png", "plot_test.stl"})
+            std::remove(Temp(name).c_str());
+    }
+} removeTemporaries;
+
 PlotRun Plot(const std::string& arguments) {
     const std::string picture = Temp("plot_test.bmp"), errors = Temp("plot_test.err");
     std::remove(picture.c_str());
