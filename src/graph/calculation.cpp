@@ -205,21 +205,21 @@ void WriteVertex(GraphVertex& v, const BoxPoint& p, float tu = 0, float tv = 0) 
 
 // Keeps a cell or segment whose tested ends are less than half the box apart
 // and not both pinned within one unit of the same face.
+// 1 or 0, not short-circuited: every test is cheap, a branch per test is not.
 template <typename Number>
-bool Accept(Number a, Number b) {
+int Accept(Number a, Number b) {
     const Number difference = a - b, sum = a + b;
-    // Not short-circuited: both are cheap, and a branch per test is not.
-    return (std::fabs(difference) < 100) & (std::fabs(sum) < 199);
+    return static_cast<int>(std::fabs(difference) < 100) & static_cast<int>(std::fabs(sum) < 199);
 }
 
 bool AcceptCell(const GraphVertex& a, const GraphVertex& c) {
     // Single precision: the difference and sum are rounded to float.
-    return Accept<float>(a.x, c.x) & Accept<float>(a.y, c.y) & Accept<float>(a.z, c.z);
+    return (Accept<float>(a.x, c.x) & Accept<float>(a.y, c.y) & Accept<float>(a.z, c.z)) != 0;
 }
 
 bool AcceptSegment(const GraphVertex& previous, const BoxPoint& current) {
-    return Accept<double>(previous.x, current.x) & Accept<double>(previous.y, current.y) &
-           Accept<double>(previous.z, current.z);
+    return (Accept<double>(previous.x, current.x) & Accept<double>(previous.y, current.y) &
+            Accept<double>(previous.z, current.z)) != 0;
 }
 
 void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRange& first,
