@@ -396,4 +396,12 @@ HResult SaveSurfaceToFile(const char* path, uint32_t format, Surface* surface, c
     return WriteBmpFile(path, target.width, target.height, target.color.data(), target.width);
 }
 
+HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int32_t height) {
+    if (surface == nullptr || pixels == nullptr) return kInvalidCall;
+    const soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
+    if (target.width != width || target.height != height) return kInvalidCall;
+    for (size_t i = 0; i < target.color.size(); ++i) pixels[i] = target.color[i] & 0xFFFFFFu;
+    return kOk;
+}
+
 }  // namespace talvex::render
