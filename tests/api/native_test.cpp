@@ -1,5 +1,6 @@
 // talvex_native.h through the real libtalvex.so: the slots' geometry and the
 // picture in memory (Linux only).
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -54,9 +55,7 @@ protected:
     }
 
     static int Count(const std::vector<uint32_t>& pixels, uint32_t color) {
-        int n = 0;
-        for (uint32_t p : pixels) n += p == color;
-        return n;
+        return static_cast<int>(std::count(pixels.begin(), pixels.end(), color));
     }
 };
 

@@ -254,7 +254,7 @@ int Plot(const Options& options) {
     }
     int status = 0;
     if (result != 0) {
-        std::fprintf(stderr, "talvex-plot: cannot draw %s (0x%08X)\n", options.output.c_str(),
+        std::fprintf(stderr, "talvex-plot: cannot write %s (0x%08X)\n", options.output.c_str(),
                      static_cast<unsigned>(result));
         status = 1;
     } else if (png && !WritePng(options.output, picture)) {
