@@ -27,7 +27,7 @@ else()
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR} INSTALL_RPATH "$ORIGIN")
   set_target_properties(talvex_window PROPERTIES EXPORT_NAME window)
   add_library(talvex::window ALIAS talvex_window)
-  list(APPEND TALVEX_PUBLIC_HEADERS include/talvex_window.h)
+  list(APPEND TALVEX_PUBLIC_HEADERS include/talvex_window.h include/talvex_native.h)
   install(TARGETS talvex talvex_window EXPORT talvexTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}

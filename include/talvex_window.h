@@ -42,24 +42,6 @@ TALVEX_WINDOW_API void talvex_window_picture_size(TalvexWindow window, int32_t *
 /* Copies the last presented picture (0x00RRGGBB, top row first) into pixels,
  * which holds width * height values; returns the number of pixels copied. */
 TALVEX_WINDOW_API int32_t talvex_window_read_picture(TalvexWindow window, uint32_t *pixels, int32_t count);
-/* One draw of slot geometry in the last frame presented to a window, as the
- * chart's buffers held it: vertices in box coordinates (x, y, z each), and the
- * vertex numbers of each primitive in drawing order. */
-typedef struct TalvexMeshDraw {
-    uint32_t primitive;       /* 1 points, 2 lines, 4 triangles */
-    uint32_t color;           /* 0x00RRGGBB: the slot's colour (the texture's first texel when textured) */
-    int32_t textured;         /* drawn with the chessboard texture (a solid surface) */
-    int32_t wireframe;        /* triangles drawn as edges */
-    int32_t cull;             /* 1 none, 2 clockwise, 3 counter-clockwise */
-    int32_t vertexCount;
-    const float *vertices;    /* 3 * vertexCount floats */
-    int32_t indexCount;
-    const uint32_t *indices;  /* indexCount vertex numbers */
-} TalvexMeshDraw;
-/* The number of slot-geometry draws in the last presented frame, and draw i.
- * The pointers stay valid until the window's next present. */
-TALVEX_WINDOW_API int32_t talvex_window_mesh_draw_count(TalvexWindow window);
-TALVEX_WINDOW_API int32_t talvex_window_mesh_draw(TalvexWindow window, int32_t i, TalvexMeshDraw *draw);
 /* Whether the window is shown, and its class name, identifier and size. */
 TALVEX_WINDOW_API int32_t talvex_window_is_visible(TalvexWindow window);
 TALVEX_WINDOW_API const char *talvex_window_class_name(TalvexWindow window);

@@ -1,5 +1,6 @@
-# Checks that the library exports exactly the names of the .def file and, for
-# the DLL, that it is a 32-bit PE importing only system DLLs.
+# Checks that the library exports exactly the names of the .def file (and, for
+# libtalvex.so, the functions of talvex_native.h given as NATIVE_HEADER) and,
+# for the DLL, that it is a 32-bit PE importing only system DLLs.
 file(STRINGS ${NAMES} def_lines REGEX "^    TALVEX_")
 set(expected "")
 foreach(line IN LISTS def_lines)
@@ -10,6 +11,22 @@ list(SORT expected)
 list(LENGTH expected expected_count)
 if(NOT expected_count EQUAL 33)
   message(FATAL_ERROR "the .def file lists ${expected_count} names, not 33")
+endif()
+set(summary "exactly the 33 names are exported")
+if(DEFINED NATIVE_HEADER)
+  file(STRINGS ${NATIVE_HEADER} native_lines REGEX "^TALVEX_NATIVE_API ")
+  set(native "")
+  foreach(line IN LISTS native_lines)
+    string(REGEX REPLACE "^TALVEX_NATIVE_API [^(]* \\**([A-Za-z_0-9]+)\\(.*" "\\1" name "${line}")
+    list(APPEND native ${name})
+  endforeach()
+  list(LENGTH native native_count)
+  if(NOT native_count EQUAL 2)
+    message(FATAL_ERROR "talvex_native.h declares ${native_count} functions, not 2: ${native}")
+  endif()
+  list(APPEND expected ${native})
+  list(SORT expected)
+  set(summary "exactly the 33 names and the 2 of talvex_native.h are exported")
 endif()
 
 set(actual "")
@@ -60,4 +77,4 @@ list(SORT actual)
 if(NOT actual STREQUAL expected)
   message(FATAL_ERROR "exports differ.\nexpected: ${expected}\nactual: ${actual}")
 endif()
-message(STATUS "exactly the 33 names are exported")
+message(STATUS "${summary}")

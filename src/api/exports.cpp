@@ -2,32 +2,16 @@
 // operation and returns its result. Nothing is thrown across this boundary.
 #include <new>
 
+#include "api/control_call.h"
 #include "api/registry.h"
 #include "talvex.h"
 
 using talvex::ChartControl;
 using talvex::Result;
+using talvex::api::Act;
+using talvex::api::WithControl;
 
 namespace {
-
-// Runs operation on the handle's control, or returns invalid for an invalid
-// handle. An exception (an allocation that failed deep inside) becomes
-// failure instead of crossing into the host.
-template <typename T, typename Operation>
-T WithControl(int32_t handle, T invalid, T failure, Operation operation) {
-    ChartControl* control = talvex::registry::Find(handle);
-    if (control == nullptr) return invalid;
-    try {
-        return operation(*control);
-    } catch (...) {
-        return failure;
-    }
-}
-
-template <typename Operation>
-int32_t Act(int32_t handle, Operation operation) {
-    return WithControl<int32_t>(handle, talvex::kFail, talvex::kOutOfMemory, operation);
-}
 
 template <typename T, typename Operation>
 T Get(int32_t handle, Operation operation) {

@@ -1,6 +1,6 @@
 // Calculate on the whole control: each slot's geometry computed from its
 // script, kept by the slot and uploaded into its device buffers.
-#include <utility>
+#include <algorithm>
 
 #include "common/trace.h"
 #include "control/chart_control.h"
@@ -11,14 +11,36 @@ namespace talvex {
 
 namespace {
 
-// Computes into scratch and takes it only when the upload succeeded, so that
+// A slot's own storage is made once, as large as a slot's geometry can be,
+// and is only ever overwritten: the vertices and indices a host was handed
+// (talvex_native.h) stay where they are through every later calculation,
+// including the one a frame runs when it recovers the device. Made before
+// anything is computed, so that a failed allocation changes nothing.
+void ReserveGeometry(graph::SlotGeometry& kept) {
+    kept.vertices.reserve(graph::kSlotVertexCapacity);
+    kept.indices.reserve(graph::kSlotIndexCapacity);
+}
+
+// Copies within the reserved storage: allocates nothing, moves nothing.
+void KeepGeometry(graph::SlotGeometry& kept, const graph::SlotGeometry& computed) {
+    kept.kind = computed.kind;
+    kept.samplesU = computed.samplesU;
+    kept.samplesV = computed.samplesV;
+    kept.vertices.resize(computed.vertices.size());
+    std::copy(computed.vertices.begin(), computed.vertices.end(), kept.vertices.begin());
+    kept.indices.resize(computed.indices.size());
+    std::copy(computed.indices.begin(), computed.indices.end(), kept.indices.begin());
+}
+
+// Computes into scratch and keeps it only when the upload succeeded, so that
 // a failing slot keeps its geometry, counts and buffer contents.
 Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded, graph::SlotGeometry& scratch) {
     if (buffers.vertexBuffer == nullptr || buffers.indexBuffer == nullptr) return kFail;
+    ReserveGeometry(slot.geometry);
     const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, scratch);
     if (result != 0) return result;
     if (!render::UploadSlotGeometry(buffers.vertexBuffer, buffers.indexBuffer, scratch)) return kFail;
-    std::swap(slot.geometry, scratch);
+    KeepGeometry(slot.geometry, scratch);
     const graph::SlotGeometry& geometry = slot.geometry;
     slot.kind = geometry.kind;
     slot.samplesU = geometry.samplesU;

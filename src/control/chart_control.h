@@ -91,6 +91,9 @@ public:
     render::View CurrentView() const;
     std::array<render::SlotDraw, kSlotCount> SlotDraws() const;
     Result SaveBMP(const char* path);
+    // The current frame into pixels, as SaveBMP would save it (native
+    // platform only; control/picture.cpp).
+    Result DrawPicture(uint32_t* pixels, int32_t pictureWidth, int32_t pictureHeight);
 
     // Window (control/window_procedure.cpp).
     Result Move(int32_t x, int32_t y, int32_t newWidth, int32_t newHeight, bool repaint);

@@ -3,6 +3,7 @@
 // which is two such frames.
 #include "common/trace.h"
 #include "control/chart_control.h"
+#include "control/control_frames.h"
 #include "render/frame.h"
 #include "render/snapshot.h"
 
@@ -58,12 +59,7 @@ void ChartControl::FinishFrame(bool drawn) {
 
 Result ChartControl::SaveBMP(const char* path) {
     if (scene.device == nullptr) return kFail;
-    struct ControlFrames final : render::FrameDrawer {
-        explicit ControlFrames(ChartControl& owner) : control(owner) {}
-        bool Draw() override { return control.DrawFrame(); }
-        void Finish(bool drawn) override { control.FinishFrame(drawn); }
-        ChartControl& control;
-    } frames(*this);
+    ControlFrames frames(*this);
     return render::SaveSnapshot(scene, path, frames);
 }
 

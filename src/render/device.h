@@ -216,6 +216,12 @@ Direct3D* CreateDirect3D(uint32_t sdkVersion);
 HResult SaveSurfaceToFile(const char* path, uint32_t format, Surface* surface, const void* palette,
                           const Rect* sourceRect);
 
+// Copies the surface as 0x00RRGGBB pixels, top row first, into pixels, which
+// holds width * height values; kInvalidCall when the surface is not of that
+// size. The native platform alone has it (the software device's surfaces are
+// in memory); nothing in the Windows build calls it.
+HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int32_t height);
+
 // A short human description of a result code (DXGetErrorDescription8).
 const char* DescribeError(HResult result);
 

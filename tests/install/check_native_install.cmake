@@ -8,7 +8,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 fresh_install(${BUILD_DIR} ${PREFIX} ${WORK_DIR})
 
 expect_files(${PREFIX}
-  include/talvex.h include/talvex_codes.h include/talvex_window.h
+  include/talvex.h include/talvex_codes.h include/talvex_window.h include/talvex_native.h
   ${LIBDIR}/libtalvex.so ${LIBDIR}/libtalvex.so.${MAJOR} ${LIBDIR}/libtalvex.so.${VERSION}
   ${LIBDIR}/libtalvex_window.so ${LIBDIR}/libtalvex_window.so.${MAJOR} ${LIBDIR}/libtalvex_window.so.${VERSION}
   bin/talvex-plot

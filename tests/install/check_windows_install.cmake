@@ -14,8 +14,8 @@ expect_files(${PREFIX}
   ${LIBDIR}/talvex.lib ${LIBDIR}/libtalvex.dll.a ${LIBDIR}/talvex.def
   ${LIBDIR}/pkgconfig/talvex.pc
   ${LIBDIR}/cmake/talvex/talvexConfig.cmake ${LIBDIR}/cmake/talvex/talvexConfigVersion.cmake)
-if(EXISTS ${PREFIX}/include/talvex_window.h)
-  message(FATAL_ERROR "the Linux window system's header is installed on Windows")
+if(EXISTS ${PREFIX}/include/talvex_window.h OR EXISTS ${PREFIX}/include/talvex_native.h)
+  message(FATAL_ERROR "a Linux-only header is installed on Windows")
 endif()
 
 # talvex.lib maps every exported name the way an MSVC compiler calls it.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,20 +22,30 @@ struct PlotRun {
     std::vector<unsigned char> picture;
 };
 
-// Names of this process alone: the tests run in parallel, each in a process.
-std::string Temp(const std::string& name) { return ::testing::TempDir() + "talvex-" + std::to_string(getpid()) + "-" + name; }
+// A file name of the running test's own: the tests run side by side, and
+// other test processes may run the same test at the same time.
+std::string Temp(const std::string& name) {
+    return ::testing::TempDir() + "plot_" + std::to_string(getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
+}
 
-// Each test process removes its files when it ends.
-const struct RemoveTemporaries {
-    ~RemoveTemporaries() {
-        for (const char* name : {"plot_crlf.txt", "plot_lf.txt", "plot_test.bmp", "plot_test.err", "plot_test.obj",
-                                 "plot_test.png", "plot_test.stl"})
-            std::remove(Temp(name).c_str());
+// Each test process removes the files of its own when it ends.
+class RemoveTemporaries : public ::testing::Environment {
+public:
+    void TearDown() override {
+        const std::string prefix = "plot_" + std::to_string(getpid()) + "_";
+        for (const auto& entry : std::filesystem::directory_iterator(::testing::TempDir()))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove(entry.path());
     }
-} removeTemporaries;
+};
+const auto* const kRemoveTemporaries = ::testing::AddGlobalTestEnvironment(new RemoveTemporaries);
+
+// The picture every run writes, and its option.
+std::string OutPath() { return Temp("out.bmp"); }
+std::string Out() { return "-o " + OutPath(); }
 
 PlotRun Plot(const std::string& arguments) {
-    const std::string picture = Temp("plot_test.bmp"), errors = Temp("plot_test.err");
+    const std::string picture = OutPath(), errors = Temp("errors.txt");
     std::remove(picture.c_str());
     const std::string command = std::string(TALVEX_PLOT) + " " + arguments + " 2>" + errors;
     const int raw = std::system(command.c_str());
@@ -61,10 +72,8 @@ int Count(const std::vector<unsigned char>& bmp, uint32_t color) {
     return n;
 }
 
-const std::string kOut = "-o " + Temp("plot_test.bmp");
-
 TEST(TalvexPlot, DefaultChart) {
-    const PlotRun run = Plot(kOut);
+    const PlotRun run = Plot(Out());
     ASSERT_EQ(run.status, 0) << run.errors;
     ASSERT_EQ(run.picture.size(), 230456u);
     EXPECT_EQ(Pixel(run.picture, 0, 0), 0xFFFFFFu);
@@ -97,7 +106,7 @@ TEST(TalvexPlot, EachOption) {
          [](const auto& b) { return Count(b, 0xFF0080) > 50 && Count(b, 0x0080FF) == 1; }},
     };
     for (const auto& c : cases) {
-        const PlotRun run = Plot(c.arguments + " " + kOut);
+        const PlotRun run = Plot(c.arguments + " " + Out());
         ASSERT_EQ(run.status, 0) << c.arguments << ": " << run.errors;
         ASSERT_GT(run.picture.size(), 54u) << c.arguments;
         EXPECT_TRUE(c.check(run.picture)) << c.what << ": " << c.arguments;
@@ -105,10 +114,10 @@ TEST(TalvexPlot, EachOption) {
 }
 
 TEST(TalvexPlot, ScriptFilesWithEitherLineEnd) {
-    const std::string lf = Temp("plot_lf.txt"), crlf = Temp("plot_crlf.txt");
+    const std::string lf = Temp("lf.txt"), crlf = Temp("crlf.txt");
     std::ofstream(lf) << "x = cos(t)\ny = sin(t)\nz = t/5\n";
     std::ofstream(crlf) << "x = cos(t)\r\ny = sin(t)\r\nz = t/5\r\n";
-    const PlotRun a = Plot(lf + " " + kOut), b = Plot(crlf + " " + kOut);
+    const PlotRun a = Plot(lf + " " + Out()), b = Plot(crlf + " " + Out());
     ASSERT_EQ(a.status, 0) << a.errors;
     ASSERT_EQ(b.status, 0) << b.errors;
     EXPECT_EQ(a.picture, b.picture);
@@ -116,12 +125,12 @@ TEST(TalvexPlot, ScriptFilesWithEitherLineEnd) {
 }
 
 TEST(TalvexPlot, FailingScriptNamesScriptLineAndWhat) {
-    const PlotRun run = Plot("-e 'z = x' -e 'a = 1\nb = 2\nc = +' " + kOut);
+    const PlotRun run = Plot("-e 'z = x' -e 'a = 1\nb = 2\nc = +' " + Out());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("script 2, line 3: "), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("empty expression"), std::string::npos) << run.errors;
     EXPECT_TRUE(run.picture.empty()) << "no picture";
-    const PlotRun unknown = Plot("-e 'z = foo(x)' " + kOut);
+    const PlotRun unknown = Plot("-e 'z = foo(x)' " + Out());
     EXPECT_NE(unknown.errors.find("script 1, line 1: an unknown function"), std::string::npos) << unknown.errors;
 }
 
@@ -160,9 +169,9 @@ bool DecodePng(const std::string& path, int& width, int& height, std::vector<uin
 }
 
 TEST(TalvexPlot, PngHoldsTheBmpsPixels) {
-    const std::string png = Temp("plot_test.png");
+    const std::string png = Temp("out.png");
     std::remove(png.c_str());
-    const PlotRun bmp = Plot("--size 210x150 -e 'z = x*y/5' -e 'x = 3*cos(t);y = 3*sin(t);z = 1' " + kOut);
+    const PlotRun bmp = Plot("--size 210x150 -e 'z = x*y/5' -e 'x = 3*cos(t);y = 3*sin(t);z = 1' " + Out());
     ASSERT_EQ(bmp.status, 0) << bmp.errors;
     ASSERT_EQ(Plot("--size 210x150 -e 'z = x*y/5' -e 'x = 3*cos(t);y = 3*sin(t);z = 1' -o " + png).status, 0);
     int width = 0, height = 0;
@@ -194,8 +203,8 @@ int CountPrefix(const std::vector<std::string>& lines, const std::string& prefix
 }
 
 TEST(TalvexPlot, MeshExports) {
-    const std::string obj = Temp("plot_test.obj"), stl = Temp("plot_test.stl");
-    ASSERT_EQ(Plot("-e 'z = sin(x)*cos(y)' --mesh " + obj + " " + kOut).status, 0);
+    const std::string obj = Temp("mesh.obj"), stl = Temp("mesh.stl");
+    ASSERT_EQ(Plot("-e 'z = sin(x)*cos(y)' --mesh " + obj + " " + Out()).status, 0);
     std::vector<std::string> lines = Lines(obj);
     EXPECT_EQ(CountPrefix(lines, "o slot0"), 1);
     EXPECT_EQ(CountPrefix(lines, "v "), 441);
@@ -207,14 +216,14 @@ TEST(TalvexPlot, MeshExports) {
     EXPECT_NEAR(z, static_cast<float>(-std::sin(-5.0) * std::cos(-5.0) * 10), 1e-5f) << "right-handed box Z";
     EXPECT_NE(std::find(lines.begin(), lines.end(), "f 1 2 22"), lines.end()) << "the first cell's winding";
 
-    ASSERT_EQ(Plot("-e 'z = 1/x;xgrid = 4;ygrid = 2' -e 'x = cos(t);y = sin(t);z = t/5' -e 'x = 1;y = 2;z = 3' --wireframe --mesh " + obj + " " + kOut).status, 0);
+    ASSERT_EQ(Plot("-e 'z = 1/x;xgrid = 4;ygrid = 2' -e 'x = cos(t);y = sin(t);z = t/5' -e 'x = 1;y = 2;z = 3' --wireframe --mesh " + obj + " " + Out()).status, 0);
     lines = Lines(obj);
     EXPECT_EQ(CountPrefix(lines, "o slot"), 3);
     EXPECT_EQ(CountPrefix(lines, "f "), 12) << "the cells the picture leaves out are left out";
     EXPECT_EQ(CountPrefix(lines, "l "), 10000) << "the curve's segments";
     EXPECT_EQ(CountPrefix(lines, "p "), 1) << "the point";
 
-    ASSERT_EQ(Plot("-e 'z = sin(x)*cos(y)' -e 'x = t;y = t;z = t' --mesh " + stl + " " + kOut).status, 0);
+    ASSERT_EQ(Plot("-e 'z = sin(x)*cos(y)' -e 'x = t;y = t;z = t' --mesh " + stl + " " + Out()).status, 0);
     std::ifstream in(stl, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GE(bytes.size(), 84u);
@@ -222,7 +231,7 @@ TEST(TalvexPlot, MeshExports) {
     std::memcpy(&triangles, bytes.data() + 80, 4);
     EXPECT_EQ(triangles, 800u) << "surfaces only";
     EXPECT_EQ(bytes.size(), 84u + 50u * 800u);
-    EXPECT_EQ(Plot("--mesh chart.ply " + kOut).status, 2);
+    EXPECT_EQ(Plot("--mesh chart.ply " + Out()).status, 2);
     std::remove(obj.c_str());
     std::remove(stl.c_str());
 }
@@ -232,10 +241,65 @@ TEST(TalvexPlot, MeshExports) {
 namespace {
 
 TEST(TalvexPlot, ScriptThatCannotBeCalculatedFails) {
-    const PlotRun run = Plot("-e 'z = k' " + kOut);
+    const PlotRun run = Plot("-e 'z = k' " + Out());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("code 17"), std::string::npos) << run.errors;
     EXPECT_EQ(run.picture.size(), 230456u) << "the axes alone are still drawn";
+}
+
+// A user's file of any name beside the output is never touched: the PNG is
+// encoded from the picture in memory.
+TEST(TalvexPlot, FilesBesideAPngSurvive) {
+    const std::string png = Temp("chart.png"), beside = png + ".snapshot.bmp";
+    std::ofstream(beside) << "a file of the user's";
+    const PlotRun run = Plot("-e 'z = x*y/5' -o " + png);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    int width = 0, height = 0;
+    std::vector<uint32_t> decoded;
+    EXPECT_TRUE(DecodePng(png, width, height, decoded));
+    std::ifstream in(beside);
+    const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "a file of the user's");
+    std::remove(png.c_str());
+    std::remove(beside.c_str());
+}
+
+// The lines of each object of an OBJ file, by its name.
+std::vector<std::pair<std::string, std::vector<std::string>>> Objects(const std::vector<std::string>& lines) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> objects;
+    for (const std::string& line : lines) {
+        if (line.compare(0, 2, "o ") == 0) objects.push_back({line.substr(2), {}});
+        else if (!objects.empty()) objects.back().second.push_back(line);
+    }
+    return objects;
+}
+
+// Every slot's computed vertices in an object of its own: a surface whose
+// cells all stand outside the box keeps its vertices without faces.
+TEST(TalvexPlot, MeshHasEverySlotsVerticesInItsOwnObject) {
+    const std::string obj = Temp("mesh.obj");
+    const PlotRun run = Plot("-e 'z = 100;xgrid = 2;ygrid = 3' -e 'x = cos(t);y = sin(t);z = t/5;tgrid = 4' "
+                             "-e 'x = 1;y = 2;z = 3' --mesh " + obj + " " + Out());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const auto objects = Objects(Lines(obj));
+    ASSERT_EQ(objects.size(), 3u);
+    const struct {
+        const char* name;
+        int vertices, faces, segments, points;
+    } expected[] = {{"slot0", 12, 0, 0, 0}, {"slot1", 5, 0, 4, 0}, {"slot2", 1, 0, 0, 1}};
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const auto& [name, lines] = objects[i];
+        EXPECT_EQ(name, expected[i].name);
+        EXPECT_EQ(CountPrefix(lines, "v "), expected[i].vertices) << name;
+        EXPECT_EQ(CountPrefix(lines, "f "), expected[i].faces) << name;
+        EXPECT_EQ(CountPrefix(lines, "l "), expected[i].segments) << name;
+        EXPECT_EQ(CountPrefix(lines, "p "), expected[i].points) << name;
+    }
+    EXPECT_EQ(objects[0].second.front(), "v -50 -50 -100") << "the first sample, on the box's face";
+    EXPECT_EQ(objects[0].second.back(), "v 50 50 -100");
+    EXPECT_EQ(objects[1].second[5], "l 13 14") << "numbered after the surface's 12 vertices";
+    EXPECT_EQ(objects[2].second, (std::vector<std::string>{"v 10 20 -30", "p 18"}));
+    std::remove(obj.c_str());
 }
 
 }  // namespace

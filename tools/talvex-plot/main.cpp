@@ -1,6 +1,8 @@
 // talvex-plot: draws up to three scripts with a TALVEX chart control on the
-// native platform and writes the picture as a BMP file. It uses only the
-// exported functions and the native window system's host interface.
+// native platform and writes the picture as a BMP or PNG file, and the
+// computed geometry as OBJ or STL. It uses only the exported functions, the
+// native interface (talvex_native.h) and the native window system's host
+// interface.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include "../common/line_ends.h"
 #include "talvex.h"
 #include "talvex_codes.h"
+#include "talvex_native.h"
 #include "talvex_window.h"
 
 namespace {
@@ -30,8 +33,9 @@ const char* const kUsage =
     "\n"
     "  -o FILE               the picture to write, .bmp or .png (required)\n"
     "  --mesh FILE           also export the computed geometry: .obj (surfaces,\n"
-    "                        curves and points, one object per slot) or .stl\n"
-    "                        (surfaces only), in box coordinates\n"
+    "                        curves and points, one object per slot, every\n"
+    "                        computed vertex) or .stl (surfaces only), in box\n"
+    "                        coordinates\n"
     "  -e TEXT               a script given on the command line\n"
     "  --size WxH            picture size in pixels (default 320x240)\n"
     "  --view default|isometric\n"
@@ -236,26 +240,29 @@ int Plot(const Options& options) {
     if (calculated != 0)
         std::fprintf(stderr, "talvex-plot: no script could be calculated (code %d); drawing the axes alone\n",
                      static_cast<int>(calculated));
-    // A PNG holds exactly the pixels of the BMP snapshot it is made from.
+    // A PNG is encoded from the picture in memory, the very frame a BMP
+    // snapshot saves; no file but the output is written.
     const bool png = EndsWith(options.output, ".png");
-    const std::string bmpPath = png ? options.output + ".snapshot.bmp" : options.output;
-    result = TALVEX_SaveBMP(chart, bmpPath.c_str());
+    Picture picture;
+    if (png) {
+        picture.width = TALVEX_ControlGetWidth(chart);
+        picture.height = TALVEX_ControlGetHeight(chart);
+        picture.pixels.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+        result = talvex_render_picture(chart, picture.pixels.data(), picture.width, picture.height);
+    } else {
+        result = TALVEX_SaveBMP(chart, options.output.c_str());
+    }
     int status = 0;
     if (result != 0) {
         std::fprintf(stderr, "talvex-plot: cannot write %s (0x%08X)\n", options.output.c_str(),
                      static_cast<unsigned>(result));
         status = 1;
-    } else if (png) {
-        Picture picture;
-        if (!ReadBmp(bmpPath, picture) || !WritePng(options.output, picture)) {
-            std::fprintf(stderr, "talvex-plot: cannot write %s\n", options.output.c_str());
-            status = 1;
-        }
-        std::remove(bmpPath.c_str());
+    } else if (png && !WritePng(options.output, picture)) {
+        std::fprintf(stderr, "talvex-plot: cannot write %s\n", options.output.c_str());
+        status = 1;
     }
     if (status == 0 && !options.mesh.empty()) {
-        // The snapshot's frame was the last one presented to the chart's window.
-        const std::string problem = ExportMesh(talvex_window_find_child(host, id), options.mesh);
+        const std::string problem = ExportMesh(chart, static_cast<int>(scripts.size()), options.mesh);
         if (!problem.empty()) {
             std::fprintf(stderr, "talvex-plot: %s\n", problem.c_str());
             status = 1;

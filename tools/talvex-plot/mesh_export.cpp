@@ -6,30 +6,25 @@
 #include <fstream>
 #include <vector>
 
-#include "talvex_window.h"
+#include "talvex_native.h"
 
 namespace {
 
-// The slots draw in fixed colours: the slot of a draw is found by its colour.
-int SlotOfColor(uint32_t color) {
-    static const uint32_t kSlotColors[3] = {0xFF0080, 0x0080FF, 0xD0D080};
-    for (int slot = 0; slot < 3; ++slot)
-        if (color == kSlotColors[slot]) return slot;
-    return -1;
-}
+struct SlotMesh {
+    int slot;
+    TalvexSlotGeometry geometry;
+};
 
-// The draws that carry each slot's geometry once: a solid surface is drawn in
-// two passes, and the first (culling clockwise) is the one kept.
-std::vector<TalvexMeshDraw> SlotDraws(TalvexWindow window) {
-    std::vector<TalvexMeshDraw> draws;
-    const int32_t count = talvex_window_mesh_draw_count(window);
-    for (int32_t i = 0; i < count; ++i) {
-        TalvexMeshDraw draw;
-        if (!talvex_window_mesh_draw(window, i, &draw)) continue;
-        if (draw.primitive == 4 && draw.textured && draw.cull != 2) continue;
-        draws.push_back(draw);
+// Every slot that kept geometry, with all its computed vertices: a surface
+// whose cells all drop out of the picture still has them.
+std::string ReadSlots(int32_t chart, int slotCount, std::vector<SlotMesh>& meshes) {
+    for (int slot = 0; slot < slotCount; ++slot) {
+        SlotMesh mesh{slot, {}};
+        const int32_t result = talvex_get_slot_geometry(chart, slot, &mesh.geometry);
+        if (result != 0) return "cannot read the geometry of slot " + std::to_string(slot);
+        if (mesh.geometry.kind != TALVEX_GRAPH_NONE) meshes.push_back(mesh);
     }
-    return draws;
+    return "";
 }
 
 bool EndsWith(const std::string& text, const char* ending) {
@@ -37,27 +32,32 @@ bool EndsWith(const std::string& text, const char* ending) {
     return text.size() >= n && text.compare(text.size() - n, n, ending) == 0;
 }
 
-std::string WriteObj(const std::vector<TalvexMeshDraw>& draws, const std::string& path) {
+std::string WriteObj(const std::vector<SlotMesh>& meshes, const std::string& path) {
     std::ofstream out(path);
     if (!out) return "cannot write " + path;
     out << "# TALVEX chart geometry in box coordinates (-100 .. 100)\n";
     long base = 1;  // OBJ numbers vertices from 1 across the whole file
-    for (const TalvexMeshDraw& draw : draws) {
-        out << "o slot" << SlotOfColor(draw.color) << "\n";
+    for (const SlotMesh& mesh : meshes) {
+        const TalvexSlotGeometry& g = mesh.geometry;
+        out << "o slot" << mesh.slot << "\n";
         char line[96];
-        for (int32_t v = 0; v < draw.vertexCount; ++v) {
-            std::snprintf(line, sizeof line, "v %.9g %.9g %.9g\n", draw.vertices[3 * v], draw.vertices[3 * v + 1],
-                          draw.vertices[3 * v + 2]);
+        for (int32_t v = 0; v < g.vertexCount; ++v) {
+            std::snprintf(line, sizeof line, "v %.9g %.9g %.9g\n", g.vertices[v].x, g.vertices[v].y, g.vertices[v].z);
             out << line;
         }
-        const int per = draw.primitive == 4 ? 3 : draw.primitive == 2 ? 2 : 1;
-        const char* element = per == 3 ? "f" : per == 2 ? "l" : "p";
-        for (int32_t i = 0; i + per <= draw.indexCount; i += per) {
-            out << element;
-            for (int k = 0; k < per; ++k) out << ' ' << base + draw.indices[i + k];
-            out << '\n';
+        if (g.kind == TALVEX_GRAPH_POINT) {
+            out << "p " << base << "\n";
+        } else {
+            // Triangles of a surface, segments of a curve, as computed.
+            const int per = g.kind == TALVEX_GRAPH_SURFACE ? 3 : 2;
+            const char* element = per == 3 ? "f" : "l";
+            for (int32_t i = 0; i + per <= g.indexCount; i += per) {
+                out << element;
+                for (int k = 0; k < per; ++k) out << ' ' << base + g.indices[i + k];
+                out << '\n';
+            }
         }
-        base += draw.vertexCount;
+        base += g.vertexCount;
     }
     out.close();
     if (!out) {
@@ -73,14 +73,18 @@ void PutFloat(std::vector<char>& out, float value) {
     out.insert(out.end(), bytes, bytes + 4);
 }
 
-std::string WriteStl(const std::vector<TalvexMeshDraw>& draws, const std::string& path) {
+std::string WriteStl(const std::vector<SlotMesh>& meshes, const std::string& path) {
     std::vector<char> body;
     uint32_t triangles = 0;
-    for (const TalvexMeshDraw& draw : draws) {
-        if (draw.primitive != 4) continue;  // STL holds surfaces only
-        for (int32_t i = 0; i + 3 <= draw.indexCount; i += 3) {
-            const float* p[3];
-            for (int k = 0; k < 3; ++k) p[k] = draw.vertices + 3 * draw.indices[i + k];
+    for (const SlotMesh& mesh : meshes) {
+        const TalvexSlotGeometry& g = mesh.geometry;
+        if (g.kind != TALVEX_GRAPH_SURFACE) continue;  // STL holds triangles only
+        for (int32_t i = 0; i + 3 <= g.indexCount; i += 3) {
+            float p[3][3];
+            for (int k = 0; k < 3; ++k) {
+                const TalvexVertex& v = g.vertices[g.indices[i + k]];
+                p[k][0] = v.x, p[k][1] = v.y, p[k][2] = v.z;
+            }
             const float u[3] = {p[1][0] - p[0][0], p[1][1] - p[0][1], p[1][2] - p[0][2]};
             const float w[3] = {p[2][0] - p[0][0], p[2][1] - p[0][1], p[2][2] - p[0][2]};
             float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
@@ -112,9 +116,11 @@ std::string WriteStl(const std::vector<TalvexMeshDraw>& draws, const std::string
 
 }  // namespace
 
-std::string ExportMesh(TalvexWindow chartWindow, const std::string& path) {
-    const std::vector<TalvexMeshDraw> draws = SlotDraws(chartWindow);
-    if (EndsWith(path, ".obj")) return WriteObj(draws, path);
-    if (EndsWith(path, ".stl")) return WriteStl(draws, path);
+std::string ExportMesh(int32_t chart, int slotCount, const std::string& path) {
+    std::vector<SlotMesh> meshes;
+    const std::string problem = ReadSlots(chart, slotCount, meshes);
+    if (!problem.empty()) return problem;
+    if (EndsWith(path, ".obj")) return WriteObj(meshes, path);
+    if (EndsWith(path, ".stl")) return WriteStl(meshes, path);
     return "--mesh takes a file ending in .obj or .stl";
 }

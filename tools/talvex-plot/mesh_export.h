@@ -1,12 +1,12 @@
-// Exports the slot geometry of the frame last presented to a chart window:
-// Wavefront OBJ (surfaces, curves and points, one object per slot) or binary
-// STL (surfaces only).
+// Exports the geometry the chart's slots keep from their last calculation
+// (talvex_native.h): Wavefront OBJ (surfaces, curves and points, one object
+// per slot) or binary STL (surfaces only).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-#include "talvex.h"
-
 // Writes the file named by path, choosing the format by its extension (.obj
-// or .stl). Returns an empty string, or what went wrong.
-std::string ExportMesh(TalvexWindow chartWindow, const std::string& path);
+// or .stl), from slots 0 .. slotCount - 1 of the chart. Returns an empty
+// string, or what went wrong.
+std::string ExportMesh(int32_t chart, int slotCount, const std::string& path);

@@ -3,36 +3,6 @@
 #include <png.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-
-namespace {
-
-uint32_t Read32(const std::vector<unsigned char>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
-}  // namespace
-
-bool ReadBmp(const std::string& path, Picture& picture) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || (bytes[28] | (bytes[29] << 8)) != 24) return false;
-    const auto width = static_cast<int32_t>(Read32(bytes, 18)), height = static_cast<int32_t>(Read32(bytes, 22));
-    const size_t offset = Read32(bytes, 10);
-    const size_t row = (3 * static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3);
-    if (width <= 0 || height <= 0 || bytes.size() < offset + row * static_cast<size_t>(height)) return false;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    for (int32_t y = 0; y < height; ++y) {
-        const unsigned char* source = bytes.data() + offset + static_cast<size_t>(height - 1 - y) * row;
-        for (int32_t x = 0; x < width; ++x)
-            picture.pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                (static_cast<uint32_t>(source[3 * x + 2]) << 16) | (source[3 * x + 1] << 8) | source[3 * x];
-    }
-    return true;
-}
 
 bool WritePng(const std::string& path, const Picture& picture) {
     std::FILE* out = std::fopen(path.c_str(), "wb");

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "platform/window_system.h"
 
@@ -13,19 +12,5 @@ namespace talvex::window {
 // last presented one.
 __attribute__((visibility("default"))) void PresentPicture(WindowHandle window, const uint32_t* pixels,
                                                            int32_t width, int32_t height);
-
-// One draw of slot geometry, owned by the frame that made it.
-struct MeshDraw {
-    uint32_t primitive = 0;
-    uint32_t color = 0;
-    bool textured = false;
-    bool wireframe = false;
-    uint32_t cull = 0;
-    std::vector<float> vertices;
-    std::vector<uint32_t> indices;
-};
-
-// Keeps the slot geometry drawn in the frame just presented.
-__attribute__((visibility("default"))) void PresentMesh(WindowHandle window, std::vector<MeshDraw> draws);
 
 }  // namespace talvex::window

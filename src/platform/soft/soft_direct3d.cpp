@@ -124,8 +124,6 @@ public:
     }
     HResult Present() override {
         window::PresentPicture(window_, target_->color.data(), target_->width, target_->height);
-        window::PresentMesh(window_, std::move(mesh_));
-        mesh_.clear();
         std::fill(target_->color.begin(), target_->color.end(), kPoison);
         return kOk;
     }
@@ -202,16 +200,15 @@ public:
         return kOk;
     }
     HResult DrawPrimitive(uint32_t type, uint32_t start, uint32_t count) override {
-        const uint32_t perPrimitive = type == kLineList ? 2 : type == kTriangleList ? 3 : 1;
-        return Draw(type, count, start + count * perPrimitive, [start](uint32_t i) { return start + i; });
+        return Draw(type, count, [start](uint32_t i) { return start + i; });
     }
-    HResult DrawIndexedPrimitive(uint32_t type, uint32_t minIndex, uint32_t vertexCount, uint32_t startIndex,
+    HResult DrawIndexedPrimitive(uint32_t type, uint32_t, uint32_t, uint32_t startIndex,
                                  uint32_t count) override {
         if (indices_ == nullptr) return kInvalidCall;
         const std::vector<uint8_t>& bytes = indices_->bytes;
         const uint32_t base = baseVertex_;
         const size_t indexCount = bytes.size() / 2;
-        return Draw(type, count, base + minIndex + vertexCount, [&bytes, base, startIndex, indexCount](uint32_t i) -> uint32_t {
+        return Draw(type, count, [&bytes, base, startIndex, indexCount](uint32_t i) -> uint32_t {
             const size_t at = static_cast<size_t>(startIndex) + i;
             if (at >= indexCount) return UINT32_MAX;
             uint16_t index;
@@ -274,9 +271,8 @@ private:
         return true;
     }
 
-    // vertexEnd: one past the last vertex the draw may use.
     template <typename IndexOf>
-    HResult Draw(uint32_t type, uint32_t count, uint32_t vertexEnd, IndexOf indexOf) {
+    HResult Draw(uint32_t type, uint32_t count, IndexOf indexOf) {
         const Matrix transform = world_ * view_ * projection_;
         // Lighting is on with no light: ambient render state times the
         // material's ambient part, plus its emissive part.
@@ -287,7 +283,6 @@ private:
         shading.texture = texture_ != nullptr ? texture_->texels : nullptr;
         shading.depthTest = depthTest_;
         Target& target = *target_;
-        if (format_ == (kFvfXyz | kFvfNormal | kFvfTex1)) Record(type, count, vertexEnd, indexOf);
         ClipVertex v[3];
         switch (type) {
         case kPointList:
@@ -314,37 +309,7 @@ private:
         }
     }
 
-    // Keeps what a draw of slot geometry took from its buffers, so that the
-    // host can export the frame's meshes.
-    template <typename IndexOf>
-    void Record(uint32_t type, uint32_t count, uint32_t vertexEnd, IndexOf indexOf) {
-        const uint32_t perPrimitive = type == kPointList ? 1 : type == kLineList ? 2 : type == kTriangleList ? 3 : 0;
-        if (perPrimitive == 0 || stream_ == nullptr) return;
-        window::MeshDraw draw;
-        draw.primitive = type;
-        draw.textured = texture_ != nullptr;
-        draw.color = (texture_ != nullptr ? texture_->texels[0] : ambient_) & 0xFFFFFFu;
-        draw.wireframe = fill_ == kFillWireframe;
-        draw.cull = cull_;
-        const size_t available = stride_ >= 32 ? stream_->bytes.size() / stride_ : 0;
-        const size_t vertices = std::min<size_t>(vertexEnd, available);
-        draw.indices.reserve(static_cast<size_t>(count) * perPrimitive);
-        draw.vertices.reserve(vertices * 3);
-        for (uint32_t i = 0; i < count * perPrimitive; ++i) {
-            const uint32_t index = indexOf(i);
-            if (index >= vertices) return;  // a draw past its vertices is not a mesh
-            draw.indices.push_back(index);
-        }
-        for (size_t v = 0; v < vertices; ++v) {
-            float position[3];
-            std::memcpy(position, stream_->bytes.data() + v * stride_, sizeof position);
-            draw.vertices.insert(draw.vertices.end(), position, position + 3);
-        }
-        mesh_.push_back(std::move(draw));
-    }
-
     window::WindowHandle window_;
-    std::vector<window::MeshDraw> mesh_;
     std::shared_ptr<Target> target_;
     Matrix world_ = Matrix::Identity(), view_ = Matrix::Identity(), projection_ = Matrix::Identity();
     uint32_t cull_ = kCullCounterClockwise;  // Direct3D's default
@@ -402,6 +367,14 @@ HResult SaveSurfaceToFile(const char* path, uint32_t format, Surface* surface, c
     if (surface == nullptr || format != kImageFileBmp || sourceRect != nullptr) return kInvalidCall;
     const soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
     return WriteBmpFile(path, target.width, target.height, target.color.data(), target.width);
+}
+
+HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int32_t height) {
+    if (surface == nullptr || pixels == nullptr) return kInvalidCall;
+    const soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
+    if (target.width != width || target.height != height) return kInvalidCall;
+    for (size_t i = 0; i < target.color.size(); ++i) pixels[i] = target.color[i] & 0xFFFFFFu;
+    return kOk;
 }
 
 }  // namespace talvex::render

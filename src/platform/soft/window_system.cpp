@@ -36,7 +36,6 @@ struct TalvexNativeWindow {
     int32_t x = 0, y = 0, width = 0, height = 0;
     std::vector<uint32_t> picture;
     int32_t pictureWidth = 0, pictureHeight = 0;
-    std::vector<talvex::window::MeshDraw> mesh;
 };
 
 namespace {
@@ -227,12 +226,6 @@ void PresentPicture(WindowHandle window, const uint32_t* pixels, int32_t width, 
     window->pictureHeight = height;
 }
 
-void PresentMesh(WindowHandle window, std::vector<MeshDraw> draws) {
-    const auto lock = Lock();
-    if (Exists(window)) window->mesh.swap(draws);
-    // The frame before this one is freed outside the lock, with draws.
-}
-
 }  // namespace talvex::window
 
 extern "C" {
@@ -314,28 +307,6 @@ NATIVE_EXPORT int32_t talvex_window_read_picture(TalvexWindow window, uint32_t* 
     const size_t n = std::min(window->picture.size(), static_cast<size_t>(count));
     std::memcpy(pixels, window->picture.data(), n * sizeof(uint32_t));
     return static_cast<int32_t>(n);
-}
-
-NATIVE_EXPORT int32_t talvex_window_mesh_draw_count(TalvexWindow window) {
-    const auto lock = Lock();
-    return Exists(window) ? static_cast<int32_t>(window->mesh.size()) : 0;
-}
-
-NATIVE_EXPORT int32_t talvex_window_mesh_draw(TalvexWindow window, int32_t i, TalvexMeshDraw* draw) {
-    if (draw == nullptr || i < 0) return 0;
-    const auto lock = Lock();
-    if (!Exists(window) || i >= static_cast<int32_t>(window->mesh.size())) return 0;
-    const talvex::window::MeshDraw& source = window->mesh[static_cast<size_t>(i)];
-    draw->primitive = source.primitive;
-    draw->color = source.color;
-    draw->textured = source.textured ? 1 : 0;
-    draw->wireframe = source.wireframe ? 1 : 0;
-    draw->cull = static_cast<int32_t>(source.cull);
-    draw->vertexCount = static_cast<int32_t>(source.vertices.size() / 3);
-    draw->vertices = source.vertices.data();
-    draw->indexCount = static_cast<int32_t>(source.indices.size());
-    draw->indices = source.indices.data();
-    return 1;
 }
 
 NATIVE_EXPORT int32_t talvex_window_is_visible(TalvexWindow window) {

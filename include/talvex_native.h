@@ -1,0 +1,72 @@
+/*
+ * talvex_native.h - what a Linux host can take from a chart control beyond
+ * the 33 functions of talvex.h: the geometry each slot's last calculation
+ * made, and the chart's picture in memory. libtalvex.so exports these two
+ * functions; talvex.dll does not have them.
+ *
+ * The conventions of talvex.h hold: results are signed 32-bit codes, 0 for
+ * success; nothing is thrown across this interface; every call belongs on
+ * the host's user-interface thread.
+ */
+#ifndef TALVEX_NATIVE_H
+#define TALVEX_NATIVE_H
+
+#include <stdint.h>
+
+#define TALVEX_NATIVE_API __attribute__((visibility("default")))
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* What a slot's last successful calculation made of its script. */
+#define TALVEX_GRAPH_NONE 0
+#define TALVEX_GRAPH_POINT 1
+#define TALVEX_GRAPH_CURVE 2
+#define TALVEX_GRAPH_SURFACE 3
+
+/* One computed vertex: position in box coordinates (-100 .. 100 on each axis
+ * of the chart's box), normal, texture coordinates. 32 bytes. */
+typedef struct TalvexVertex {
+    float x, y, z, nx, ny, nz, tu, tv;
+} TalvexVertex;
+
+typedef struct TalvexSlotGeometry {
+    int32_t kind;                 /* TALVEX_GRAPH_* */
+    int32_t samplesU, samplesV;   /* samples along the first and second parameter */
+    int32_t vertexCount;
+    const TalvexVertex *vertices; /* vertexCount records; rows along the second parameter for a surface */
+    int32_t indexCount;
+    const uint16_t *indices;      /* three per triangle (surface), two per segment (curve), none for a point */
+} TalvexSlotGeometry;
+
+/* The geometry slot 0..2 of the control keeps from its last successful
+ * calculation (kind TALVEX_GRAPH_NONE, zero counts and null pointers when it
+ * has none). Every sample is there, also those whose cells or segments drop
+ * out of the picture; the indices name the triangles and segments that are
+ * drawn. The pointers stay valid until the next Calculate, SetScript,
+ * DelScript, Size or Destroy of that control.
+ * Returns 0; E_FAIL (0x80004005) for an invalid handle; 21 for a slot outside
+ * 0..2; E_POINTER (0x80004003) for a null out. The checks are made in this
+ * order; out is written only on success. */
+TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot, TalvexSlotGeometry *out);
+
+/* Draws the current view of the control (its size, view, colours, exactly as
+ * a paint or TALVEX_SaveBMP draws it) into pixels: width * height values
+ * 0x00RRGGBB, top row first. width and height must equal the control's
+ * TALVEX_ControlGetWidth / TALVEX_ControlGetHeight. The frame is presented to
+ * the chart's window afterwards, as a paint presents it. No file is written.
+ * Returns 0; E_FAIL for an invalid handle or a control without a device
+ * (before TALVEX_ControlInit); E_POINTER for null pixels; E_INVALIDARG
+ * (0x80070057) when the size differs or a side is not positive; a device code
+ * when the frame could not be drawn (D3DERR_DEVICELOST 0x88760868 while the
+ * device is lost, D3DERR_INVALIDCALL 0x8876086C when the device's picture is
+ * not of the control's size, as after a Size that met a lost device). The
+ * checks are made in this order; pixels is written only on success. */
+TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t *pixels, int32_t width, int32_t height);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TALVEX_NATIVE_H */

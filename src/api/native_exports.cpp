@@ -1,0 +1,51 @@
+// The two functions of talvex_native.h, exported by libtalvex.so alone: the
+// slots' geometry and the chart's picture, each behind the same handle check
+// as the 33 functions and with nothing thrown across the boundary.
+#include "api/control_call.h"
+#include "talvex_native.h"
+
+using talvex::ChartControl;
+using talvex::api::Act;
+
+namespace {
+
+static_assert(sizeof(TalvexVertex) == sizeof(talvex::graph::GraphVertex), "a kept vertex is a TalvexVertex");
+static_assert(static_cast<int>(talvex::graph::GraphKind::Surface) == TALVEX_GRAPH_SURFACE &&
+                  static_cast<int>(talvex::graph::GraphKind::Curve) == TALVEX_GRAPH_CURVE &&
+                  static_cast<int>(talvex::graph::GraphKind::Point) == TALVEX_GRAPH_POINT &&
+                  static_cast<int>(talvex::graph::GraphKind::None) == TALVEX_GRAPH_NONE,
+              "the graph kinds are the TALVEX_GRAPH_ values");
+
+// The record that describes a kept geometry; it points into the slot's own
+// storage, which later calculations overwrite in place (control/calculation.cpp).
+TalvexSlotGeometry Describe(const talvex::graph::SlotGeometry& geometry) {
+    TalvexSlotGeometry record{};
+    record.kind = static_cast<int32_t>(geometry.kind);
+    if (geometry.kind == talvex::graph::GraphKind::None) return record;
+    record.samplesU = geometry.samplesU;
+    record.samplesV = geometry.samplesV;
+    record.vertexCount = geometry.VertexCount();
+    record.vertices = record.vertexCount > 0 ? reinterpret_cast<const TalvexVertex*>(geometry.vertices.data()) : nullptr;
+    record.indexCount = static_cast<int32_t>(geometry.indices.size());
+    record.indices = record.indexCount > 0 ? geometry.indices.data() : nullptr;
+    return record;
+}
+
+}  // namespace
+
+extern "C" {
+
+TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot, TalvexSlotGeometry* out) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
+        if (out == nullptr) return talvex::kPointer;
+        *out = Describe(c.slots[static_cast<size_t>(slot)].geometry);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t* pixels, int32_t width, int32_t height) {
+    return Act(handle, [&](ChartControl& c) { return c.DrawPicture(pixels, width, height); });
+}
+
+}  // extern "C"
