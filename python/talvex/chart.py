@@ -151,7 +151,11 @@ class Chart:
 
     @property
     def zoom(self):
-        """0 ... 100 for the zoom factors 0.4 ... 2.0 (37 is 1.0)."""
+        """0 ... 100 for the zoom factors 0.4 ... 2.0 (37 is 1.0).
+
+        The library keeps the factor and reads it back truncated: some values
+        come back one lower (62 reads 61).
+        """
         return self._lib.TALVEX_ControlGetScale(self.handle)
 
     @zoom.setter

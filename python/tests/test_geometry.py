@@ -1,0 +1,58 @@
+import numpy as np
+import pytest
+
+import talvex
+
+
+@pytest.mark.parametrize("script, kind, per_primitive", [
+    ("z = sin(x)*cos(y)", "surface", 3),
+    ("x = 4*cos(t)\ny = 4*sin(t)\nz = t - 3", "curve", 2),
+    ("x = 1\ny = 2\nz = 3", "point", 1),
+])
+def test_each_kind_of_graph(chart, script, kind, per_primitive):
+    chart.set_script(1, script)
+    chart.calculate()
+    got, vertices, indices = chart.geometry(1)
+    assert got == kind
+    assert vertices.dtype == np.float32 and vertices.ndim == 2 and vertices.shape[1] == 3
+    assert len(vertices) > 0 and np.isfinite(vertices).all()
+    assert indices.ndim == 1 and np.issubdtype(indices.dtype, np.integer)
+    if kind != "point":
+        assert len(indices) > 0 and len(indices) % per_primitive == 0
+        assert 0 <= indices.min() and indices.max() < len(vertices)
+
+
+def test_a_surface_holds_its_values(chart):
+    chart.set_script(0, "z = x*y/10")
+    chart.calculate()
+    _, vertices, _ = chart.geometry(0)
+    # Box coordinates: the same function of the first two coordinates up to
+    # the box's scaling, so the vertices span a saddle (corners up and down).
+    x, y, z = vertices[:, 0], vertices[:, 1], vertices[:, 2]
+    assert x.min() < 0 < x.max() and y.min() < 0 < y.max()
+    same_sign = np.sign(x * y) == np.sign(z)
+    assert same_sign[np.abs(x * y) > 1e-3 * np.abs(x * y).max()].all()
+
+
+def test_an_empty_slot_has_no_geometry(chart):
+    chart.set_script(0, "z = 1")
+    chart.calculate()
+    kind, vertices, indices = chart.geometry(2)
+    assert kind == "none" and vertices.shape == (0, 3) and indices.shape == (0,)
+
+
+def test_the_arrays_are_copies(chart):
+    chart.set_script(0, "z = x")
+    chart.calculate()
+    _, vertices, indices = chart.geometry(0)
+    kept = vertices.copy(), indices.copy()
+    chart.set_script(0, "x = 1\ny = 2\nz = 3")
+    chart.calculate()
+    chart.resize(90, 60)
+    assert (vertices == kept[0]).all() and (indices == kept[1]).all()
+
+
+def test_slots_outside_0_to_2_are_refused(chart):
+    with pytest.raises(talvex.TalvexError) as raised:
+        chart.geometry(3)
+    assert raised.value.code == 21
