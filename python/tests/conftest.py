@@ -10,6 +10,9 @@ import talvex  # noqa: E402
 
 REPOSITORY = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SURFACE = "z = sin(x)*cos(y)"
+# The native interface (pictures and geometry without files) comes with
+# include/talvex_native.h: where the header is, the library must have it.
+NATIVE_HEADER = os.path.exists(os.path.join(REPOSITORY, "include", "talvex_native.h"))
 PINK = (0xFF, 0x00, 0x80)
 
 

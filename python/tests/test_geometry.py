@@ -2,6 +2,14 @@ import numpy as np
 import pytest
 
 import talvex
+from conftest import NATIVE_HEADER
+from talvex._library import library
+
+pytestmark = pytest.mark.skipif(not NATIVE_HEADER, reason="this tree has no include/talvex_native.h")
+
+
+def test_the_library_has_the_native_interface():
+    assert library().has("talvex_get_slot_geometry") and library().has("talvex_render_picture")
 
 
 @pytest.mark.parametrize("script, kind, per_primitive", [
