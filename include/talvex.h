@@ -13,7 +13,13 @@
  *  - Colours are 32-bit values laid out as 0x00RRGGBB.
  *  - The z distance travels as a single-precision float, its 32 bits.
  *  - Nothing is ever thrown across this interface; every failure is a result.
- *  - All calls belong on the host's user-interface thread.
+ *
+ * Threads: any number of threads may each use their own controls at the same
+ * time. One control is used by one thread at a time; on Windows that is the
+ * thread that owns its window (the thread of TALVEX_ControlInit's parent).
+ * The handle table (Create from any thread, Destroy by the thread using the
+ * control), the trace log and the native window system (talvex_window.h) are
+ * shared and safe for concurrent use; nothing else is shared between controls.
  */
 #ifndef TALVEX_H
 #define TALVEX_H
@@ -74,6 +80,7 @@ typedef unsigned char TalvexBool;
 #define TALVEX_E_POINTER ((int32_t)0x80004003)    /* a required pointer was null */
 #define TALVEX_E_BAD_SLOT 21                      /* script slot outside 0..2 */
 #define TALVEX_E_NO_DIRECT3D 22                   /* the graphics object cannot be created */
+#define TALVEX_E_NOT_A_FILE 24                    /* SaveBMP: the path names a directory or a device */
 /* Script compile codes (TALVEX_ControlSetScript): 2 invalid character, malformed
  * number or over-long name; 6 name not followed by "="; 7 misplaced ")"; 8 "("
  * right after ")"; 9 unclosed "("; 10 unknown function; 11 "=" inside an
@@ -118,7 +125,7 @@ TALVEX_API int32_t TALVEX_CALL TALVEX_ControlSetScript(int32_t handle, int32_t s
 /* Clears slot 0..2. 0 or 21. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlDelScript(int32_t handle, int32_t slot);
 /* 0-based line of the last compile of the slot (0 for an empty text, a deleted
- * script or a slot outside 0..2). */
+ * script or a slot outside 0..2); invalid: E_FAIL. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlScriptGetErrorLine(int32_t handle, int32_t slot);
 /* View angles all 0. 0. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlSetDefaultView(int32_t handle);
@@ -152,8 +159,13 @@ TALVEX_API int32_t TALVEX_CALL TALVEX_ControlSetZDistance(int32_t handle, float 
 /* Handedness; a visible control draws nothing more until the next Calculate. 0. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlSetLeftHand(int32_t handle);
 TALVEX_API int32_t TALVEX_CALL TALVEX_ControlSetRightHand(int32_t handle);
-/* Draws the current picture and writes it as a 24-bit BMP file. 0, the save's
- * HRESULT, or E_FAIL without a device. */
+/* Draws the current picture and writes it as a 24-bit BMP file. The file is
+ * written beside the target under a temporary name and renamed over it only
+ * when complete: on failure an existing file is left exactly as it was and
+ * nothing new remains. 0; TALVEX_E_NOT_A_FILE for a path that exists and is
+ * not a regular file (left untouched); 0x80070005 (E_ACCESSDENIED) when the
+ * file cannot be written (missing folder, full disk); E_FAIL without a
+ * device. */
 TALVEX_API int32_t TALVEX_CALL TALVEX_SaveBMP(int32_t handle, const char *path);
 
 #ifdef __cplusplus

@@ -4,6 +4,11 @@
  * it to TALVEX_ControlInit, and then drives the chart's child window with
  * messages, as a Win32 host would with SendMessage; the pictures the control
  * presents can be read back.
+ *
+ * Threads: every function here may be called from several threads at once.
+ * As in User32, a window belongs to the thread that created it: only that
+ * thread gets its paint messages from talvex_window_run_paints, and each
+ * thread has its own mouse capture. The key state is shared by all threads.
  */
 #ifndef TALVEX_WINDOW_H
 #define TALVEX_WINDOW_H
@@ -27,8 +32,8 @@ TALVEX_WINDOW_API TalvexWindow talvex_window_find_child(TalvexWindow parent, int
 /* Delivers a message to the window's procedure and returns its result. */
 TALVEX_WINDOW_API intptr_t talvex_window_send(TalvexWindow window, uint32_t message, TalvexWParam wParam,
                                               TalvexLParam lParam);
-/* Sends a paint message to every visible window that needs painting; returns
- * how many were sent. */
+/* Sends a paint message to every visible window of the calling thread that
+ * needs painting; returns how many were sent. */
 TALVEX_WINDOW_API int32_t talvex_window_run_paints(void);
 /* Sets the asynchronous state of a key or mouse button (VK_ codes). */
 TALVEX_WINDOW_API void talvex_window_set_key_state(int32_t key, int32_t down);
@@ -63,7 +68,7 @@ TALVEX_WINDOW_API void talvex_window_rect(TalvexWindow window, int32_t *x, int32
                                           int32_t *height);
 /* Whether the window waits for a paint. */
 TALVEX_WINDOW_API int32_t talvex_window_needs_paint(TalvexWindow window);
-/* The window holding the mouse capture, or null. */
+/* The window holding the calling thread's mouse capture, or null. */
 TALVEX_WINDOW_API TalvexWindow talvex_window_capture(void);
 
 #ifdef __cplusplus

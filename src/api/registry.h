@@ -1,5 +1,6 @@
 // The Control registry: 65,536 entries mapping a handle 1 .. 65,535 to its
-// control. Entry 0 is never used. The table is the whole state.
+// control. Entry 0 is never used. The table is the whole state; it is safe
+// for use from several threads at once.
 #pragma once
 
 #include <cstdint>

@@ -6,14 +6,41 @@
 
 namespace talvex {
 
+namespace {
+
+// Each thread nests its own operations.
+thread_local int indentation = 0;
+
+}  // namespace
+
 TraceLog& TraceLog::Instance() {
     static TraceLog log;
     return log;
 }
 
+void TraceLog::Indent() { ++indentation; }
+
+void TraceLog::Unindent() {
+    if (indentation > 0) --indentation;
+}
+
+int TraceLog::Indentation() const { return indentation; }
+
+void TraceLog::AttachSink(Sink sink) {
+    std::lock_guard<std::mutex> lock(sinkLock_);
+    sink_ = std::move(sink);
+    listening_ = sink_ != nullptr;
+}
+
+void TraceLog::DetachSink() {
+    std::lock_guard<std::mutex> lock(sinkLock_);
+    sink_ = nullptr;
+    listening_ = false;
+}
+
 void TraceLog::Output(const char* format, ...) {
     // Formatting costs something, so it happens only when a sink listens.
-    if (!sink_ || format == nullptr) return;
+    if (!listening_ || format == nullptr) return;
     va_list arguments;
     va_start(arguments, format);
     va_list copy;
@@ -27,7 +54,8 @@ void TraceLog::Output(const char* format, ...) {
         message.assign(buffer.data(), static_cast<size_t>(length));
     }
     va_end(arguments);
-    sink_(indentation_, message);
+    std::lock_guard<std::mutex> lock(sinkLock_);
+    if (sink_) sink_(indentation, message);
 }
 
 }  // namespace talvex

@@ -1,8 +1,14 @@
 // The Trace log: one process-wide diagnostic sink with an indentation level.
 // Its output emits nothing by default; tests attach a sink to read what the
 // control operations traced.
+//
+// Safe for use from several threads at once: each thread has its own
+// indentation (the nesting of its own operations), and the sink receives one
+// message at a time. A sink must not call back into the log.
 #pragma once
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 namespace talvex {
@@ -19,18 +25,19 @@ public:
         __attribute__((format(printf, 2, 3)))
 #endif
         ;
-    void Indent() { ++indentation_; }
+    void Indent();
     // Never below 0: unbalanced lowering must not shift later messages.
-    void Unindent() {
-        if (indentation_ > 0) --indentation_;
-    }
-    int Indentation() const { return indentation_; }
+    void Unindent();
+    // The calling thread's level.
+    int Indentation() const;
 
-    void AttachSink(Sink sink) { sink_ = std::move(sink); }
-    void DetachSink() { sink_ = nullptr; }
+    void AttachSink(Sink sink);
+    void DetachSink();
 
 private:
-    int indentation_ = 0;
+    mutable std::mutex sinkLock_;
+    // Read without the lock, so that a log nobody listens to costs one load.
+    std::atomic<bool> listening_{false};
     Sink sink_;
 };
 

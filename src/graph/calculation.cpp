@@ -165,13 +165,16 @@ private:
     // Clamps coordinates to their box (not-a-number passes) and maps them.
     void Map(int axis, const double* values, int count, double* out) const {
         const double high = high_[axis], low = low_[axis], centre = centre_[axis], factor = factor_;
-        // Z grows toward the viewer of a right-handed control.
-        const bool mirrored = axis == 2 && !leftHanded_;
-        for (int i = 0; i < count; ++i) {
-            double value = values[i];
-            if (value > high) value = high;
-            if (value < low) value = low;
-            out[i] = (mirrored ? centre - value : value - centre) * 100 * factor;
+        auto clamp = [high, low](double value) {
+            value = value > high ? high : value;
+            return value < low ? low : value;
+        };
+        // Z grows toward the viewer of a right-handed control. Two loops, so
+        // that each is one straight line the compiler can widen.
+        if (axis == 2 && !leftHanded_) {
+            for (int i = 0; i < count; ++i) out[i] = (centre - clamp(values[i])) * 100 * factor;
+        } else {
+            for (int i = 0; i < count; ++i) out[i] = (clamp(values[i]) - centre) * 100 * factor;
         }
     }
 
@@ -202,20 +205,21 @@ void WriteVertex(GraphVertex& v, const BoxPoint& p, float tu = 0, float tv = 0) 
 
 // Keeps a cell or segment whose tested ends are less than half the box apart
 // and not both pinned within one unit of the same face.
+// 1 or 0, not short-circuited: every test is cheap, a branch per test is not.
 template <typename Number>
-bool Accept(Number a, Number b) {
+int Accept(Number a, Number b) {
     const Number difference = a - b, sum = a + b;
-    return std::fabs(difference) < 100 && std::fabs(sum) < 199;
+    return static_cast<int>(std::fabs(difference) < 100) & static_cast<int>(std::fabs(sum) < 199);
 }
 
 bool AcceptCell(const GraphVertex& a, const GraphVertex& c) {
     // Single precision: the difference and sum are rounded to float.
-    return Accept<float>(a.x, c.x) && Accept<float>(a.y, c.y) && Accept<float>(a.z, c.z);
+    return (Accept<float>(a.x, c.x) & Accept<float>(a.y, c.y) & Accept<float>(a.z, c.z)) != 0;
 }
 
 bool AcceptSegment(const GraphVertex& previous, const BoxPoint& current) {
-    return Accept<double>(previous.x, current.x) && Accept<double>(previous.y, current.y) &&
-           Accept<double>(previous.z, current.z);
+    return (Accept<double>(previous.x, current.x) & Accept<double>(previous.y, current.y) &
+            Accept<double>(previous.z, current.z)) != 0;
 }
 
 void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRange& first,
@@ -239,16 +243,17 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
         for (; cellRows < nv && cellRows + 1 < rowsWritten; ++cellRows) {
             for (int c = 0; c < nu; ++c) {
                 const int a = cellRows * columns + c, b = a + 1, d = a + columns, cc = d + 1;
-                if (!AcceptCell(vertices[static_cast<size_t>(a)], vertices[static_cast<size_t>(cc)])) continue;
                 const auto ia = static_cast<uint16_t>(a), ib = static_cast<uint16_t>(b);
                 const auto ic = static_cast<uint16_t>(cc), id = static_cast<uint16_t>(d);
-                // The winding flips with the sign of Z.
+                // The winding flips with the sign of Z. The six are written
+                // whether the cell is kept or not (there is room for every
+                // cell) and kept by moving on past them.
                 if (leftHanded) {
                     out[0] = ia, out[1] = id, out[2] = ib, out[3] = ib, out[4] = id, out[5] = ic;
                 } else {
                     out[0] = ia, out[1] = ib, out[2] = id, out[3] = ib, out[4] = ic, out[5] = id;
                 }
-                out += 6;
+                out += AcceptCell(vertices[static_cast<size_t>(a)], vertices[static_cast<size_t>(cc)]) ? 6 : 0;
             }
         }
     };
@@ -259,14 +264,18 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
     const double* parameters[2] = {u, v};
     BoxBlock points;
     int pending = 0, written = 0, row = 0, column = 0;
+    // Half the row and column numbers, kept by exact additions.
+    float tu = 0, tv = 0;
     auto flush = [&]() {
         sampler.Sample(parameters, pending, points);
         for (int i = 0; i < pending; ++i, ++written) {
-            WriteVertex(vertices[static_cast<size_t>(written)], points.At(i), static_cast<float>(row * 0.5),
-                        static_cast<float>(column * 0.5));
+            WriteVertex(vertices[static_cast<size_t>(written)], points.At(i), tu, tv);
+            tv += 0.5f;
             if (++column == columns) {
                 column = 0;
+                tv = 0;
                 ++row;
+                tu += 0.5f;
             }
         }
         pending = 0;

@@ -13,10 +13,19 @@ namespace talvex::render {
 // file padded to a multiple of 4, 2834 pixels per metre.
 std::vector<uint8_t> EncodeBmp(int32_t width, int32_t height, const uint32_t* pixels, int32_t pitch);
 
-// Writes the encoded file in one piece. A null path gives kInvalidCall; a file
-// that cannot be written gives kCannotWriteFile and is not left behind.
+// Writes the encoded file so that the target is either replaced whole or
+// left exactly as it was: the bytes go into a new file beside it, which is
+// flushed and then renamed over the target; on any failure the new file is
+// removed. A null path gives kInvalidCall; a target that exists and is not a
+// regular file (a directory, a device) gives kNotAFile and is not touched; a
+// file that cannot be written gives kCannotWriteFile.
 HResult WriteBmpFile(const char* path, int32_t width, int32_t height, const uint32_t* pixels, int32_t pitch);
 
 constexpr HResult kCannotWriteFile = static_cast<HResult>(0x80070005u);  // E_ACCESSDENIED
+constexpr HResult kNotAFile = 24;                                        // TALVEX_E_NOT_A_FILE
+
+// For tests: the next n picture writes fail after their file was created, as
+// on a full disk.
+void FailNextPictureWrites(int count);
 
 }  // namespace talvex::render

@@ -1,6 +1,7 @@
 #include "script/block_program.h"
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <unordered_map>
 
@@ -112,11 +113,7 @@ private:
                 stack.pop_back();
                 const int32_t left = stack.back();
                 stack.pop_back();
-                Op op{};
-                op.kind = OperatorKind(instruction.kind);
-                op.left = left;
-                op.right = right;
-                stack.push_back(Emit(op, {left, right}));
+                stack.push_back(EmitOperator(instruction.kind, left, right));
                 break;
             }
             }
@@ -125,11 +122,37 @@ private:
         return true;
     }
 
+    bool IsConstant(int32_t value) const { return values_[static_cast<size_t>(value)].kind == kConstantValue; }
+    double ConstantOf(int32_t value) const { return values_[static_cast<size_t>(value)].constant; }
+
+    int32_t EmitOperator(uint32_t opcode, int32_t left, int32_t right) {
+        // Constants on both sides: computed once, by the same arithmetic.
+        if (IsConstant(left) && IsConstant(right))
+            return Constant(ApplyOperator(opcode, ConstantOf(left), ConstantOf(right)));
+        Op op{};
+        op.kind = OperatorKind(opcode);
+        op.left = left;
+        op.right = right;
+        // A constant exponent is whole or not once and for all.
+        if (op.kind == kPower && IsConstant(right))
+            op.kind = std::floor(ConstantOf(right)) == ConstantOf(right) ? kWholePower : kFractionalPower;
+        return Emit(op, {left, right});
+    }
+
     // Takes the call's arguments from the top of the stack.
     int32_t EmitCall(const Instruction& call, std::vector<int32_t>& stack) {
         const BuiltinFunction& f = kBuiltins[call.operand];
         const auto arguments = static_cast<size_t>(call.argumentCount);
         const size_t first = stack.size() - arguments;
+        // A one- or two-argument built-in of constants: computed once.
+        const bool constants = f.kind != kBuiltinVariadic && IsConstant(stack[first]) &&
+                               (f.kind == kBuiltinUnary || IsConstant(stack[first + 1]));
+        if (constants) {
+            const double result = f.kind == kBuiltinUnary ? f.unary(ConstantOf(stack[first]))
+                                                          : f.binary(ConstantOf(stack[first]), ConstantOf(stack[first + 1]));
+            stack.resize(first);
+            return Constant(result);
+        }
         Op op{};
         op.left = stack[first];
         op.builtin = call.operand;
@@ -317,6 +340,16 @@ void BlockProgram::Run(int count) {
         case kPower: {
             const double* right = Column(op.right);
             for (size_t i = 0; i < n; ++i) result[i] = ApplyOperator(kOpPower, left[i], right[i]);
+            break;
+        }
+        case kWholePower: {
+            const double* right = Column(op.right);
+            for (size_t i = 0; i < n; ++i) result[i] = std::pow(left[i], right[i]);
+            break;
+        }
+        case kFractionalPower: {
+            const double* right = Column(op.right);
+            for (size_t i = 0; i < n; ++i) result[i] = left[i] > 0.0 ? std::pow(left[i], right[i]) : 0.0;
             break;
         }
         case kUnary:

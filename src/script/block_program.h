@@ -42,6 +42,8 @@ private:
         kSubtract,
         kDivide,
         kPower,
+        kWholePower,       // a constant exponent that is a whole number
+        kFractionalPower,  // a constant exponent that is not
         kUnary,
         kBinary,
         kVariadic,

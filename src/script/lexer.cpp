@@ -1,6 +1,6 @@
 #include "script/lexer.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <cstring>
 
 namespace talvex::script {
@@ -64,10 +64,12 @@ int32_t NextToken(LexerState& state) {
             }
             state.cursor = start + length;
             if (dots >= 2 || length > kMaximumTokenLength) return kLexMalformedNumber;
-            char text[kMaximumTokenLength + 1];
-            std::memcpy(text, start, static_cast<size_t>(length));
-            text[length] = '\0';
-            token.value = std::atof(text);
+            // Digits and one point in any locale: the host's LC_NUMERIC (a
+            // decimal comma) must not change what a script computes. A lone
+            // "." reads as 0.
+            double value = 0.0;
+            std::from_chars(start, start + length, value);
+            token.value = value;
             return kLexOk;
         }
         if (IsLetter(c)) {

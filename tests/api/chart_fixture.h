@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../temp_path.h"
 #include "bmp_picture.h"
 #include "host_window.h"
 #include "talvex.h"
@@ -24,7 +25,7 @@ protected:
     }
     void TearDown() override {
         if (handle != 0) TALVEX_ControlDestroy(handle);
-        std::remove(Path().c_str());
+        std::remove(path.c_str());
     }
 
     int32_t SetScript(int slot, const std::string& text) {
@@ -36,7 +37,7 @@ protected:
         return TALVEX_ControlSetScript(handle, slot, &buffer[0]);
     }
 
-    static std::string Path() { return ::testing::TempDir() + "talvex_chart_test.bmp"; }
+    const std::string& Path() const { return path; }
 
     // Calculates and saves a snapshot, then reads it back.
     BmpPicture Snapshot() {
@@ -49,6 +50,7 @@ protected:
         return static_cast<int32_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
     }
 
+    const std::string path = UniqueTempPath("chart_test.bmp");
     HostWindow host;
     int32_t handle = 0;
     TalvexWindow child = nullptr;

@@ -1,5 +1,7 @@
 // What the snapshot shows, whichever device drew it.
 #include <algorithm>
+#include <clocale>
+#include <string>
 
 #include "chart_fixture.h"
 
@@ -91,6 +93,57 @@ TEST_F(Pictures, RebuiltSlotsAreNotDrawnUntilCalculated) {
     TALVEX_ControlSetLeftHand(handle);
     ASSERT_EQ(TALVEX_SaveBMP(handle, Path().c_str()), 0);
     EXPECT_EQ(BmpPicture::Load(Path()).Count(kWhite), 320 * 240);
+}
+
+
+// Geometry at NaN or zoomed beyond any pixel coordinate draws nothing or
+// fills the picture, but never makes the drawing undefined (the asan preset
+// checks the conversions to int).
+TEST_F(Pictures, PointsAtNotANumberDrawNothing) {
+    HideGridAndAxes();
+    ASSERT_EQ(SetScript(2, "x = exp(1000)*0\ny = 0\nz = 0"), 0);
+    EXPECT_EQ(Snapshot().Count(kWhite), 320 * 240);
+    ASSERT_EQ(SetScript(2, "x = 1\ny = 2\nz = 3\nscale = 0"), 0);
+    EXPECT_EQ(Snapshot().Count(kWhite), 320 * 240) << "a box of scale 0";
+}
+
+TEST_F(Pictures, ZoomBeyondEveryPixelCoordinate) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    TALVEX_ControlSetScale(handle, 127000000);
+    BmpPicture p = Snapshot();
+    ASSERT_EQ(p.width, 320);
+    EXPECT_EQ(p.Count(kWhite) + p.Count(0) + p.Count(0xFF0080) + p.Count(0xFF80C0), 320 * 240);
+    TALVEX_ControlDelScript(handle, 0);
+    TALVEX_ControlSetScale(handle, 2147483647);
+    p = Snapshot();
+    ASSERT_EQ(p.width, 320);
+    EXPECT_EQ(p.Count(kWhite) + p.Count(0), 320 * 240) << "axes and grid only";
+}
+
+// A host that switched its locale to a decimal comma gets the same numbers:
+// «1.5» is one and a half, not one.
+TEST_F(Pictures, NumbersDoNotFollowTheHostsLocale) {
+    HideGridAndAxes();
+    ASSERT_EQ(SetScript(2, "x = 1.5\ny = 0\nz = 0"), 0);
+    const BmpPicture calm = Snapshot();
+    ASSERT_EQ(SetScript(2, "x = 1\ny = 0\nz = 0"), 0);
+    ASSERT_NE(Snapshot().pixels, calm.pixels) << "1.5 and 1 are told apart";
+
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    bool decimalComma = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "de-DE"})
+        if (std::setlocale(LC_ALL, name) != nullptr && std::localeconv()->decimal_point[0] == ',') {
+            decimalComma = true;
+            break;
+        }
+    if (!decimalComma) {
+        std::setlocale(LC_ALL, previous.c_str());
+        GTEST_SKIP() << "no decimal-comma locale here (scripts/install-deps generates de_DE.UTF-8)";
+    }
+    ASSERT_EQ(SetScript(2, "x = 1.5\ny = 0\nz = 0"), 0);
+    const BmpPicture comma = Snapshot();
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(comma.pixels, calm.pixels);
 }
 
 }  // namespace

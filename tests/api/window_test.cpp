@@ -54,6 +54,8 @@ TEST_F(Chart, DragsTurnTheViewAndTheMiddleClickResetsIt) {
     TALVEX_ControlSetIsometricView(handle);
     EXPECT_EQ(Snapshot().pixels, reset.pixels) << "the isometric view";
     host.Send(child, kPaint, 0, 0);
+    EXPECT_EQ(TALVEX_ControlGetScale(handle), 37) << "a paint leaves the view";
+    EXPECT_EQ(Snapshot().pixels, reset.pixels);
 }
 
 TEST_F(Chart, SizesAndFiles) {
@@ -71,6 +73,8 @@ TEST_F(Chart, SizesAndFiles) {
     const std::string unwritable = ::testing::TempDir() + "no-such-folder/chart.bmp";
     EXPECT_NE(TALVEX_SaveBMP(handle, unwritable.c_str()), 0);
     EXPECT_EQ(BmpPicture::Load(unwritable).fileSize, -1) << "no file";
+    EXPECT_EQ(TALVEX_SaveBMP(handle, ::testing::TempDir().c_str()), TALVEX_E_NOT_A_FILE) << "a folder";
+    EXPECT_EQ(Snapshot().width, 641) << "a picture over the last one";
     EXPECT_EQ(TALVEX_ControlDestroy(handle), 641) << "Destroy returns the width";
     handle = 0;
 }

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -20,7 +21,17 @@ struct PlotRun {
     std::vector<unsigned char> picture;
 };
 
-std::string Temp(const std::string& name) { return ::testing::TempDir() + name; }
+// Names of this process alone: the tests run in parallel, each in a process.
+std::string Temp(const std::string& name) { return ::testing::TempDir() + "talvex-" + std::to_string(getpid()) + "-" + name; }
+
+// Each test process removes its files when it ends.
+const struct RemoveTemporaries {
+    ~RemoveTemporaries() {
+        for (const char* name : {"plot_crlf.txt", "plot_lf.txt", "plot_test.bmp", "plot_test.err", "plot_test.obj",
+                                 "plot_test.png", "plot_test.stl"})
+            std::remove(Temp(name).c_str());
+    }
+} removeTemporaries;
 
 PlotRun Plot(const std::string& arguments) {
     const std::string picture = Temp("plot_test.bmp"), errors = Temp("plot_test.err");

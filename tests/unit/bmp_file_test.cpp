@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "../temp_path.h"
 #include "render/bmp_file.h"
 
 namespace {
@@ -66,7 +73,7 @@ TEST(BmpFile, PixelsBottomRowFirstInBlueGreenRed) {
 
 TEST(BmpFile, WritesTheFileOrNothing) {
     const uint32_t pixels[4] = {1, 2, 3, 4};
-    const std::string path = ::testing::TempDir() + "talvex_bmp_test.bmp";
+    const std::string path = UniqueTempPath("bmp_test.bmp");
     ASSERT_EQ(WriteBmpFile(path.c_str(), 2, 2, pixels, 2), 0);
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -77,6 +84,93 @@ TEST(BmpFile, WritesTheFileOrNothing) {
     const std::string unwritable = ::testing::TempDir() + "no-such-folder/chart.bmp";
     EXPECT_NE(WriteBmpFile(unwritable.c_str(), 2, 2, pixels, 2), 0);
     EXPECT_FALSE(Exists(unwritable));
+}
+
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void Put(const std::string& path, const std::string& contents) { std::ofstream(path, std::ios::binary) << contents; }
+
+// Entries of a directory whose names start with prefix.
+int CountStartingWith(const std::string& directory, const std::string& prefix) {
+    int n = 0;
+    if (DIR* d = opendir(directory.c_str())) {
+        while (const dirent* entry = readdir(d)) n += std::string(entry->d_name).rfind(prefix, 0) == 0;
+        closedir(d);
+    }
+    return n;
+}
+
+// A directory of its own under the test temporary directory.
+struct ScratchDirectory {
+    ScratchDirectory() : path(UniqueTempPath("dir")) { mkdir(path.c_str(), 0755); }
+    ~ScratchDirectory() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string path;
+};
+
+TEST(BmpFile, FailedWriteLeavesTheOldPictureAndNoTemporary) {
+    const ScratchDirectory dir;
+    const std::string path = dir.path + "/chart.bmp";
+    Put(path, "the old picture");
+    const uint32_t pixels[4] = {1, 2, 3, 4};
+    FailNextPictureWrites(1);
+    EXPECT_EQ(WriteBmpFile(path.c_str(), 2, 2, pixels, 2), kCannotWriteFile);
+    EXPECT_EQ(Contents(path), "the old picture");
+    EXPECT_EQ(CountStartingWith(dir.path, "chart.bmp"), 1) << "no temporary remains";
+    chmod(path.c_str(), 0640);
+    ASSERT_EQ(WriteBmpFile(path.c_str(), 2, 2, pixels, 2), 0);
+    const std::vector<uint8_t> file = EncodeBmp(2, 2, pixels, 2);
+    EXPECT_EQ(Contents(path), std::string(file.begin(), file.end())) << "replaced whole";
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u) << "the replaced picture keeps its mode";
+    EXPECT_EQ(CountStartingWith(dir.path, "chart.bmp"), 1);
+}
+
+// A disk that fills up during the write: a tiny tmpfs where the test may
+// mount one (as root), else skipped (the injected failure above covers it).
+TEST(BmpFile, FullDiskLeavesTheOldPicture) {
+    const ScratchDirectory dir;
+    if (mount("tmpfs", dir.path.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::string path = dir.path + "/chart.bmp";
+    Put(path, "the old picture");
+    const std::vector<uint32_t> pixels(200 * 200, 0x123456);
+    const HResult result = WriteBmpFile(path.c_str(), 200, 200, pixels.data(), 200);
+    const std::string contents = Contents(path);
+    const int entries = CountStartingWith(dir.path, "chart.bmp");
+    umount2(dir.path.c_str(), MNT_DETACH);
+    EXPECT_EQ(result, kCannotWriteFile);
+    EXPECT_EQ(contents, "the old picture");
+    EXPECT_EQ(entries, 1) << "no temporary remains";
+}
+
+bool IsCharacterDevice(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISCHR(status.st_mode);
+}
+
+TEST(BmpFile, DevicesAndDirectoriesAreRefusedUntouched) {
+    const uint32_t pixels[4] = {1, 2, 3, 4};
+    EXPECT_EQ(WriteBmpFile("/dev/null", 2, 2, pixels, 2), kNotAFile);
+    EXPECT_TRUE(IsCharacterDevice("/dev/null"));
+
+    const ScratchDirectory dir;
+    EXPECT_EQ(WriteBmpFile(dir.path.c_str(), 2, 2, pixels, 2), kNotAFile);
+    struct stat status {};
+    ASSERT_EQ(stat(dir.path.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISDIR(status.st_mode));
+    EXPECT_EQ(CountStartingWith(dir.path, ""), 2) << "only . and ..";
+
+    // A device that fails every write, as /dev/full does; a copy of its node,
+    // so that nothing of the system's is at stake.
+    const std::string full = dir.path + "/full";
+    if (mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) GTEST_SKIP() << "cannot make a device node here";
+    EXPECT_EQ(WriteBmpFile(full.c_str(), 2, 2, pixels, 2), kNotAFile);
+    EXPECT_TRUE(IsCharacterDevice(full)) << "the node is still there";
+    EXPECT_EQ(CountStartingWith(dir.path, "full"), 1);
 }
 
 }  // namespace

@@ -95,9 +95,17 @@ TEST_F(NativeControl, PaintingAControlWithoutDeviceDrawsNothing) {
 }
 
 TEST_F(NativeControl, SoftwareVertexProcessingWithoutHardwareTransform) {
+    EXPECT_EQ(Init(), 0);
+    EXPECT_EQ(talvex::soft::LastBehaviorFlags(), talvex::render::kCreateHardwareVertexProcessing)
+        << "caps with hardware transform and lighting";
     talvex::soft::InjectedFaults().hardwareTransformAndLight = false;
     EXPECT_EQ(Init(), 0);
     EXPECT_NE(control->scene.device, nullptr);
+    EXPECT_EQ(talvex::soft::LastBehaviorFlags(), talvex::render::kCreateSoftwareVertexProcessing) << "caps without";
+    talvex::soft::InjectedFaults() = talvex::soft::Faults{};
+    talvex::soft::InjectedFaults().capsResult = talvex::render::kInvalidCall;
+    EXPECT_EQ(Init(), 0);
+    EXPECT_EQ(talvex::soft::LastBehaviorFlags(), talvex::render::kCreateSoftwareVertexProcessing) << "caps unknown";
 }
 
 TEST_F(NativeControl, SizeEdgeCases) {

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <set>
 
+#include "../temp_path.h"
 #include "control_fixture.h"
 
 namespace {
@@ -135,7 +136,7 @@ TEST_F(Picture, RebuiltSlotIsNotDrawnUntilCalculated) {
     TALVEX_ControlSetAxisVisible(handle, 0);
     Paint();
     TALVEX_ControlSetLeftHand(handle);
-    const std::string path = ::testing::TempDir() + "talvex_rebuilt.bmp";
+    const std::string path = UniqueTempPath("rebuilt.bmp");
     ASSERT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0);
     EXPECT_EQ(Count(Read(), kWhite), 320 * 240) << "the snapshot draws no stale geometry";
     std::remove(path.c_str());
@@ -221,7 +222,12 @@ TEST_F(Mouse, MessagesAfterDestroyGetTheDefaultHandling) {
     talvex_window_send(child, 0x0201, 0, Point(1, 1));
     EXPECT_EQ(talvex_window_capture(), nullptr);
     talvex_window_send(child, 0x000F, 0, 0);
+    EXPECT_EQ(talvex_window_needs_paint(child), 0) << "the default paint validates";
+    int32_t w = -1, h = -1;
+    talvex_window_picture_size(child, &w, &h);
+    EXPECT_EQ(w * h, 0) << "and presents nothing";
     talvex_window_send(child, 0x0208, 0, 0);
+    EXPECT_EQ(talvex_window_needs_paint(child), 0) << "no reset view to repaint";
 }
 
 // The pixel at (x, y) of a saved 320 x 240 BMP file.
@@ -238,7 +244,7 @@ uint32_t FilePixel(const std::string& path, int x, int y) {
 TEST_F(Picture, SnapshotHoldsTheFrameNotThePresentedBuffer) {
     ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
     TALVEX_ControlCalculate(handle);
-    const std::string path = ::testing::TempDir() + "talvex_frame.bmp";
+    const std::string path = UniqueTempPath("frame.bmp");
     ASSERT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0);
     EXPECT_EQ(FilePixel(path, 0, 0), kWhite) << "the background, not what a present leaves behind";
     const uint32_t inside = FilePixel(path, 140, 100);
@@ -248,7 +254,7 @@ TEST_F(Picture, SnapshotHoldsTheFrameNotThePresentedBuffer) {
 }
 
 TEST_F(Picture, SnapshotFiles) {
-    const std::string path = ::testing::TempDir() + "talvex_snapshot.bmp";
+    const std::string path = UniqueTempPath("snapshot.bmp");
     auto size = [&]() {
         std::FILE* f = std::fopen(path.c_str(), "rb");
         if (f == nullptr) return -1L;

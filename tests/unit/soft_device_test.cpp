@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "platform/soft/soft_faults.h"
@@ -216,6 +217,31 @@ TEST_F(SoftDevice, PointAndLineLightTheExpectedPixels) {
     for (int column = 0; column < kSide; ++column)
         EXPECT_EQ(pixels[5 * kSide + column] == 0xFF0000u, column >= 2 && column < 9) << "column " << column;
     EXPECT_EQ(Count(pixels, 0xFF0000), 7) << "one pixel wide, the last pixel left out";
+}
+
+// Coordinates beyond any int (a huge zoom) or not a number (a script's
+// point at NaN) draw what their finite cousins would, or nothing, without
+// an undefined conversion to int (the asan preset checks those).
+TEST_F(SoftDevice, HugeAndNotANumberCoordinates) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), huge = 1e12f;
+    Draw(kPointList, {{nan, 0, 0.5f, 0}, {0, nan, 0.5f, 0}, {huge, huge, 0.5f, 0}, {-huge, 0, 0.5f, 0}}, 4);
+    EXPECT_EQ(Count(Picture(), 0xFF0000), 0) << "no point lies on the target";
+
+    Clear();
+    Draw(kLineList, {{-huge, Y(5), 0.5f, 0}, {huge, Y(5), 0.5f, 0}, {X(9), -huge, 0.5f, 0}, {X(9), huge, 0.5f, 0}}, 2);
+    std::vector<uint32_t> pixels = Picture();
+    EXPECT_EQ(Count(pixels, 0xFF0000), 2 * kSide - 1) << "a whole row and a whole column";
+    EXPECT_EQ(pixels[5 * kSide + 0], 0xFF0000u);
+    EXPECT_EQ(pixels[31 * kSide + 9], 0xFF0000u);
+
+    Clear();
+    Draw(kLineList, {{nan, 0, 0.5f, 0}, {0.5f, 0.5f, 0.5f, 0}}, 1);
+    EXPECT_EQ(Count(Picture(), 0xFF0000), 0) << "a line from NaN";
+
+    Clear();
+    Draw(kTriangleList, {{-huge, -huge, 0.5f, 0}, {huge, -huge, 0.5f, 0}, {0, huge, 0.5f, 0},
+                         {nan, 0, 0.5f, 0}, {0.5f, 0, 0.5f, 0}, {0, 0.5f, 0.5f, 0}}, 2);
+    EXPECT_EQ(Count(Picture(), 0xFF0000), kSide * kSide) << "the huge triangle covers all; the NaN one nothing";
 }
 
 TEST_F(SoftDevice, TriangleCrossingTheNearPlaneIsClipped) {

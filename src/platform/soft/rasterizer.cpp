@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace talvex::soft {
 
@@ -14,6 +15,17 @@ struct ScreenVertex {
     double x, y, z;
     double inverseW, uOverW, vOverW;
 };
+
+// Every conversion of a coordinate to a whole number goes through here: a
+// value beyond int (a huge zoom) or not a number (a point at NaN) would make
+// the conversion undefined. Whole values are clamped far outside any target,
+// where they still lie on the same side of it; NaN gives a value left of
+// every target, which nothing draws.
+constexpr double kFarOutside = 1 << 30;
+int PixelIndex(double whole) {
+    if (!(whole >= -kFarOutside)) return -(1 << 30);
+    return static_cast<int>(std::min(whole, kFarOutside));
+}
 
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
     return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t,
@@ -33,18 +45,24 @@ ScreenVertex ToScreen(const Target& target, const ClipVertex& v) {
 }
 
 uint8_t Channel(float value) {
-    const float scaled = std::clamp(value, 0.0f, 1.0f) * 255.0f;
-    return static_cast<uint8_t>(std::lround(scaled));
+    if (!(value > 0.0f)) return 0;  // NaN included
+    return static_cast<uint8_t>(std::lround(std::min(value, 1.0f) * 255.0f));
+}
+
+// The texel column (or row) of a texture coordinate: point sampling with
+// wrap addressing, for coordinates of any size (NaN samples texel 0).
+int TexelIndex(double coordinate) {
+    double cell = std::fmod(std::floor(coordinate * 16.0), 16.0);
+    if (std::isnan(cell)) return 0;
+    if (cell < 0) cell += 16.0;
+    return static_cast<int>(cell) & 15;
 }
 
 uint32_t Shade(const Shading& shading, double u, double v) {
     float r = shading.red, g = shading.green, b = shading.blue;
     uint32_t alpha = 0xFF;
     if (shading.texture != nullptr) {
-        // Point sampling with wrap addressing.
-        const auto column = static_cast<int>(std::floor(u * 16.0)) & 15;
-        const auto row = static_cast<int>(std::floor(v * 16.0)) & 15;
-        const uint32_t texel = shading.texture[row * 16 + column];
+        const uint32_t texel = shading.texture[TexelIndex(v) * 16 + TexelIndex(u)];
         r *= static_cast<float>((texel >> 16) & 0xFF) / 255.0f;
         g *= static_cast<float>((texel >> 8) & 0xFF) / 255.0f;
         b *= static_cast<float>(texel & 0xFF) / 255.0f;
@@ -93,7 +111,7 @@ void RasterLine(Target& target, const ScreenVertex& a, const ScreenVertex& b, co
         const double t = (major + 0.5 - start) / length;
         const double minor = xMajor ? a.y + t * dy : a.x + t * dx;
         const double z = a.z + t * (b.z - a.z);
-        const int minorPixel = static_cast<int>(std::floor(minor));
+        const int minorPixel = PixelIndex(std::floor(minor));
         const int majorPixel = static_cast<int>(major);
         if (xMajor) Plot(target, majorPixel, minorPixel, z, color, shading.depthTest);
         else Plot(target, minorPixel, majorPixel, z, color, shading.depthTest);
@@ -114,15 +132,15 @@ bool IsTopLeft(const ScreenVertex& a, const ScreenVertex& b) {
 
 void RasterTriangle(Target& target, ScreenVertex a, ScreenVertex b, ScreenVertex c, const Shading& shading) {
     double area = Edge(a, b, c.x, c.y);
-    if (area == 0.0) return;
+    if (area == 0.0 || std::isnan(area)) return;
     if (area < 0) {
         std::swap(b, c);
         area = -area;
     }
-    const int minX = std::max(0, static_cast<int>(std::ceil(std::min({a.x, b.x, c.x}) - 0.5)));
-    const int maxX = std::min(target.width - 1, static_cast<int>(std::floor(std::max({a.x, b.x, c.x}) - 0.5)));
-    const int minY = std::max(0, static_cast<int>(std::ceil(std::min({a.y, b.y, c.y}) - 0.5)));
-    const int maxY = std::min(target.height - 1, static_cast<int>(std::floor(std::max({a.y, b.y, c.y}) - 0.5)));
+    const int minX = std::max(0, PixelIndex(std::ceil(std::min({a.x, b.x, c.x}) - 0.5)));
+    const int maxX = std::min(target.width - 1, PixelIndex(std::floor(std::max({a.x, b.x, c.x}) - 0.5)));
+    const int minY = std::max(0, PixelIndex(std::ceil(std::min({a.y, b.y, c.y}) - 0.5)));
+    const int maxY = std::min(target.height - 1, PixelIndex(std::floor(std::max({a.y, b.y, c.y}) - 0.5)));
     const bool ownBC = IsTopLeft(b, c), ownCA = IsTopLeft(c, a), ownAB = IsTopLeft(a, b);
     const uint32_t flat = Shade(shading, 0, 0);  // the colour of every pixel when untextured
     for (int y = minY; y <= maxY; ++y) {
@@ -173,7 +191,7 @@ Polygon ClipPolygon(const Polygon& in, float (*distance)(const ClipVertex&)) {
 void DrawPoint(Target& target, const ClipVertex& p, const Shading& shading) {
     if (NearDistance(p) < 0 || FarDistance(p) < 0 || p.w <= 0) return;
     const ScreenVertex s = ToScreen(target, p);
-    Plot(target, static_cast<int>(std::floor(s.x)), static_cast<int>(std::floor(s.y)), s.z, Shade(shading, 0, 0),
+    Plot(target, PixelIndex(std::floor(s.x)), PixelIndex(std::floor(s.y)), s.z, Shade(shading, 0, 0),
          shading.depthTest);
 }
 

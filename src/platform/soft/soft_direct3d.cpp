@@ -2,6 +2,7 @@
 // textures and surfaces as far as the chart uses them, drawing for real into
 // a back buffer that Present hands to the native window.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -20,6 +21,12 @@ Faults& InjectedFaults() {
     static Faults faults;
     return faults;
 }
+
+namespace {
+std::atomic<uint32_t> lastBehaviorFlags{0};  // devices are created on any thread
+}  // namespace
+
+uint32_t LastBehaviorFlags() { return lastBehaviorFlags; }
 
 namespace {
 
@@ -165,7 +172,9 @@ public:
     HResult Clear(uint32_t, const Rect*, uint32_t flags, uint32_t color, float z, uint32_t) override {
         if ((flags & kClearTarget) != 0) std::fill(target_->color.begin(), target_->color.end(), color);
         if ((flags & kClearZBuffer) != 0) {
-            const auto depth = static_cast<uint16_t>(std::lround(std::clamp(z, 0.0f, 1.0f) * 65535.0f));
+            // NaN clears to the near plane rather than to an undefined number.
+            const float depthValue = z > 0.0f ? std::min(z, 1.0f) : 0.0f;
+            const auto depth = static_cast<uint16_t>(std::lround(depthValue * 65535.0f));
             std::fill(target_->depth.begin(), target_->depth.end(), depth);
         }
         return kOk;
@@ -376,7 +385,6 @@ public:
         *device = new SoftDevice(window, *parameters);
         return kOk;
     }
-    uint32_t lastBehaviorFlags = 0;
 };
 
 }  // namespace

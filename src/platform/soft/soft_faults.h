@@ -1,7 +1,9 @@
 // Faults the software device produces on request, so that tests reach every
-// failure path of the control.
+// failure path of the control. Test-only and process-wide: set them only
+// while no other thread uses a control.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 
 #include "render/device.h"
@@ -25,5 +27,9 @@ struct Faults {
 
 // The faults in force; tests reset them with Faults{}.
 Faults& InjectedFaults();
+
+// The vertex processing (behaviour flags) the last device was created with,
+// so that tests see what the control asked for.
+uint32_t LastBehaviorFlags();
 
 }  // namespace talvex::soft

@@ -2,12 +2,20 @@
 // classes with their procedures, user data, visibility, invalidation, the
 // mouse capture and the asynchronous key state, as User32 offers them to the
 // chart, plus the host side of talvex_window.h.
+//
+// Several threads may each drive their own windows at the same time: every
+// piece of shared state is read and written under one lock, which is never
+// held while a window procedure runs (a procedure calls back in). As in
+// User32, a window belongs to the thread that created it, which alone gets
+// its paint messages, and each thread has its own mouse capture.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/soft/native_window.h"
@@ -22,6 +30,7 @@ struct TalvexNativeWindow {
     std::vector<TalvexNativeWindow*> children;
     intptr_t id = 0;
     intptr_t userData = 0;
+    std::thread::id owner = std::this_thread::get_id();
     bool visible = false;
     bool needsPaint = false;
     int32_t x = 0, y = 0, width = 0, height = 0;
@@ -33,9 +42,11 @@ struct TalvexNativeWindow {
 namespace {
 
 struct WindowSystem {
+    std::mutex lock;
     std::map<std::string, talvex::window::WindowClass> classes;
     std::vector<std::unique_ptr<TalvexNativeWindow>> windows;
-    TalvexNativeWindow* capture = nullptr;
+    // The window holding each thread's mouse capture.
+    std::map<std::thread::id, TalvexNativeWindow*> captures;
     bool keys[256] = {};
 };
 
@@ -44,11 +55,33 @@ WindowSystem& System() {
     return system;
 }
 
+// Held by every operation on the shared state; the helpers below expect it.
+using Locked = std::lock_guard<std::mutex>;
+Locked Lock() { return Locked(System().lock); }
+
 bool Exists(TalvexNativeWindow* window) {
     if (window == nullptr) return false;
     for (const auto& w : System().windows)
         if (w.get() == window) return true;
     return false;
+}
+
+TalvexNativeWindow* CaptureOfThisThread() {
+    const auto found = System().captures.find(std::this_thread::get_id());
+    return found != System().captures.end() ? found->second : nullptr;
+}
+
+void Destroy(TalvexNativeWindow* window) {
+    while (!window->children.empty()) Destroy(window->children.back());
+    if (window->parent != nullptr) {
+        auto& siblings = window->parent->children;
+        siblings.erase(std::find(siblings.begin(), siblings.end(), window));
+    }
+    auto& captures = System().captures;
+    for (auto it = captures.begin(); it != captures.end();)
+        it = it->second == window ? captures.erase(it) : std::next(it);
+    auto& windows = System().windows;
+    windows.erase(std::find_if(windows.begin(), windows.end(), [window](const auto& w) { return w.get() == window; }));
 }
 
 TalvexNativeWindow* Make(TalvexNativeWindow* parent) {
@@ -66,6 +99,7 @@ namespace talvex::window {
 
 NATIVE_EXPORT uint16_t RegisterClass(const WindowClass& windowClass) {
     if (windowClass.className == nullptr) return 0;
+    const auto lock = Lock();
     auto& classes = System().classes;
     if (classes.count(windowClass.className) != 0) return 0;  // already registered
     classes[windowClass.className] = windowClass;
@@ -76,6 +110,7 @@ NATIVE_EXPORT WindowHandle CreateWindowEx(uint32_t, const char* className, const
                                           int32_t y, int32_t width, int32_t height, WindowHandle parent,
                                           intptr_t menuOrId, InstanceHandle, void*) {
     if (className == nullptr) return nullptr;
+    const auto lock = Lock();
     auto found = System().classes.find(className);
     if (found == System().classes.end()) return nullptr;
     if (parent != nullptr && !Exists(parent)) return nullptr;
@@ -91,15 +126,20 @@ NATIVE_EXPORT WindowHandle CreateWindowEx(uint32_t, const char* className, const
 }
 
 NATIVE_EXPORT intptr_t SetUserData(WindowHandle window, intptr_t value) {
+    const auto lock = Lock();
     if (!Exists(window)) return 0;
     const intptr_t previous = window->userData;
     window->userData = value;
     return previous;
 }
 
-NATIVE_EXPORT intptr_t GetUserData(WindowHandle window) { return Exists(window) ? window->userData : 0; }
+NATIVE_EXPORT intptr_t GetUserData(WindowHandle window) {
+    const auto lock = Lock();
+    return Exists(window) ? window->userData : 0;
+}
 
 NATIVE_EXPORT int32_t ShowWindow(WindowHandle window, int32_t command) {
+    const auto lock = Lock();
     if (!Exists(window)) return 0;
     const bool wasVisible = window->visible;
     window->visible = command != kShowHide;
@@ -109,6 +149,7 @@ NATIVE_EXPORT int32_t ShowWindow(WindowHandle window, int32_t command) {
 
 NATIVE_EXPORT int32_t MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height,
                                  int32_t repaint) {
+    const auto lock = Lock();
     if (!Exists(window)) return 0;
     window->x = x;
     window->y = y;
@@ -119,12 +160,14 @@ NATIVE_EXPORT int32_t MoveWindow(WindowHandle window, int32_t x, int32_t y, int3
 }
 
 NATIVE_EXPORT int32_t InvalidateRect(WindowHandle window, const TalvexRect*, int32_t) {
+    const auto lock = Lock();
     if (!Exists(window)) return 0;
     window->needsPaint = true;
     return 1;
 }
 
 NATIVE_EXPORT int32_t ValidateRect(WindowHandle window, const TalvexRect*) {
+    const auto lock = Lock();
     if (!Exists(window)) return 0;
     window->needsPaint = false;
     return 1;
@@ -139,25 +182,33 @@ NATIVE_EXPORT int32_t DestroyWindow(WindowHandle window) {
 }
 
 NATIVE_EXPORT WindowHandle SetCapture(WindowHandle window) {
-    TalvexNativeWindow* previous = System().capture;
-    System().capture = Exists(window) ? window : nullptr;
+    const auto lock = Lock();
+    TalvexNativeWindow* previous = CaptureOfThisThread();
+    if (Exists(window)) System().captures[std::this_thread::get_id()] = window;
+    else System().captures.erase(std::this_thread::get_id());
     return previous;
 }
 
 NATIVE_EXPORT int32_t ReleaseCapture() {
-    System().capture = nullptr;
+    const auto lock = Lock();
+    System().captures.erase(std::this_thread::get_id());
     return 1;
 }
 
-NATIVE_EXPORT WindowHandle GetCapture() { return System().capture; }
+NATIVE_EXPORT WindowHandle GetCapture() {
+    const auto lock = Lock();
+    return CaptureOfThisThread();
+}
 
 NATIVE_EXPORT int16_t GetAsyncKeyState(int32_t key) {
     if (key < 0 || key > 255) return 0;
+    const auto lock = Lock();
     return System().keys[key] ? static_cast<int16_t>(0x8000) : 0;
 }
 
 NATIVE_EXPORT LResult DefWindowProc(WindowHandle window, uint32_t message, WParam, LParam) {
     // Painting validates the window, as BeginPaint and EndPaint would.
+    const auto lock = Lock();
     if (message == kPaint && Exists(window)) window->needsPaint = false;
     return 0;
 }
@@ -167,14 +218,19 @@ NATIVE_EXPORT void* AllocateZeroed(uint32_t size) { return std::calloc(1, size);
 NATIVE_EXPORT void FreeBlock(void* block) { std::free(block); }
 
 void PresentPicture(WindowHandle window, const uint32_t* pixels, int32_t width, int32_t height) {
-    if (!Exists(window) || pixels == nullptr || width <= 0 || height <= 0) return;
-    window->picture.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (pixels == nullptr || width <= 0 || height <= 0) return;
+    std::vector<uint32_t> picture(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+    const auto lock = Lock();
+    if (!Exists(window)) return;
+    window->picture.swap(picture);
     window->pictureWidth = width;
     window->pictureHeight = height;
 }
 
 void PresentMesh(WindowHandle window, std::vector<MeshDraw> draws) {
-    if (Exists(window)) window->mesh = std::move(draws);
+    const auto lock = Lock();
+    if (Exists(window)) window->mesh.swap(draws);
+    // The frame before this one is freed outside the lock, with draws.
 }
 
 }  // namespace talvex::window
@@ -182,6 +238,7 @@ void PresentMesh(WindowHandle window, std::vector<MeshDraw> draws) {
 extern "C" {
 
 NATIVE_EXPORT TalvexWindow talvex_window_create(int32_t width, int32_t height) {
+    const auto lock = Lock();
     TalvexNativeWindow* window = Make(nullptr);
     window->className = "host";
     window->visible = true;
@@ -191,26 +248,12 @@ NATIVE_EXPORT TalvexWindow talvex_window_create(int32_t width, int32_t height) {
 }
 
 NATIVE_EXPORT void talvex_window_destroy(TalvexWindow window) {
-    if (!Exists(window)) return;
-    while (!window->children.empty()) talvex_window_destroy(window->children.back());
-    if (window->parent != nullptr) {
-        auto& siblings = window->parent->children;
-        for (auto it = siblings.begin(); it != siblings.end(); ++it)
-            if (*it == window) {
-                siblings.erase(it);
-                break;
-            }
-    }
-    if (System().capture == window) System().capture = nullptr;
-    auto& windows = System().windows;
-    for (auto it = windows.begin(); it != windows.end(); ++it)
-        if (it->get() == window) {
-            windows.erase(it);
-            break;
-        }
+    const auto lock = Lock();
+    if (Exists(window)) Destroy(window);
 }
 
 NATIVE_EXPORT TalvexWindow talvex_window_find_child(TalvexWindow parent, int32_t id) {
+    const auto lock = Lock();
     if (!Exists(parent)) return nullptr;
     // The newest child with the identifier, as a host that re-created it expects.
     for (auto it = parent->children.rbegin(); it != parent->children.rend(); ++it)
@@ -220,18 +263,31 @@ NATIVE_EXPORT TalvexWindow talvex_window_find_child(TalvexWindow parent, int32_t
 
 NATIVE_EXPORT intptr_t talvex_window_send(TalvexWindow window, uint32_t message, TalvexWParam wParam,
                                           TalvexLParam lParam) {
-    if (!Exists(window)) return 0;
-    if (window->procedure == nullptr) return talvex::window::DefWindowProc(window, message, wParam, lParam);
-    return window->procedure(window, message, wParam, lParam);
+    talvex::window::WindowProcedure procedure = nullptr;
+    {
+        const auto lock = Lock();
+        if (!Exists(window)) return 0;
+        procedure = window->procedure;
+    }
+    // The procedure runs without the lock: it calls back into the window system.
+    if (procedure == nullptr) return talvex::window::DefWindowProc(window, message, wParam, lParam);
+    return procedure(window, message, wParam, lParam);
 }
 
 NATIVE_EXPORT int32_t talvex_window_run_paints(void) {
     std::vector<TalvexNativeWindow*> pending;
-    for (const auto& w : System().windows)
-        if (w->visible && w->needsPaint) pending.push_back(w.get());
+    {
+        const auto lock = Lock();
+        for (const auto& w : System().windows)
+            if (w->owner == std::this_thread::get_id() && w->visible && w->needsPaint) pending.push_back(w.get());
+    }
     int32_t sent = 0;
     for (TalvexNativeWindow* window : pending) {
-        if (!Exists(window)) continue;
+        {
+            // An earlier paint may have destroyed it.
+            const auto lock = Lock();
+            if (!Exists(window)) continue;
+        }
         talvex_window_send(window, talvex::window::kPaint, 0, 0);
         ++sent;
     }
@@ -239,28 +295,36 @@ NATIVE_EXPORT int32_t talvex_window_run_paints(void) {
 }
 
 NATIVE_EXPORT void talvex_window_set_key_state(int32_t key, int32_t down) {
-    if (key >= 0 && key < 256) System().keys[key] = down != 0;
+    if (key < 0 || key >= 256) return;
+    const auto lock = Lock();
+    System().keys[key] = down != 0;
 }
 
 NATIVE_EXPORT void talvex_window_picture_size(TalvexWindow window, int32_t* width, int32_t* height) {
+    const auto lock = Lock();
     const bool known = Exists(window);
     if (width != nullptr) *width = known ? window->pictureWidth : 0;
     if (height != nullptr) *height = known ? window->pictureHeight : 0;
 }
 
 NATIVE_EXPORT int32_t talvex_window_read_picture(TalvexWindow window, uint32_t* pixels, int32_t count) {
-    if (!Exists(window) || pixels == nullptr || count <= 0) return 0;
+    if (pixels == nullptr || count <= 0) return 0;
+    const auto lock = Lock();
+    if (!Exists(window)) return 0;
     const size_t n = std::min(window->picture.size(), static_cast<size_t>(count));
     std::memcpy(pixels, window->picture.data(), n * sizeof(uint32_t));
     return static_cast<int32_t>(n);
 }
 
 NATIVE_EXPORT int32_t talvex_window_mesh_draw_count(TalvexWindow window) {
+    const auto lock = Lock();
     return Exists(window) ? static_cast<int32_t>(window->mesh.size()) : 0;
 }
 
 NATIVE_EXPORT int32_t talvex_window_mesh_draw(TalvexWindow window, int32_t i, TalvexMeshDraw* draw) {
-    if (!Exists(window) || draw == nullptr || i < 0 || i >= static_cast<int32_t>(window->mesh.size())) return 0;
+    if (draw == nullptr || i < 0) return 0;
+    const auto lock = Lock();
+    if (!Exists(window) || i >= static_cast<int32_t>(window->mesh.size())) return 0;
     const talvex::window::MeshDraw& source = window->mesh[static_cast<size_t>(i)];
     draw->primitive = source.primitive;
     draw->color = source.color;
@@ -275,19 +339,23 @@ NATIVE_EXPORT int32_t talvex_window_mesh_draw(TalvexWindow window, int32_t i, Ta
 }
 
 NATIVE_EXPORT int32_t talvex_window_is_visible(TalvexWindow window) {
+    const auto lock = Lock();
     return Exists(window) && window->visible ? 1 : 0;
 }
 
 NATIVE_EXPORT const char* talvex_window_class_name(TalvexWindow window) {
+    const auto lock = Lock();
     return Exists(window) ? window->className.c_str() : "";
 }
 
 NATIVE_EXPORT int32_t talvex_window_id(TalvexWindow window) {
+    const auto lock = Lock();
     return Exists(window) ? static_cast<int32_t>(window->id) : 0;
 }
 
 NATIVE_EXPORT void talvex_window_rect(TalvexWindow window, int32_t* x, int32_t* y, int32_t* width,
                                       int32_t* height) {
+    const auto lock = Lock();
     const bool known = Exists(window);
     if (x != nullptr) *x = known ? window->x : 0;
     if (y != nullptr) *y = known ? window->y : 0;
@@ -296,9 +364,13 @@ NATIVE_EXPORT void talvex_window_rect(TalvexWindow window, int32_t* x, int32_t* 
 }
 
 NATIVE_EXPORT int32_t talvex_window_needs_paint(TalvexWindow window) {
+    const auto lock = Lock();
     return Exists(window) && window->needsPaint ? 1 : 0;
 }
 
-NATIVE_EXPORT TalvexWindow talvex_window_capture(void) { return System().capture; }
+NATIVE_EXPORT TalvexWindow talvex_window_capture(void) {
+    const auto lock = Lock();
+    return CaptureOfThisThread();
+}
 
 }  // extern "C"

@@ -1,0 +1,242 @@
+// The libFuzzer harness: one chart control in a host window, driven from the
+// input bytes through the exported functions and the window system's
+// messages, as a hostile host would drive it.
+//
+// Input: the text before the first zero byte (all of it when there is none)
+// holds up to three scripts for slots 0, 1 and 2, separated by form feeds;
+// LF line ends become CR LF, as a host converts them. The bytes after the
+// zero are actions, one opcode byte and its argument bytes each (missing
+// argument bytes read as 0). Without actions the chart is calculated,
+// painted and saved.
+//
+// Checked: every result is one the interface documents, every error line lies
+// within its script, and each run starts from an empty registry.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "talvex.h"
+#include "talvex_window.h"
+
+namespace {
+
+constexpr int32_t kId = 7;
+constexpr int32_t kFail = TALVEX_E_FAIL;
+constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000Eu);
+constexpr int32_t kCannotWriteFile = static_cast<int32_t>(0x80070005u);
+constexpr int32_t kNotAFile = TALVEX_E_NOT_A_FILE;
+
+[[noreturn]] void Fail(const char* what, int64_t value) {
+    std::fprintf(stderr, "chart_fuzzer: %s (%lld)\n", what, static_cast<long long>(value));
+    std::abort();
+}
+
+void Expect(bool condition, const char* what, int64_t value) {
+    if (!condition) Fail(what, value);
+}
+
+bool In(int32_t value, std::initializer_list<int32_t> allowed) {
+    for (int32_t a : allowed)
+        if (a == value) return true;
+    return false;
+}
+
+// A directory of this process for the pictures, made once and removed when
+// the process ends.
+const std::string& PictureDirectory() {
+    static const std::string directory = [] {
+        char pattern[] = "/tmp/talvex-fuzz-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) Fail("cannot make a directory for pictures", 0);
+        std::atexit([] { rmdir(PictureDirectory().c_str()); });
+        return std::string(pattern);
+    }();
+    return directory;
+}
+
+class Bytes {
+public:
+    Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    bool Empty() const { return at_ >= size_; }
+    uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+    uint16_t Word() { return static_cast<uint16_t>(Byte() | (Byte() << 8)); }
+    uint32_t Long() { return Word() | (static_cast<uint32_t>(Word()) << 16); }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t at_ = 0;
+};
+
+struct Run {
+    int32_t handle = 0;
+    TalvexWindow host = nullptr;
+    std::string scripts[3];  // as given, before the control lower-cases them
+    bool hasScript[3] = {};
+};
+
+int32_t Lines(const std::string& text) {
+    int32_t lines = 1;
+    for (char c : text) lines += c == '\r';
+    return lines;
+}
+
+void SetScript(Run& run, int slot, const std::string& text) {
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    const int32_t result = TALVEX_ControlSetScript(run.handle, slot, buffer.data());
+    Expect(In(result, {0, 2, 6, 7, 8, 9, 10, 11, 12, 13, 20, kOutOfMemory}), "SetScript result", result);
+    const int32_t line = TALVEX_ControlScriptGetErrorLine(run.handle, slot);
+    Expect(line >= 0 && line < Lines(text), "error line outside the script", line);
+    run.scripts[slot] = text;
+    run.hasScript[slot] = result == 0 && !text.empty();
+}
+
+void Calculate(Run& run) {
+    const int32_t result = TALVEX_ControlCalculate(run.handle);
+    Expect(In(result, {0, 2, 15, 16, 17, 18, 19, kFail, kOutOfMemory}), "Calculate result", result);
+    const bool any = run.hasScript[0] || run.hasScript[1] || run.hasScript[2];
+    if (!any) Expect(result == kFail, "Calculate without scripts", result);
+}
+
+void Save(Run& run, uint8_t which) {
+    const std::string& directory = PictureDirectory();
+    std::string path;
+    switch (which % 4) {
+    case 0: path = directory + "/picture.bmp"; break;
+    case 1: path = directory; break;  // a directory is not a picture
+    case 2: path = directory + "/missing/picture.bmp"; break;
+    default: path = directory + "/" + std::string(300, 'p') + ".bmp"; break;  // name too long
+    }
+    const int32_t result = TALVEX_SaveBMP(run.handle, path.c_str());
+    Expect(In(result, {0, kCannotWriteFile, kNotAFile, kOutOfMemory}), "SaveBMP result", result);
+}
+
+void Paint(Run& run) {
+    Expect(In(TALVEX_ControlInvalidate(run.handle, nullptr, 0), {0, 1}), "Invalidate result", 0);
+    talvex_window_run_paints();
+}
+
+void Drag(Run& run, Bytes& bytes) {
+    const TalvexWindow child = talvex_window_find_child(run.host, kId);
+    const uint8_t buttons = bytes.Byte();
+    const auto from = static_cast<TalvexLParam>(bytes.Long()), to = static_cast<TalvexLParam>(bytes.Long());
+    const bool right = (buttons & 1) != 0;
+    talvex_window_set_key_state(0x02, right ? 1 : 0);
+    talvex_window_send(child, right ? 0x0204 : 0x0201, 0, from);
+    talvex_window_send(child, 0x0200, 0, to);
+    if ((buttons & 2) == 0) talvex_window_send(child, right ? 0x0205 : 0x0202, 0, to);
+    if ((buttons & 4) != 0) talvex_window_send(child, 0x0208, 0, to);  // middle click resets the view
+    talvex_window_set_key_state(0x02, 0);
+}
+
+void Act(Run& run, Bytes& bytes) {
+    const int32_t h = run.handle;
+    int32_t result = 0;
+    switch (bytes.Byte() % 20) {
+    case 0: result = TALVEX_ControlSetScale(h, static_cast<int32_t>(bytes.Long())); break;
+    case 1: result = TALVEX_ControlMouseWheel(h, static_cast<TalvexWParam>(bytes.Long()), 0); break;
+    case 2: {
+        // Within the sizes a screen has: the library itself sets no limit.
+        const int32_t width = bytes.Word() % 1025, height = bytes.Word() % 1025;
+        result = TALVEX_ControlSize(h, (bytes.Byte() & 1) != 0 ? -width : width, height);
+        break;
+    }
+    case 3: Drag(run, bytes); break;
+    case 4: Paint(run); break;
+    case 5: Save(run, bytes.Byte()); break;
+    case 6: Calculate(run); break;
+    case 7: result = (bytes.Byte() & 1) != 0 ? TALVEX_ControlSetIsometricView(h) : TALVEX_ControlSetDefaultView(h); break;
+    case 8: result = TALVEX_ControlSetSolid(h, static_cast<int32_t>(bytes.Long())); break;
+    case 9: result = TALVEX_ControlSetPointVisible(h, static_cast<int32_t>(bytes.Long())); break;
+    case 10: result = TALVEX_ControlSetAxisVisible(h, static_cast<int32_t>(bytes.Long())); break;
+    case 11: result = (bytes.Byte() & 1) != 0 ? TALVEX_ControlSetLeftHand(h) : TALVEX_ControlSetRightHand(h); break;
+    case 12: {
+        const int32_t slot = static_cast<int8_t>(bytes.Byte()) % 4;
+        result = TALVEX_ControlDelScript(h, slot);
+        Expect(result == (slot >= 0 && slot < 3 ? 0 : 21), "DelScript result", result);
+        if (result == 0) run.hasScript[slot] = false;
+        result = 0;
+        break;
+    }
+    case 13: {
+        const uint32_t bits = bytes.Long();
+        float distance;
+        std::memcpy(&distance, &bits, sizeof distance);
+        result = TALVEX_ControlSetZDistance(h, distance);
+        break;
+    }
+    case 14: result = TALVEX_ControlSetBackgroundColor(h, bytes.Long()); break;
+    case 15: result = TALVEX_ControlSetPointColor(h, bytes.Long()); break;
+    case 16: {
+        const int32_t x = static_cast<int16_t>(bytes.Word()), y = static_cast<int16_t>(bytes.Word());
+        const int32_t width = bytes.Word() % 1025, height = bytes.Word() % 1025;
+        Expect(In(TALVEX_ControlMove(h, x, y, width, height, bytes.Byte()), {0, 1}), "Move result", 0);
+        break;
+    }
+    case 17: Expect(In(TALVEX_ControlShow(h, bytes.Byte() % 6), {0, 1}), "Show result", 0); break;
+    case 18: {
+        // The scripts again, into other slots.
+        const uint8_t from = bytes.Byte() % 3, to = bytes.Byte() % 3;
+        SetScript(run, to, run.scripts[from]);
+        break;
+    }
+    default: {
+        const int32_t slot = static_cast<int8_t>(bytes.Byte());
+        const int32_t line = TALVEX_ControlScriptGetErrorLine(h, slot);
+        if (slot < 0 || slot > 2) Expect(line == 0, "error line of a slot outside 0..2", line);
+        else Expect(line >= 0 && line < Lines(run.scripts[slot]), "error line outside the script", line);
+        break;
+    }
+    }
+    Expect(result == 0, "setter result", result);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const uint8_t* zero = static_cast<const uint8_t*>(std::memchr(data, 0, size));
+    const size_t textSize = zero != nullptr ? static_cast<size_t>(zero - data) : size;
+
+    Run run;
+    run.host = talvex_window_create(800, 600);
+    run.handle = TALVEX_ControlCreate();
+    Expect(run.handle == 1, "a run starts from an empty registry", run.handle);
+    const int32_t init = TALVEX_ControlInit(run.handle, run.host, nullptr, kId);
+    Expect(init == 0, "Init result", init);
+
+    std::string scripts[3];
+    int slot = 0;
+    for (size_t i = 0; i < textSize; ++i) {
+        const char c = static_cast<char>(data[i]);
+        if (c == '\f') {
+            if (++slot == 3) break;
+        } else if (c == '\n' && (i == 0 || data[i - 1] != '\r')) {
+            scripts[slot] += "\r\n";
+        } else {
+            scripts[slot] += c;
+        }
+    }
+    for (int s = 0; s < 3; ++s)
+        if (!scripts[s].empty()) SetScript(run, s, scripts[s]);
+
+    if (zero == nullptr) {
+        Calculate(run);
+        Paint(run);
+        Save(run, 0);
+    } else {
+        Bytes actions(zero + 1, size - textSize - 1);
+        for (int step = 0; step < 64 && !actions.Empty(); ++step) Act(run, actions);
+    }
+
+    const int32_t width = TALVEX_ControlDestroy(run.handle);
+    Expect(width >= 0, "Destroy result", width);
+    talvex_window_destroy(run.host);
+    std::remove((PictureDirectory() + "/picture.bmp").c_str());
+    return 0;
+}
