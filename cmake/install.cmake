@@ -1,4 +1,4 @@
-# How the library is installed and found: headers, the libraries, talvex-plot
+# How the library is installed and found: headers, the libraries, talvex-plot and talvex-view
 # (Linux) or talvex-demo (Windows), a CMake package (find_package(talvex)
 # giving talvex::talvex, and talvex::window on Linux) and talvex.pc for
 # pkg-config.
@@ -33,11 +33,13 @@ else()
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-  if(TARGET talvex-plot)
-    file(RELATIVE_PATH talvex_bin_to_lib /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LIBDIR})
-    set_target_properties(talvex-plot PROPERTIES INSTALL_RPATH "$ORIGIN/${talvex_bin_to_lib}")
-    install(TARGETS talvex-plot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
+  file(RELATIVE_PATH talvex_bin_to_lib /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LIBDIR})
+  foreach(tool IN ITEMS talvex-plot talvex-view)
+    if(TARGET ${tool})
+      set_target_properties(${tool} PROPERTIES INSTALL_RPATH "$ORIGIN/${talvex_bin_to_lib}")
+      install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+  endforeach()
   set(TALVEX_PC_LIBS "-ltalvex -ltalvex_window")
 endif()
 install(FILES ${TALVEX_PUBLIC_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

@@ -7,14 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "mesh_export.h"
-#include "picture_files.h"
-#include "../common/line_ends.h"
+#include "../common/arguments.h"
+#include "../common/chart_messages.h"
+#include "../common/picture_files.h"
+#include "../common/scripts.h"
 #include "talvex.h"
 #include "talvex_codes.h"
 #include "talvex_native.h"
@@ -56,11 +56,8 @@ const char* const kUsage =
     "with N and L counted from 1, and the exit status is 1; so is it when no\n"
     "script can be calculated (the picture then shows the axes alone).\n";
 
-const char* const kDefaultScript = "# the built-in chart\nz = sin(x)*cos(y)\n";
-
 struct Options {
-    std::vector<std::string> scripts;
-    std::vector<std::string> names;
+    std::vector<ScriptSource> scripts;
     std::string output;
     std::string mesh;
     int width = 320, height = 240;
@@ -74,18 +71,6 @@ struct Options {
     uint32_t backgroundValue = 0, pointColorValue = 0;
 };
 
-const char* Sentence(int32_t code) {
-    switch (code) {
-#define TALVEX_PLOT_SENTENCE(name, value, text) \
-    case value:                                 \
-        return text;
-        TALVEX_COMPILE_CODES(TALVEX_PLOT_SENTENCE)
-#undef TALVEX_PLOT_SENTENCE
-    default:
-        return "the script was rejected";
-    }
-}
-
 bool EndsWith(const std::string& text, const std::string& ending) {
     return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
 }
@@ -97,12 +82,6 @@ bool ParseColor(const char* text, uint32_t& color) {
     if (end == nullptr || *end != '\0') return false;
     color = static_cast<uint32_t>(value);
     return true;
-}
-
-bool ParsePair(const char* text, char separator, int& a, int& b) {
-    char extra;
-    const std::string format = std::string("%d") + separator + "%d%c";
-    return std::sscanf(text, format.c_str(), &a, &b, &extra) == 2;
 }
 
 int Fail(const std::string& message) {
@@ -134,8 +113,7 @@ int Parse(int argc, char** argv, Options& options) {
                 if (!EndsWith(options.mesh, ".obj") && !EndsWith(options.mesh, ".stl"))
                     return Fail("--mesh takes a file ending in .obj or .stl");
             } else if (arg == "-e") {
-                options.scripts.push_back(v);
-                options.names.push_back("-e");
+                AddScriptText(v, options.scripts);
             } else if (arg == "--size") {
                 if (!ParsePair(v, 'x', options.width, options.height) || options.width <= 0 || options.height <= 0 ||
                     options.width > 8192 || options.height > 8192)
@@ -173,21 +151,13 @@ int Parse(int argc, char** argv, Options& options) {
         } else if (!arg.empty() && arg[0] == '-') {
             return Fail("unknown option " + arg + " (see --help)");
         } else {
-            std::ifstream in(arg, std::ios::binary);
-            if (!in) return Fail("cannot read " + arg);
-            std::ostringstream text;
-            text << in.rdbuf();
-            options.scripts.push_back(text.str());
-            options.names.push_back(arg);
+            const std::string problem = AddScriptFile(arg, options.scripts);
+            if (!problem.empty()) return Fail(problem);
         }
     }
     if (options.output.empty()) return Fail("no output file: give -o chart.bmp (see --help)");
-    if (options.scripts.size() > 3) return Fail("at most three scripts");
+    if (options.scripts.size() > kMaxScripts) return Fail("at most three scripts");
     return -1;
-}
-
-TalvexLParam Point(int x, int y) {
-    return static_cast<TalvexLParam>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
 }
 
 int Plot(const Options& options) {
@@ -203,14 +173,12 @@ int Plot(const Options& options) {
     TALVEX_ControlMove(chart, 0, 0, options.width, options.height, 0);
 
     const bool builtIn = options.scripts.empty();
-    std::vector<std::string> scripts = options.scripts;
-    if (builtIn) scripts.push_back(kDefaultScript);
+    std::vector<ScriptSource> scripts = options.scripts;
+    if (builtIn) AddScriptText(kDefaultScript, scripts);
     for (size_t i = 0; i < scripts.size(); ++i) {
-        std::string text = WithCrLf(scripts[i]);
-        result = TALVEX_ControlSetScript(chart, static_cast<int32_t>(i), text.data());
-        if (result != 0) {
-            const int32_t line = TALVEX_ControlScriptGetErrorLine(chart, static_cast<int32_t>(i));
-            std::fprintf(stderr, "script %zu, line %d: %s\n", i + 1, line + 1, Sentence(result));
+        const std::string problem = SetChartScript(chart, i, scripts[i].text);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
             TALVEX_ControlDestroy(chart);
             return 1;
         }
@@ -229,9 +197,9 @@ int Plot(const Options& options) {
         // A left-button drag on the chart's own window.
         TalvexWindow window = talvex_window_find_child(host, id);
         const int x = options.width / 2, y = options.height / 2;
-        talvex_window_send(window, 0x0201, 0, Point(x, y));
-        talvex_window_send(window, 0x0200, 0x0001, Point(x + options.turnX, y + options.turnY));
-        talvex_window_send(window, 0x0202, 0, Point(x + options.turnX, y + options.turnY));
+        talvex_window_send(window, kLeftButtonDown, kLeftButtonFlag, PointParam(x, y));
+        talvex_window_send(window, kMouseMove, kLeftButtonFlag, PointParam(x + options.turnX, y + options.turnY));
+        talvex_window_send(window, kLeftButtonUp, 0, PointParam(x + options.turnX, y + options.turnY));
     }
 
     // A script that compiles can still fail to calculate (an undefined name,

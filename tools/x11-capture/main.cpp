@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../talvex-plot/picture_files.h"
+#include "../common/picture_files.h"
 
 namespace {
 

@@ -1,0 +1,19 @@
+"""TALVEX 3D charts from Python.
+
+    import talvex
+    chart = talvex.Chart(400, 300)
+    chart.set_script(0, "z = sin(x)*cos(y)")
+    chart.calculate()
+    chart.isometric_view()
+    chart            # in Jupyter: the picture
+    chart.save("surface.png")
+
+Scripts are the TALVEX script language (docs/scripts.md); the library is
+libtalvex.so, found as described in talvex._library.
+"""
+
+from ._library import LibraryNotFound, find_library
+from .chart import CalculationError, Chart, ScriptError, TalvexError
+
+__version__ = "1.0.0"
+__all__ = ["Chart", "TalvexError", "ScriptError", "CalculationError", "LibraryNotFound", "find_library"]

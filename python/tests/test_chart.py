@@ -1,0 +1,135 @@
+import numpy as np
+import pytest
+
+import talvex
+from conftest import SURFACE, count_pink
+from talvex._pictures import read_bmp
+
+
+def test_a_new_chart_has_the_library_defaults(chart):
+    assert (chart.width, chart.height) == (200, 150)
+    assert (chart.zoom, chart.background, chart.point_color) == (37, 0xFFFFFF, 0x000000)
+    assert (chart.solid, chart.points, chart.axes, chart.left_handed) == (True, True, True, False)
+    assert chart.z_distance == pytest.approx(1.5)
+
+
+@pytest.mark.parametrize("name, value", [
+    ("zoom", 0), ("zoom", 100), ("zoom", 50),
+    ("background", 0x102030), ("point_color", 0xFF8000),
+    ("solid", False), ("points", False), ("axes", False),
+    ("z_distance", 2.75), ("left_handed", True),
+])
+def test_settings_read_back(chart, name, value):
+    setattr(chart, name, value)
+    assert getattr(chart, name) == value
+
+
+@pytest.mark.parametrize("zoom", [-1, 101])
+def test_zoom_outside_0_to_100_is_refused(chart, zoom):
+    with pytest.raises(ValueError):
+        chart.zoom = zoom
+    assert chart.zoom == 37
+
+
+def test_the_picture_is_rgb_of_the_charts_size(surface):
+    picture = surface.picture()
+    assert picture.shape == (150, 200, 3) and picture.dtype == np.uint8
+    assert tuple(picture[0, 0]) == (255, 255, 255)
+    assert count_pink(picture) > 2000
+
+
+def test_the_picture_shows_the_settings(surface):
+    surface.background = 0x102030
+    assert tuple(surface.picture()[0, 0]) == (0x10, 0x20, 0x30)
+    surface.axes = surface.points = False
+    no_grid = surface.picture()
+    assert ((no_grid == (0x10, 0x20, 0x30)).all(axis=2) | (no_grid[:, :, 0] > 100)).all(), \
+        "with neither axes nor points only the background and the pink surface remain"
+    surface.solid = False
+    assert count_pink(surface.picture()) < 0.85 * count_pink(no_grid)
+
+
+@pytest.mark.parametrize("change", [
+    lambda c: c.turn(40, 10),
+    lambda c: c.default_view(),
+    lambda c: setattr(c, "zoom", 80),
+    lambda c: setattr(c, "left_handed", True),
+])
+def test_view_changes_change_the_picture(surface, change):
+    before = surface.picture()
+    change(surface)
+    assert (surface.picture() != before).any()
+
+
+def test_a_turn_and_its_reverse_come_back(surface):
+    before = surface.picture()
+    surface.turn(30, -20)
+    surface.turn(-30, 20)
+    assert (surface.picture() == before).all()
+
+
+def test_zoom_makes_the_surface_bigger(surface):
+    small = count_pink(surface.picture())
+    surface.zoom = 90
+    assert count_pink(surface.picture()) > 1.5 * small
+
+
+def test_resize_changes_the_pictures_shape(surface):
+    surface.resize(120, 90)
+    assert (surface.width, surface.height) == (120, 90)
+    assert surface.picture().shape == (90, 120, 3)
+    with pytest.raises(ValueError):
+        surface.resize(0, 90)
+
+
+def test_png_and_bmp_files_hold_the_picture(surface, tmp_path):
+    picture = surface.picture()
+    surface.save(tmp_path / "chart.bmp")
+    assert (read_bmp(tmp_path / "chart.bmp") == picture).all()
+    surface.save(tmp_path / "chart.PNG")
+    assert (decode_png((tmp_path / "chart.PNG").read_bytes()) == picture).all()
+    assert (decode_png(surface._repr_png_()) == picture).all()
+    with pytest.raises(ValueError):
+        surface.save(tmp_path / "chart.jpg")
+
+
+def decode_png(data):
+    """An 8-bit RGB PNG without interlacing, all rows of filter 0 (as written)."""
+    import struct
+    import zlib
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    at, idat = 8, b""
+    while at < len(data):
+        length, kind = struct.unpack_from(">I4s", data, at)
+        body = data[at + 8: at + 8 + length]
+        assert zlib.crc32(kind + body) & 0xFFFFFFFF == struct.unpack_from(">I", data, at + 8 + length)[0]
+        if kind == b"IHDR":
+            width, height, depth, colour = struct.unpack_from(">IIBB", body)
+            assert (depth, colour) == (8, 2)
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    rows = np.frombuffer(zlib.decompress(idat), dtype=np.uint8).reshape(height, 1 + 3 * width)
+    assert (rows[:, 0] == 0).all()
+    return rows[:, 1:].reshape(height, width, 3)
+
+
+def test_a_closed_chart_refuses_calls_and_frees_its_handle():
+    with talvex.Chart() as chart:
+        handle = chart.handle
+        chart.set_script(0, SURFACE)
+    lib = talvex._library.library()
+    assert lib.TALVEX_ControlGetWidth(handle) == 0
+    with pytest.raises(talvex.TalvexError):
+        chart.picture()
+    chart.close()  # twice is harmless
+
+
+def test_charts_are_independent():
+    with talvex.Chart(100, 80) as one, talvex.Chart(60, 40) as two:
+        one.set_script(0, SURFACE)
+        one.calculate()
+        one.background = 0x000000
+        assert two.picture().shape == (40, 60, 3)
+        assert tuple(two.picture()[0, 0]) == (255, 255, 255)
+        assert count_pink(two.picture()) == 0 < count_pink(one.picture())

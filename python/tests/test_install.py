@@ -1,0 +1,76 @@
+"""How the package finds libtalvex.so, and `pip install ./python` into a venv.
+Each case runs a fresh interpreter, as the library is loaded once a process."""
+import glob
+import os
+import shutil
+import subprocess
+import sys
+
+import pytest
+
+from conftest import REPOSITORY
+
+BUILT = os.environ["TALVEX_LIBRARY"]
+
+DRAW = """
+import talvex
+print(talvex.find_library())
+with talvex.Chart(64, 48) as chart:
+    chart.set_script(0, "z = sin(x)*cos(y)")
+    chart.calculate()
+    picture = chart.picture()
+    print(int(((picture[:, :, 0] > 150) & (picture[:, :, 1] < 100)).sum()))
+"""
+
+
+def run(python, code, cwd, **environment):
+    env = {k: v for k, v in os.environ.items() if k not in ("TALVEX_LIBRARY", "PYTHONPATH")}
+    env.update(environment)
+    return subprocess.run([python, "-c", code], cwd=cwd, env=env, capture_output=True, text=True, timeout=120)
+
+
+def copy_libraries(directory):
+    os.makedirs(directory, exist_ok=True)
+    for path in glob.glob(os.path.join(os.path.dirname(BUILT), "libtalvex*.so*")):
+        shutil.copy2(path, directory, follow_symlinks=False)
+
+
+def assert_drew_with(result, library_directory):
+    assert result.returncode == 0, result.stderr
+    found, pink = result.stdout.split()
+    assert os.path.dirname(os.path.realpath(found)) == os.path.realpath(library_directory)
+    assert int(pink) > 50
+
+
+def test_talvex_library_names_the_library(tmp_path):
+    result = run(sys.executable, DRAW, tmp_path, PYTHONPATH=os.path.join(REPOSITORY, "python"),
+                 TALVEX_LIBRARY=BUILT)
+    assert_drew_with(result, os.path.dirname(BUILT))
+    missing = str(tmp_path / "nowhere" / "libtalvex.so")
+    result = run(sys.executable, DRAW, tmp_path, PYTHONPATH=os.path.join(REPOSITORY, "python"),
+                 TALVEX_LIBRARY=missing)
+    assert result.returncode != 0 and "LibraryNotFound" in result.stderr and missing in result.stderr
+
+
+def test_a_library_beside_the_package_is_found(tmp_path):
+    shutil.copytree(os.path.join(REPOSITORY, "python", "talvex"), tmp_path / "talvex")
+    copy_libraries(tmp_path / "talvex")
+    assert_drew_with(run(sys.executable, DRAW, tmp_path, PYTHONPATH=str(tmp_path)), tmp_path / "talvex")
+
+
+def test_pip_install_into_a_venv_finds_the_library_in_its_prefix(tmp_path):
+    venv = tmp_path / "venv"
+    subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(venv)], check=True, timeout=300)
+    python = str(venv / "bin" / "python")
+    # setuptools builds inside the source directory: a copy keeps the tree clean.
+    source = tmp_path / "source"
+    shutil.copytree(os.path.join(REPOSITORY, "python"), source, ignore=shutil.ignore_patterns("tests", "__pycache__"))
+    # Offline: the build backend is the system's setuptools.
+    installed = subprocess.run(
+        [python, "-m", "pip", "install", "--quiet", "--no-index", "--no-build-isolation", str(source)],
+        capture_output=True, text=True, timeout=300, cwd=tmp_path)
+    assert installed.returncode == 0, installed.stdout + installed.stderr
+    copy_libraries(venv / "lib")
+    where = run(python, "import talvex; print(talvex.__file__)", tmp_path)
+    assert where.stdout.startswith(str(venv)), where.stdout + where.stderr
+    assert_drew_with(run(python, DRAW, tmp_path), venv / "lib")

@@ -1,0 +1,78 @@
+import re
+
+import pytest
+
+import talvex
+from conftest import REPOSITORY, SURFACE
+from talvex import _codes
+
+
+def test_sentences_match_the_header():
+    with open(f"{REPOSITORY}/include/talvex_codes.h") as header:
+        listed = {int(code): sentence for code, sentence in
+                  re.findall(r'X\(\w+, (\d+), "((?:[^"\\]|\\.)*)"\)', header.read())}
+    assert len(listed) >= 11
+    assert listed == _codes.COMPILE_SENTENCES
+
+
+@pytest.mark.parametrize("text, code, line", [
+    ("z = (x", 9, 1),
+    ("z = 1\nz = (x", 9, 2),
+    ("z = 1\r\nw = 2\r\nz = * x", 12, 3),
+    ("z = 1\nz = x +", 13, 2),
+    ("# a comment\nz = sin(x,y)", 20, 2),
+    ("z = 1\nq", 6, 2),
+    ("z = x $ y", 2, 1),
+])
+def test_a_script_that_does_not_compile_says_where_and_why(chart, text, code, line):
+    with pytest.raises(talvex.ScriptError) as raised:
+        chart.set_script(1, text)
+    assert (raised.value.code, raised.value.line) == (code, line)
+    assert str(raised.value) == _codes.COMPILE_SENTENCES[code]
+    assert raised.value.slot == 1
+
+
+def test_lf_and_crlf_scripts_draw_the_same(chart):
+    pictures = []
+    for text in ("w = 4\nz = x*y/w\n", "w = 4\r\nz = x*y/w\r\n"):
+        chart.set_script(0, text)
+        chart.calculate()
+        pictures.append(chart.picture())
+    assert (pictures[0] == pictures[1]).all()
+
+
+def test_upper_case_scripts_compile_and_the_callers_text_stays(chart):
+    text = "Z = SIN(X)*COS(Y)"
+    chart.set_script(0, text)
+    chart.calculate()
+    assert text == "Z = SIN(X)*COS(Y)"
+
+
+@pytest.mark.parametrize("slot", [-1, 3])
+def test_slots_outside_0_to_2_are_refused(chart, slot):
+    with pytest.raises(talvex.TalvexError) as raised:
+        chart.set_script(slot, SURFACE)
+    assert raised.value.code == 21
+    with pytest.raises(talvex.TalvexError):
+        chart.del_script(slot)
+
+
+@pytest.mark.parametrize("scripts, code", [
+    ([], _codes.E_FAIL),
+    (["z = foo*2"], 17),
+    (["z = z + 1"], 19),
+    (["z = x + y + t"], 18),
+])
+def test_calculation_errors_carry_the_code(chart, scripts, code):
+    for slot, text in enumerate(scripts):
+        chart.set_script(slot, text)
+    with pytest.raises(talvex.CalculationError) as raised:
+        chart.calculate()
+    assert raised.value.code == code
+    assert str(raised.value) == _codes.CALCULATION_SENTENCES[code]
+
+
+def test_a_deleted_script_is_not_drawn(surface):
+    surface.del_script(0)
+    with pytest.raises(talvex.CalculationError):
+        surface.calculate()

@@ -1,0 +1,19 @@
+# talvex-view as a user meets it, under Xvfb: driven by the synthetic events
+# of view_test.txt on a script file it watches, and started on a script that
+# does not compile.
+# -DVIEWER=talvex-view -DSCRIPT=view_test.txt -DWORK=directory
+set(xvfb xvfb-run -a -s "-screen 0 1024x768x24")
+file(MAKE_DIRECTORY ${WORK})
+file(WRITE ${WORK}/view_surface.txt "z = sin(x)*cos(y)\n")
+file(REMOVE ${WORK}/talvex-view.png)
+execute_process(COMMAND ${xvfb} ${VIEWER} --size 640x480 view_surface.txt --test-script ${SCRIPT}
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the viewer's test script failed (${result})")
+endif()
+
+execute_process(COMMAND ${xvfb} ${VIEWER} -e "z = 1" -e "z = (x"
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result ERROR_VARIABLE errors)
+if(NOT result EQUAL 1 OR NOT errors MATCHES "script 2, line 1: more '\\(' than '\\)'")
+  message(FATAL_ERROR "a broken script at the start: status ${result}, said: ${errors}")
+endif()
