@@ -1,6 +1,5 @@
 // Calculate on the whole control: each slot's geometry computed from its
 // script, kept by the slot and uploaded into its device buffers.
-#include <algorithm>
 
 #include "common/trace.h"
 #include "control/chart_control.h"
@@ -21,26 +20,17 @@ void ReserveGeometry(graph::SlotGeometry& kept) {
     kept.indices.reserve(graph::kSlotIndexCapacity);
 }
 
-// Copies within the reserved storage: allocates nothing, moves nothing.
-void KeepGeometry(graph::SlotGeometry& kept, const graph::SlotGeometry& computed) {
-    kept.kind = computed.kind;
-    kept.samplesU = computed.samplesU;
-    kept.samplesV = computed.samplesV;
-    kept.vertices.resize(computed.vertices.size());
-    std::copy(computed.vertices.begin(), computed.vertices.end(), kept.vertices.begin());
-    kept.indices.resize(computed.indices.size());
-    std::copy(computed.indices.begin(), computed.indices.end(), kept.indices.begin());
-}
-
-// Computes into scratch and keeps it only when the upload succeeded, so that
-// a failing slot keeps its geometry, counts and buffer contents.
-Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded, graph::SlotGeometry& scratch) {
+// Computes straight into the slot's own storage while its buffers are
+// locked: a slot whose buffers will not lock, or whose computation stops
+// early, keeps its geometry, counts and buffer contents.
+Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded) {
     if (buffers.vertexBuffer == nullptr || buffers.indexBuffer == nullptr) return kFail;
     ReserveGeometry(slot.geometry);
-    const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, scratch);
+    render::SlotBufferLock lock(buffers.vertexBuffer, buffers.indexBuffer);
+    if (!lock.Locked()) return kFail;
+    const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, slot.geometry);
     if (result != 0) return result;
-    if (!render::UploadSlotGeometry(buffers.vertexBuffer, buffers.indexBuffer, scratch)) return kFail;
-    KeepGeometry(slot.geometry, scratch);
+    lock.Write(slot.geometry);
     const graph::SlotGeometry& geometry = slot.geometry;
     slot.kind = geometry.kind;
     slot.samplesU = geometry.samplesU;
@@ -64,7 +54,7 @@ Result ChartControl::Calculate() {
         ScriptSlot& slot = slots[i];
         if (slot.script == nullptr) continue;
         Trace().Output("i=%d", i);
-        const Result result = ComputeSlot(slot, scene.slots[static_cast<size_t>(i)], leftHanded, scratchGeometry);
+        const Result result = ComputeSlot(slot, scene.slots[static_cast<size_t>(i)], leftHanded);
         Trace().Output("--------------");
         if (result == kOk) anyComputed = true;
         else if (!anyScript) firstFailure = result;

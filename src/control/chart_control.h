@@ -130,8 +130,6 @@ public:
     int32_t wireframe = 0;
     // The device and everything built on it.
     render::Scene scene;
-    // Where a calculation computes a slot before the slot takes it.
-    graph::SlotGeometry scratchGeometry;
 };
 
 // The isometric preset: 20 degrees about x, -30 degrees about y.

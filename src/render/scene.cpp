@@ -36,18 +36,28 @@ void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]
     }
 }
 
+SlotBufferLock::SlotBufferLock(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer)
+    : vertexBuffer_(vertexBuffer), indexBuffer_(indexBuffer) {
+    if (vertexBuffer_ == nullptr || indexBuffer_ == nullptr) return;
+    if (vertexBuffer_->Lock(0, kSlotVertexBytes, &vertices_, 0) != kOk) vertices_ = nullptr;
+    if (vertices_ == nullptr) return;
+    if (indexBuffer_->Lock(0, kSlotIndexBytes, &indices_, 0) != kOk) indices_ = nullptr;
+}
+
+SlotBufferLock::~SlotBufferLock() {
+    if (vertices_ != nullptr) vertexBuffer_->Unlock();
+    if (indices_ != nullptr) indexBuffer_->Unlock();
+}
+
+void SlotBufferLock::Write(const graph::SlotGeometry& geometry) {
+    std::memcpy(vertices_, geometry.vertices.data(), geometry.vertices.size() * sizeof(GraphVertex));
+    std::memcpy(indices_, geometry.indices.data(), geometry.indices.size() * sizeof(uint16_t));
+}
+
 bool UploadSlotGeometry(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer, const graph::SlotGeometry& geometry) {
-    if (vertexBuffer == nullptr || indexBuffer == nullptr) return false;
-    uint8_t* data = nullptr;
-    if (vertexBuffer->Lock(0, kSlotVertexBytes, &data, 0) != kOk || data == nullptr) return false;
-    std::memcpy(data, geometry.vertices.data(), geometry.vertices.size() * sizeof(GraphVertex));
-    vertexBuffer->Unlock();
-    if (geometry.indices.empty()) return true;
-    const auto bytes = static_cast<uint32_t>(geometry.indices.size() * sizeof(uint16_t));
-    data = nullptr;
-    if (indexBuffer->Lock(0, bytes, &data, 0) != kOk || data == nullptr) return false;
-    std::memcpy(data, geometry.indices.data(), bytes);
-    indexBuffer->Unlock();
+    SlotBufferLock lock(vertexBuffer, indexBuffer);
+    if (!lock.Locked()) return false;
+    lock.Write(geometry);
     return true;
 }
 

@@ -89,8 +89,29 @@ void ReleaseSceneResources(Scene& scene);
 // A left-handed control puts the z arrowhead at the positive end.
 void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]);
 
+// A slot's two buffers locked whole for writing, both or neither: locked
+// before a calculation, so that one whose geometry could not be stored
+// changes nothing, and written after it. Unlocked when it ends.
+class SlotBufferLock {
+public:
+    SlotBufferLock(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer);
+    ~SlotBufferLock();
+    SlotBufferLock(const SlotBufferLock&) = delete;
+    SlotBufferLock& operator=(const SlotBufferLock&) = delete;
+
+    bool Locked() const { return vertices_ != nullptr && indices_ != nullptr; }
+    // Copies the geometry in; only while Locked.
+    void Write(const graph::SlotGeometry& geometry);
+
+private:
+    VertexBuffer* vertexBuffer_;
+    IndexBuffer* indexBuffer_;
+    uint8_t* vertices_ = nullptr;
+    uint8_t* indices_ = nullptr;
+};
+
 // Copies a slot's geometry into its device buffers: false when a buffer is
-// missing or will not lock.
+// missing or will not lock, and then neither changed.
 bool UploadSlotGeometry(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer, const graph::SlotGeometry& geometry);
 
 }  // namespace talvex::render
