@@ -241,19 +241,21 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
     int cellRows = 0;
     auto addCells = [&](int rowsWritten) {
         for (; cellRows < nv && cellRows + 1 < rowsWritten; ++cellRows) {
-            for (int c = 0; c < nu; ++c) {
-                const int a = cellRows * columns + c, b = a + 1, d = a + columns, cc = d + 1;
-                const auto ia = static_cast<uint16_t>(a), ib = static_cast<uint16_t>(b);
-                const auto ic = static_cast<uint16_t>(cc), id = static_cast<uint16_t>(d);
-                // The winding flips with the sign of Z. The six are written
-                // whether the cell is kept or not (there is room for every
-                // cell) and kept by moving on past them.
-                if (leftHanded) {
-                    out[0] = ia, out[1] = id, out[2] = ib, out[3] = ib, out[4] = id, out[5] = ic;
-                } else {
-                    out[0] = ia, out[1] = ib, out[2] = id, out[3] = ib, out[4] = ic, out[5] = id;
-                }
-                out += AcceptCell(vertices[static_cast<size_t>(a)], vertices[static_cast<size_t>(cc)]) ? 6 : 0;
+            // The six indices of a cell as two words, the corners A, B, D, C
+            // of the first cell of the row; each next cell adds one to every
+            // index. The winding flips with the sign of Z.
+            const uint64_t a = static_cast<uint64_t>(cellRows * columns), b = a + 1, d = a + columns, cc = d + 1;
+            uint64_t low = leftHanded ? a | d << 16 | b << 32 | b << 48 : a | b << 16 | d << 32 | b << 48;
+            uint32_t high = static_cast<uint32_t>(leftHanded ? d | cc << 16 : cc | d << 16);
+            const GraphVertex* corner = vertices.data() + a;
+            for (int c = 0; c < nu; ++c, ++corner) {
+                // Written whether the cell is kept or not (there is room for
+                // every cell), kept by moving on past them.
+                std::memcpy(out, &low, sizeof low);
+                std::memcpy(out + 4, &high, sizeof high);
+                out += AcceptCell(corner[0], corner[columns + 1]) ? 6 : 0;
+                low += 0x0001000100010001u;
+                high += 0x00010001u;
             }
         }
     };
