@@ -80,7 +80,7 @@ typedef unsigned char TalvexBool;
 #define TALVEX_E_POINTER ((int32_t)0x80004003)    /* a required pointer was null */
 #define TALVEX_E_BAD_SLOT 21                      /* script slot outside 0..2 */
 #define TALVEX_E_NO_DIRECT3D 22                   /* the graphics object cannot be created */
-#define TALVEX_E_NOT_A_FILE 24                    /* SaveBMP: the path names a directory or a device */
+#define TALVEX_E_NOT_A_FILE ((int32_t)0x800700A1) /* SaveBMP: the path names a directory or a device */
 /* Script compile codes (TALVEX_ControlSetScript): 2 invalid character, malformed
  * number or over-long name; 6 name not followed by "="; 7 misplaced ")"; 8 "("
  * right after ")"; 9 unclosed "("; 10 unknown function; 11 "=" inside an

@@ -5,8 +5,8 @@
  * functions; talvex.dll does not have them.
  *
  * The conventions of talvex.h hold: results are signed 32-bit codes, 0 for
- * success; nothing is thrown across this interface; every call belongs on
- * the host's user-interface thread.
+ * success; nothing is thrown across this interface; and its thread contract:
+ * a control is used by one thread at a time.
  */
 #ifndef TALVEX_NATIVE_H
 #define TALVEX_NATIVE_H

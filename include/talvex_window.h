@@ -44,6 +44,7 @@ TALVEX_WINDOW_API void talvex_window_picture_size(TalvexWindow window, int32_t *
 TALVEX_WINDOW_API int32_t talvex_window_read_picture(TalvexWindow window, uint32_t *pixels, int32_t count);
 /* Whether the window is shown, and its class name, identifier and size. */
 TALVEX_WINDOW_API int32_t talvex_window_is_visible(TalvexWindow window);
+/* The class name stays valid while the window lives: ask on the thread that owns it. */
 TALVEX_WINDOW_API const char *talvex_window_class_name(TalvexWindow window);
 TALVEX_WINDOW_API int32_t talvex_window_id(TalvexWindow window);
 TALVEX_WINDOW_API void talvex_window_rect(TalvexWindow window, int32_t *x, int32_t *y, int32_t *width,

@@ -131,7 +131,17 @@ namespace Talvex
                 handle = 0;
                 throw new TalvexException("TALVEX_ControlInit", result);
             }
-            Resize(width, height);
+            try
+            {
+                Resize(width, height);
+            }
+            catch
+            {
+                // No object exists to be disposed: the control goes here.
+                Native.TALVEX_ControlDestroy(handle);
+                handle = 0;
+                throw;
+            }
         }
 
         /// <summary>The control's handle, for calls into Native.</summary>

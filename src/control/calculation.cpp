@@ -24,10 +24,15 @@ void ReserveGeometry(graph::SlotGeometry& kept) {
 // locked: a slot whose buffers will not lock, or whose computation stops
 // early, keeps its geometry, counts and buffer contents.
 Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded) {
-    if (buffers.vertexBuffer == nullptr || buffers.indexBuffer == nullptr) return kFail;
     ReserveGeometry(slot.geometry);
     render::SlotBufferLock lock(buffers.vertexBuffer, buffers.indexBuffer);
-    if (!lock.Locked()) return kFail;
+    if (!lock.Locked()) {
+        // Nowhere to store the geometry (no device yet, or buffers that will
+        // not lock): the script still says what is wrong with it first.
+        graph::SlotGeometry unstored;
+        const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, unstored);
+        return result != 0 ? result : kFail;
+    }
     const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, slot.geometry);
     if (result != 0) return result;
     lock.Write(slot.geometry);

@@ -84,9 +84,11 @@ HResult WriteAndReplace(const std::string& path, const std::vector<uint8_t>& byt
 HResult WriteAndReplace(std::string path, const std::vector<uint8_t>& bytes) {
     struct stat status {};
     if (lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
-        // A link to a picture: the picture is replaced, the link stays.
+        // A link to a picture: the picture is replaced, the link stays. A
+        // link to nothing is left as it is rather than replaced by a file.
         char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved) != nullptr) path = resolved;
+        if (realpath(path.c_str(), resolved) == nullptr) return kCannotWriteFile;
+        path = resolved;
     }
     const bool exists = stat(path.c_str(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode)) return kNotAFile;

@@ -6,12 +6,14 @@ namespace talvex::render {
 HResult SaveSnapshot(Scene& scene, const char* path, FrameDrawer& frames) {
     Surface* surface = nullptr;
     frames.Finish(frames.Draw());
-    scene.device->GetRenderTarget(&surface);
     // The back buffer is discarded by Present, so the second frame is saved
-    // after it is drawn and before it is presented.
+    // after it is drawn and before it is presented. The target is asked for
+    // only then: a frame that recovers the device makes a new one, and no
+    // reference to it may be held across the device's reset.
     const bool drawn = frames.Draw();
-    // A frame the device could not draw is no picture of the chart.
-    const HResult result = drawn ? SaveSurfaceToFile(path, kImageFileBmp, surface, nullptr, nullptr) : kDeviceLost;
+    HResult result = kDeviceLost;  // a frame the device could not draw is no picture of the chart
+    if (drawn) result = scene.device->GetRenderTarget(&surface);
+    if (drawn && result == kOk) result = surface != nullptr ? SaveSurfaceToFile(path, kImageFileBmp, surface, nullptr, nullptr) : kFail;
     frames.Finish(drawn);
     ReleaseAndClear(surface);
     return result;

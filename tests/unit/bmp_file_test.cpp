@@ -164,6 +164,14 @@ TEST(BmpFile, DevicesAndDirectoriesAreRefusedUntouched) {
     EXPECT_TRUE(S_ISDIR(status.st_mode));
     EXPECT_EQ(CountStartingWith(dir.path, ""), 2) << "only . and ..";
 
+    // A link to nothing stays a link.
+    const std::string dangling = dir.path + "/dangling.bmp";
+    ASSERT_EQ(symlink((dir.path + "/nowhere/picture.bmp").c_str(), dangling.c_str()), 0);
+    EXPECT_LT(WriteBmpFile(dangling.c_str(), 2, 2, pixels, 2), 0);
+    ASSERT_EQ(lstat(dangling.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    ASSERT_EQ(std::remove(dangling.c_str()), 0);
+
     // A device that fails every write, as /dev/full does; a copy of its node,
     // so that nothing of the system's is at stake.
     const std::string full = dir.path + "/full";

@@ -276,6 +276,14 @@ TEST(CalculateBeforeInit, WritesNothingAndCrashesNothing) {
     ASSERT_EQ(TALVEX_ControlSetScript(h, 0, text.data()), 0);
     EXPECT_EQ(TALVEX_ControlCalculate(h), TALVEX_E_FAIL);
     EXPECT_EQ(talvex::registry::Find(h)->slots[0].kind, GraphKind::None);
+    // With nowhere to store geometry, a script's own fault still comes first.
+    for (const auto& [script, code] : {std::pair<std::string, int32_t>{"z = w", 17}, {"x = p\ny = q\nz = t", 18},
+                                       {"z = a\na = z", 19}}) {
+        std::string crlf = WithCrLf(script);
+        ASSERT_EQ(TALVEX_ControlSetScript(h, 0, crlf.data()), 0);
+        EXPECT_EQ(TALVEX_ControlCalculate(h), code) << script;
+        EXPECT_EQ(talvex::registry::Find(h)->slots[0].kind, GraphKind::None) << script;
+    }
     TALVEX_ControlDestroy(h);
 }
 

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "script/builtins.h"
+#include "script/dependencies.h"
 #include "script_fixture.h"
 
 namespace {
@@ -91,6 +97,144 @@ TEST(Evaluator, ReusedNamesKeepTheThousandValueLimit) {
     double value = 0;
     EXPECT_EQ(deep.Evaluate("a1", value), 0) << "w at level 999";
     EXPECT_EQ(deep.Evaluate("z", value), 16) << "w again at level 1001, through b";
+}
+
+// Name-by-name evaluation and the tree-shaped analysis as they were before
+// names were remembered and shared: the reference the engine must agree with.
+namespace reference {
+
+int32_t Run(Script& script, const Symbol& symbol, int depth, double& out) {
+    if (depth > kMaximumNameDepth) return -16;
+    for (const Instruction& instruction : symbol.program) {
+        if (instruction.kind != kOpSymbol) {
+            if (!Step(script.stack, instruction)) return 16;
+            continue;
+        }
+        const Symbol& name = *script.names[static_cast<size_t>(instruction.operand)];
+        if (!name.defined) return 2;
+        if (name.IsConstant()) {
+            if (depth + 1 > kMaximumNameDepth) return -16;
+            if (!Push(script.stack, name.ConstantValue())) return 2;
+            continue;
+        }
+        double value;
+        const int32_t result = Run(script, name, depth + 1, value);
+        if (result == -16) return -16;
+        if (result != 0) return 2;
+        if (!Push(script.stack, value)) return 16;
+    }
+    out = Pop(script.stack);
+    return 0;
+}
+
+int32_t Evaluate(Script& script, const std::string& name, double& out) {
+    const Symbol* symbol = FindSymbol(script, name);
+    if (symbol == nullptr) return 15;
+    if (symbol->IsConstant()) {
+        out = symbol->ConstantValue();
+        return 0;
+    }
+    const int32_t count = script.stack.count;
+    const int32_t result = Run(script, *symbol, 0, out);
+    if (result != 0) script.stack.count = count;
+    return result == -16 ? 16 : result;
+}
+
+int32_t Collect(Script& script, const std::string& name, std::vector<std::string>& path, int depth,
+                std::array<bool, kVariableCount>& free) {
+    if (depth > kMaximumNameDepth) return 16;
+    const Symbol* symbol = FindSymbol(script, name);
+    if (symbol == nullptr) {
+        const size_t variable = std::string("xyzpqt").find(name);
+        if (name.size() != 1 || variable == std::string::npos) return 17;
+        free[variable] = true;
+        return 0;
+    }
+    std::vector<std::string> children;
+    for (const Instruction& instruction : symbol->program) {
+        if (instruction.kind != kOpSymbol) continue;
+        const std::string& referred = script.names[static_cast<size_t>(instruction.operand)]->name;
+        if (std::find(children.begin(), children.end(), referred) != children.end()) continue;
+        if (std::find(path.begin(), path.end(), referred) != path.end()) return 19;
+        children.push_back(referred);
+        path.push_back(referred);
+        const int32_t result = Collect(script, referred, path, depth + 1, free);
+        path.pop_back();
+        if (result != 0) return result;
+    }
+    return 0;
+}
+
+}  // namespace reference
+
+// Random scripts of names shared many times over, some in cycles, some in
+// chains near the thousand-level limit, used at stack depths near the
+// thousand-value limit: the same codes, values and free variables as
+// following every use, whatever the order of the evaluations.
+TEST(Evaluator, RememberedNamesGiveWhatFollowingEveryUseGives) {
+    std::mt19937 random(2026);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    int compared = 0, failed = 0;
+    for (int round = 0; round < 400; ++round) {
+        const int count = 2 + pick(6);
+        const bool cycles = pick(6) == 0;
+        auto name = [](int i) { return "n" + std::to_string(i); };
+        auto use = [&](int i) -> std::string {
+            const int low = cycles ? 0 : i + 1;
+            if (low >= count || pick(5) == 0) return std::vector<std::string>{"x", "y", "t", "1", "w"}[static_cast<size_t>(pick(pick(20) == 0 ? 5 : 4))];
+            return name(low + pick(count - low));
+        };
+        auto nest = [&](const std::string& inner) {
+            const int depth = pick(3) == 0 ? pick(1000) : pick(4);
+            std::string text;
+            for (int k = 0; k < depth; ++k) text += "1+(";
+            return text + inner + std::string(static_cast<size_t>(depth), ')');
+        };
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            std::string expression = pick(8) == 0 ? "interpolation(" + use(i) + ",0,1,2,3," + use(i) + ")" : nest(use(i));
+            for (int k = pick(3); k > 0; --k) expression += (pick(2) ? "+" : "*") + nest(use(i));
+            text += name(i) + " = " + expression + "\n";
+        }
+        const int chain = pick(3) == 0 ? 990 + pick(20) : pick(5);
+        for (int c = 0; c < chain; ++c)
+            text += "c" + std::to_string(c) + " = " + (c + 1 < chain ? "c" + std::to_string(c + 1) : name(pick(count))) + "\n";
+        text += "z = " + nest(chain > 0 ? "c0" : name(0)) + "+" + nest(name(pick(count))) + "\n";
+        text += "x = " + nest(name(pick(count))) + "\n";
+        CompiledScript s(text);
+        if (s.result != 0) continue;
+
+        std::array<bool, kVariableCount> free{};
+        int32_t expected = 0;
+        for (const char* top : {"x", "y", "z"}) {
+            std::vector<std::string> path{top};
+            if ((expected = reference::Collect(s.script, top, path, 0, free)) != 0) break;
+        }
+        ASSERT_EQ(BuildDependencies(s.script), expected) << text;
+        if (expected == 0) {
+            ASSERT_EQ(s.script.freeVariables, free) << text;
+        }
+
+        DefineInput(s.script, "y", 0.25);
+        DefineInput(s.script, "t", 2.0);
+        std::vector<std::string> order = {"z", "x", "y"};
+        for (int i = 0; i < count; ++i) order.push_back(name(i));
+        if (chain > 0) order.push_back("c" + std::to_string(pick(chain)));
+        std::shuffle(order.begin(), order.end(), random);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const std::string& evaluated : order) {
+                double wanted = -7, got = -7;
+                const int32_t code = reference::Evaluate(s.script, evaluated, wanted);
+                ASSERT_EQ(Evaluate(s.script, evaluated, got), code) << evaluated << " in\n" << text;
+                ASSERT_EQ(std::memcmp(&wanted, &got, sizeof got), 0) << evaluated << " in\n" << text;
+                ASSERT_EQ(s.script.stack.count, 0);
+                ++compared;
+                failed += code != 0;
+            }
+        }
+    }
+    EXPECT_GT(failed, compared / 20) << "the limits are met often enough to be tested";
+    EXPECT_GT(compared - failed, compared / 4) << "and values often enough";
 }
 
 TEST(Evaluator, RecursionThroughNamesIsBounded) {

@@ -172,11 +172,17 @@ NATIVE_EXPORT int32_t ValidateRect(WindowHandle window, const TalvexRect*) {
     return 1;
 }
 
-NATIVE_EXPORT int32_t IsWindow(WindowHandle window) { return Exists(window) ? 1 : 0; }
+NATIVE_EXPORT int32_t IsWindow(WindowHandle window) {
+    const auto lock = Lock();
+    return Exists(window) ? 1 : 0;
+}
 
 NATIVE_EXPORT int32_t DestroyWindow(WindowHandle window) {
+    // Looked for and destroyed under one lock: another thread's window may
+    // take the address between a look and a destroy made apart.
+    const auto lock = Lock();
     if (!Exists(window)) return 0;
-    talvex_window_destroy(window);
+    Destroy(window);
     return 1;
 }
 
