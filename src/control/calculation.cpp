@@ -21,20 +21,16 @@ void ReserveGeometry(graph::SlotGeometry& kept) {
 }
 
 // Computes straight into the slot's own storage while its buffers are
-// locked: a slot whose buffers will not lock, or whose computation stops
-// early, keeps its geometry, counts and buffer contents.
+// locked: a slot whose script fails, or whose buffers are missing or will not
+// lock, keeps its geometry, counts and buffer contents. The script's own
+// fault is reported first.
 Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded) {
+    graph::SlotCalculation calculation(*slot.script, leftHanded);
+    if (const int32_t result = calculation.Prepare(); result != 0) return result;
     ReserveGeometry(slot.geometry);
     render::SlotBufferLock lock(buffers.vertexBuffer, buffers.indexBuffer);
-    if (!lock.Locked()) {
-        // Nowhere to store the geometry (no device yet, or buffers that will
-        // not lock): the script still says what is wrong with it first.
-        graph::SlotGeometry unstored;
-        const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, unstored);
-        return result != 0 ? result : kFail;
-    }
-    const int32_t result = graph::ComputeSlot(*slot.script, leftHanded, slot.geometry);
-    if (result != 0) return result;
+    if (!lock.Locked()) return kFail;
+    calculation.Sample(slot.geometry);
     lock.Write(slot.geometry);
     const graph::SlotGeometry& geometry = slot.geometry;
     slot.kind = geometry.kind;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "script/compiler.h"
@@ -354,38 +355,64 @@ void ComputePoint(SlotGeometry& geometry, Sampler& sampler) {
 
 }  // namespace
 
-int32_t ComputeSlot(Script& script, bool leftHanded, SlotGeometry& geometry, Sampling sampling) {
-    int32_t result = script::BuildDependencies(script);
-    if (result != 0) return result;
-    Sampler sampler(script, leftHanded);
-    if ((result = sampler.ReadSettings()) != 0) return result;
+// What a slot's calculation holds between the steps that may fail and the
+// sampling; the free variables' ranges are where the sampler reads them.
+struct SlotCalculation::State {
+    State(Script& script, bool leftHanded) : sampler(script, leftHanded) {}
+
+    Sampler sampler;
     VariableRange first, second;
-    result = script::GetFreeVariable(script, 1, first);
     GraphKind kind = GraphKind::Point;
+};
+
+SlotCalculation::SlotCalculation(Script& script, bool leftHanded, Sampling sampling)
+    : script_(script), leftHanded_(leftHanded), sampling_(sampling) {}
+
+SlotCalculation::~SlotCalculation() = default;
+
+int32_t SlotCalculation::Prepare() {
+    int32_t result = script::BuildDependencies(script_);
+    if (result != 0) return result;
+    auto state = std::make_unique<State>(script_, leftHanded_);
+    if ((result = state->sampler.ReadSettings()) != 0) return result;
+    result = script::GetFreeVariable(script_, 1, state->first);
     if (result == 0) {
-        const int32_t secondResult = script::GetFreeVariable(script, 2, second);
-        if (secondResult == 0) kind = GraphKind::Surface;
-        else if (secondResult == kOnlyOneFreeVariable) kind = GraphKind::Curve;
+        const int32_t secondResult = script::GetFreeVariable(script_, 2, state->second);
+        if (secondResult == 0) state->kind = GraphKind::Surface;
+        else if (secondResult == kOnlyOneFreeVariable) state->kind = GraphKind::Curve;
         else return secondResult;  // a setting of the second parameter failed
     } else if (result != kNoFreeVariable) {
         return result;
     }
     std::vector<const VariableRange*> parameters;
-    if (kind != GraphKind::Point) parameters.push_back(&first);
-    if (kind == GraphKind::Surface) parameters.push_back(&second);
-    if (!sampler.Prepare(parameters, sampling == Sampling::kBlocks)) return kNoCoordinates;
-    // Nothing fails from here on: the geometry is only written now.
-    switch (kind) {
+    if (state->kind != GraphKind::Point) parameters.push_back(&state->first);
+    if (state->kind == GraphKind::Surface) parameters.push_back(&state->second);
+    if (!state->sampler.Prepare(parameters, sampling_ == Sampling::kBlocks)) return kNoCoordinates;
+    state_ = std::move(state);
+    return 0;
+}
+
+void SlotCalculation::Sample(SlotGeometry& geometry) {
+    if (state_ == nullptr) return;
+    State& state = *state_;
+    switch (state.kind) {
     case GraphKind::Surface:
-        ComputeSurface(geometry, sampler, first, second, leftHanded);
+        ComputeSurface(geometry, state.sampler, state.first, state.second, leftHanded_);
         break;
     case GraphKind::Curve:
-        ComputeCurve(geometry, sampler, first);
+        ComputeCurve(geometry, state.sampler, state.first);
         break;
     default:
-        ComputePoint(geometry, sampler);
+        ComputePoint(geometry, state.sampler);
         break;
     }
+}
+
+int32_t ComputeSlot(Script& script, bool leftHanded, SlotGeometry& geometry, Sampling sampling) {
+    SlotCalculation calculation(script, leftHanded, sampling);
+    const int32_t result = calculation.Prepare();
+    if (result != 0) return result;
+    calculation.Sample(geometry);
     return 0;
 }
 

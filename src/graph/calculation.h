@@ -3,19 +3,44 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "graph/slot_geometry.h"
 #include "script/script.h"
 
 namespace talvex::graph {
 
-// Samples the script into geometry (replacing what it held): 0, or the code
-// that ended the computation before anything was sampled (17, 19 from the
-// dependency analysis, 18 for three or more free variables, a setting's
-// evaluation code), and then geometry is untouched.
 // With kEvaluator every sample goes through the evaluator one by one; the
 // geometry is the same bit for bit, only slower (a reference for tests).
 enum class Sampling { kBlocks, kEvaluator };
+
+// One slot's calculation in its two steps: everything that can fail, then
+// the sampling, so that a caller can make room for the geometry in between.
+class SlotCalculation {
+public:
+    SlotCalculation(script::Script& script, bool leftHanded, Sampling sampling = Sampling::kBlocks);
+    ~SlotCalculation();
+    SlotCalculation(const SlotCalculation&) = delete;
+    SlotCalculation& operator=(const SlotCalculation&) = delete;
+
+    // The dependency analysis, the settings and the free variables: 0, or
+    // the code that ends the calculation (17, 19 from the analysis, 18 for
+    // three or more free variables, a setting's evaluation code).
+    int32_t Prepare();
+    // Samples the script into geometry, replacing what it held; only after
+    // Prepare gave 0 (otherwise geometry is untouched).
+    void Sample(SlotGeometry& geometry);
+
+private:
+    struct State;
+    script::Script& script_;
+    bool leftHanded_;
+    Sampling sampling_;
+    std::unique_ptr<State> state_;
+};
+
+// Both steps at once: 0 with geometry filled, or Prepare's code and geometry
+// untouched.
 int32_t ComputeSlot(script::Script& script, bool leftHanded, SlotGeometry& geometry,
                     Sampling sampling = Sampling::kBlocks);
 

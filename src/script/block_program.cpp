@@ -264,12 +264,17 @@ private:
 
 namespace {
 
-// One function over a column; the common built-ins are called directly, so
-// that they inline (and the simple ones vectorise) instead of going through
-// the table.
+// One function over a column, or over two side by side; the common
+// built-ins are called directly, so that they inline (and the simple ones
+// vectorise) instead of going through the table.
 template <typename Function>
 void Apply(double* result, const double* left, size_t n, Function f) {
     for (size_t i = 0; i < n; ++i) result[i] = f(left[i]);
+}
+
+template <typename Function>
+void Apply(double* result, const double* left, const double* right, size_t n, Function f) {
+    for (size_t i = 0; i < n; ++i) result[i] = f(left[i], right[i]);
 }
 
 void ApplyUnary(int32_t builtin, UnaryFunction function, double* result, const double* left, size_t n) {
@@ -312,62 +317,46 @@ bool BlockProgram::Build(const Script& script, const std::vector<const Symbol*>&
 
 void BlockProgram::Run(int count) {
     const auto n = static_cast<size_t>(count);
-    std::vector<double> further;
     for (const Op& op : ops_) {
         double* result = Column(op.result);
         const double* left = Column(op.left);
+        const double* right = Column(op.kind == kUnary || op.kind == kVariadic ? op.left : op.right);
         switch (op.kind) {
-        case kMultiply: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = left[i] * right[i];
+        case kMultiply:
+            Apply(result, left, right, n, [](double a, double b) { return a * b; });
             break;
-        }
-        case kAdd: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = left[i] + right[i];
+        case kAdd:
+            Apply(result, left, right, n, [](double a, double b) { return a + b; });
             break;
-        }
-        case kSubtract: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = left[i] - right[i];
+        case kSubtract:
+            Apply(result, left, right, n, [](double a, double b) { return a - b; });
             break;
-        }
-        case kDivide: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = ApplyOperator(kOpDivide, left[i], right[i]);
+        case kDivide:
+            Apply(result, left, right, n, [](double a, double b) { return ApplyOperator(kOpDivide, a, b); });
             break;
-        }
-        case kPower: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = ApplyOperator(kOpPower, left[i], right[i]);
+        case kPower:
+            Apply(result, left, right, n, [](double a, double b) { return ApplyOperator(kOpPower, a, b); });
             break;
-        }
-        case kWholePower: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = std::pow(left[i], right[i]);
+        case kWholePower:
+            Apply(result, left, right, n, [](double a, double b) { return std::pow(a, b); });
             break;
-        }
-        case kFractionalPower: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = left[i] > 0.0 ? std::pow(left[i], right[i]) : 0.0;
+        case kFractionalPower:
+            Apply(result, left, right, n, [](double a, double b) { return a > 0.0 ? std::pow(a, b) : 0.0; });
             break;
-        }
         case kUnary:
             ApplyUnary(op.builtin, op.unary, result, left, n);
             break;
-        case kBinary: {
-            const double* right = Column(op.right);
-            for (size_t i = 0; i < n; ++i) result[i] = op.binary(left[i], right[i]);
+        case kBinary:
+            Apply(result, left, right, n, op.binary);
             break;
-        }
         case kVariadic: {
             // The further arguments of one sample side by side, as the
             // evaluator passes them from its stack.
-            further.resize(static_cast<size_t>(op.count));
+            further_.resize(static_cast<size_t>(op.count));
             const int32_t* columns = arguments_.data() + op.right;
             for (size_t i = 0; i < n; ++i) {
-                for (int32_t k = 0; k < op.count; ++k) further[static_cast<size_t>(k)] = Column(columns[k])[i];
-                result[i] = op.variadic(left[i], op.count, further.data());
+                for (int32_t k = 0; k < op.count; ++k) further_[static_cast<size_t>(k)] = Column(columns[k])[i];
+                result[i] = op.variadic(left[i], op.count, further_.data());
             }
             break;
         }

@@ -72,6 +72,7 @@ private:
     std::vector<int32_t> inputColumns_;
     std::vector<int32_t> outputColumns_;
     std::vector<double> columns_;
+    std::vector<double> further_;  // one sample's further arguments of a variadic call
 };
 
 }  // namespace talvex::script

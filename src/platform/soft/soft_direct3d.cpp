@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <mutex>
 #include <vector>
 
 #include "platform/soft/native_window.h"
@@ -50,10 +51,39 @@ private:
     uint32_t references_ = 1;
 };
 
-bool TakeFault(int& counter) {
-    if (counter <= 0) return false;
-    --counter;
-    return true;
+// Devices on any thread read the faults and use them up under one lock.
+std::mutex& FaultsLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+template <typename Read>
+auto Consult(Read read) {
+    std::lock_guard<std::mutex> lock(FaultsLock());
+    return read(InjectedFaults());
+}
+
+bool TakeFault(int Faults::*counter) {
+    return Consult([counter](Faults& faults) {
+        if (faults.*counter <= 0) return false;
+        --(faults.*counter);
+        return true;
+    });
+}
+
+// The next of a queue of answers, then 0.
+HResult TakeAnswer(std::deque<HResult> Faults::*queue) {
+    return Consult([queue](Faults& faults) {
+        auto& answers = faults.*queue;
+        if (answers.empty()) return kOk;
+        const HResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    });
+}
+
+HResult InjectedResult(HResult Faults::*result) {
+    return Consult([result](Faults& faults) { return faults.*result; });
 }
 
 template <typename Interface>
@@ -96,20 +126,10 @@ public:
         Resize(parameters);
     }
 
-    HResult TestCooperativeLevel() override {
-        auto& levels = InjectedFaults().cooperativeLevels;
-        if (levels.empty()) return kOk;
-        const HResult level = levels.front();
-        levels.pop_front();
-        return level;
-    }
+    HResult TestCooperativeLevel() override { return TakeAnswer(&Faults::cooperativeLevels); }
     HResult Reset(PresentParameters* parameters) override {
-        auto& results = InjectedFaults().resetResults;
-        if (!results.empty()) {
-            const HResult result = results.front();
-            results.pop_front();
-            if (result != kOk) return result;
-        }
+        const HResult injected = TakeAnswer(&Faults::resetResults);
+        if (injected != kOk) return injected;
         constexpr auto kLimit = static_cast<uint32_t>(kMaximumSide);
         if (parameters == nullptr || parameters->backBufferWidth > kLimit || parameters->backBufferHeight > kLimit)
             return kInvalidCall;
@@ -139,7 +159,7 @@ public:
         if (texture == nullptr) return kInvalidCall;
         *texture = nullptr;
         if (width != 16 || height != 16 || format != kFormatA8R8G8B8) return kInvalidCall;
-        if (TakeFault(InjectedFaults().failingTextureCreations)) return kOutOfVideoMemory;
+        if (TakeFault(&Faults::failingTextureCreations)) return kOutOfVideoMemory;
         *texture = new SoftTexture();
         return kOk;
     }
@@ -240,7 +260,7 @@ private:
     static HResult CreateBuffer(uint32_t length, Interface** buffer) {
         if (buffer == nullptr) return kInvalidCall;
         *buffer = nullptr;
-        if (TakeFault(InjectedFaults().failingBufferCreations)) return kOutOfVideoMemory;
+        if (TakeFault(&Faults::failingBufferCreations)) return kOutOfVideoMemory;
         *buffer = new Buffer(length);
         return kOk;
     }
@@ -328,22 +348,23 @@ private:
 class SoftDirect3D : public Counted<Direct3D> {
 public:
     HResult GetAdapterDisplayMode(uint32_t adapter, DisplayMode* mode) override {
-        if (InjectedFaults().displayModeResult != kOk) return InjectedFaults().displayModeResult;
+        if (const HResult injected = InjectedResult(&Faults::displayModeResult); injected != kOk) return injected;
         if (adapter != 0 || mode == nullptr) return kInvalidCall;
         *mode = {1024, 768, 60, kFormatX8R8G8B8};
         return kOk;
     }
     HResult GetDeviceCaps(uint32_t adapter, uint32_t type, DeviceCaps* caps) override {
-        if (InjectedFaults().capsResult != kOk) return InjectedFaults().capsResult;
+        if (const HResult injected = InjectedResult(&Faults::capsResult); injected != kOk) return injected;
         if (adapter != 0 || type != kDeviceTypeHal || caps == nullptr) return kInvalidCall;
-        caps->devCaps = InjectedFaults().hardwareTransformAndLight ? kDevCapsHardwareTransformAndLight : 0;
+        const bool transform = Consult([](Faults& faults) { return faults.hardwareTransformAndLight; });
+        caps->devCaps = transform ? kDevCapsHardwareTransformAndLight : 0;
         return kOk;
     }
     HResult CreateDevice(uint32_t adapter, uint32_t type, window::WindowHandle window, uint32_t flags,
                          PresentParameters* parameters, Device** device) override {
         if (device == nullptr) return kInvalidCall;
         *device = nullptr;
-        if (InjectedFaults().createDeviceResult != kOk) return InjectedFaults().createDeviceResult;
+        if (const HResult injected = InjectedResult(&Faults::createDeviceResult); injected != kOk) return injected;
         if (adapter != 0 || type != kDeviceTypeHal || parameters == nullptr) return kInvalidCall;
         if ((flags & (kCreateSoftwareVertexProcessing | kCreateHardwareVertexProcessing)) == 0) return kInvalidCall;
         lastBehaviorFlags = flags;
@@ -359,7 +380,8 @@ public:
 namespace talvex::render {
 
 Direct3D* CreateDirect3D(uint32_t sdkVersion) {
-    if (sdkVersion != kSdkVersion || soft::InjectedFaults().objectCreationFails) return nullptr;
+    if (sdkVersion != kSdkVersion || soft::Consult([](soft::Faults& faults) { return faults.objectCreationFails; }))
+        return nullptr;
     return new soft::SoftDirect3D();
 }
 

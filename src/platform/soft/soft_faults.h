@@ -1,6 +1,7 @@
 // Faults the software device produces on request, so that tests reach every
-// failure path of the control. Test-only and process-wide: set them only
-// while no other thread uses a control.
+// failure path of the control. Test-only and process-wide: devices on any
+// thread read and use them up under one lock; tests set them while no other
+// thread uses a control.
 #pragma once
 
 #include <cstdint>
