@@ -46,8 +46,14 @@ struct HINSTANCE__;
 struct tagRECT;
 typedef struct HWND__ *TalvexWindow;          /* HWND */
 typedef struct HINSTANCE__ *TalvexInstance;   /* HINSTANCE */
+#if defined(_WIN64)
+/* Pointer-sized on 64-bit Windows, as WPARAM and LPARAM are there. */
+typedef unsigned long long TalvexWParam;      /* WPARAM */
+typedef long long TalvexLParam;               /* LPARAM */
+#else
 typedef unsigned int TalvexWParam;            /* WPARAM */
 typedef long TalvexLParam;                    /* LPARAM */
+#endif
 typedef struct tagRECT TalvexRect;            /* RECT */
 #define TALVEX_CALL __cdecl
 #if defined(TALVEX_BUILDING_LIBRARY)

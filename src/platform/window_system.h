@@ -21,8 +21,8 @@ using WindowHandle = TalvexWindow;
 using InstanceHandle = TalvexInstance;
 using WParam = TalvexWParam;
 using LParam = TalvexLParam;
-#if defined(_WIN32)
-using LResult = long;
+#if defined(_WIN32) && !defined(_WIN64)
+using LResult = long;  // LRESULT of 32-bit Windows; pointer-sized everywhere else
 #else
 using LResult = intptr_t;
 #endif

@@ -22,11 +22,13 @@ WindowHandle CreateWindowEx(uint32_t exStyle, const char* className, const char*
                              reinterpret_cast<HMENU>(menuOrId), instance, parameter);
 }
 
+// The Ptr forms hold a whole pointer on 64-bit Windows; on 32-bit Windows
+// they are SetWindowLongA and GetWindowLongA with GWL_USERDATA themselves.
 intptr_t SetUserData(WindowHandle window, intptr_t value) {
-    return ::SetWindowLongA(window, GWL_USERDATA, static_cast<LONG>(value));
+    return ::SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(value));
 }
 
-intptr_t GetUserData(WindowHandle window) { return ::GetWindowLongA(window, GWL_USERDATA); }
+intptr_t GetUserData(WindowHandle window) { return ::GetWindowLongPtrA(window, GWLP_USERDATA); }
 
 int32_t ShowWindow(WindowHandle window, int32_t command) { return ::ShowWindow(window, command); }
 

@@ -1,0 +1,87 @@
+// What the Direct3D 8 and Direct3D 9 adapters of the graphics device share:
+// our interface over one reference to a COM object, the way back to the COM
+// object, the snapshot's pixel reading, and the two adapters' entry points.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/device.h"
+
+struct IDirect3D8;
+struct IDirect3D9;
+
+namespace talvex::render {
+
+// Owns one reference to a COM object and hands out our interface for it.
+template <typename Interface, typename Com>
+class Wrapped : public Interface {
+public:
+    explicit Wrapped(Com* object) : com(object) {}
+    uint32_t AddRef() override { return ++references_; }
+    uint32_t Release() override {
+        const uint32_t left = --references_;
+        if (left == 0) {
+            com->Release();
+            delete this;
+        }
+        return left;
+    }
+    Com* const com;
+
+private:
+    uint32_t references_ = 1;
+};
+
+// The COM object behind one of our objects, or null for none. Every object
+// the device is handed was made by the same adapter, so the cast is exact.
+template <typename Ours, typename Interface>
+auto Unwrap(Interface* object) -> decltype(static_cast<Ours*>(object)->com) {
+    return object == nullptr ? nullptr : static_cast<Ours*>(object)->com;
+}
+
+// Vertex and index buffers lock the same way in both versions.
+template <typename Interface, typename Com, typename Data>
+class LockableBuffer : public Wrapped<Interface, Com> {
+public:
+    using Wrapped<Interface, Com>::Wrapped;
+    HResult Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) override {
+        return this->com->Lock(offset, size, reinterpret_cast<Data**>(data), flags);
+    }
+    HResult Unlock() override { return this->com->Unlock(); }
+};
+
+// Creates a COM object through `create` (a call of the COM interface that
+// fills its last argument) and wraps it; the result is the COM call's.
+template <typename Ours, typename BaseInterface, typename Com, typename Create>
+HResult CreateWrapped(BaseInterface** out, Create create) {
+    if (out == nullptr) return kInvalidCall;
+    *out = nullptr;
+    Com* object = nullptr;
+    const HResult result = create(&object);
+    if (result == kOk && object != nullptr) *out = new Ours(object);
+    return result;
+}
+
+// The surface of either version: the snapshot reads its pixels as
+// 0x00RRGGBB, top row first, through a lockable copy (a render target itself
+// need not be lockable).
+class ReadableSurface : public Surface {
+public:
+    virtual HResult ReadPixels(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) = 0;
+};
+
+// Converts locked rows of a back-buffer format into 0x00RRGGBB pixels;
+// kInvalidCall for a format the snapshot does not know.
+HResult ConvertPixels(const void* bits, int32_t pitch, uint32_t format, int32_t width, int32_t height,
+                      std::vector<uint32_t>& pixels);
+
+// Our graphics object over a Direct3D 8 or Direct3D 9 object, taking over
+// its reference.
+Direct3D* AdaptDirect3D8(IDirect3D8* object);
+Direct3D* AdaptDirect3D9(IDirect3D9* object);
+
+// D3D_SDK_VERSION of Direct3D 9, which Direct3DCreate9 is asked for.
+constexpr uint32_t kDirect3D9SdkVersion = 32;
+
+}  // namespace talvex::render
