@@ -4,7 +4,7 @@
 # one a MinGW CMake project finding the package.
 # Arguments: BUILD_DIR PREFIX WORK_DIR LIBDIR HOST_DIR DEF_FILE CLANG LLD_LINK
 #            LLVM_NM LLVM_DLLTOOL WINE VERSION CONSUMER_DIR HOST_SOURCE
-#            TOOLCHAIN GENERATOR
+#            TOOLCHAIN GENERATOR BITS (32 or 64)
 include(${CMAKE_CURRENT_LIST_DIR}/common.cmake)
 
 fresh_install(${BUILD_DIR} ${PREFIX} ${WORK_DIR})
@@ -18,25 +18,45 @@ if(EXISTS ${PREFIX}/include/talvex_window.h OR EXISTS ${PREFIX}/include/talvex_n
   message(FATAL_ERROR "a Linux-only header is installed on Windows")
 endif()
 
+# What differs between the 32-bit and the 64-bit host: the MSVC target, the
+# machine, and the names: 32-bit C names carry an underscore, and the system's
+# stdcall functions their argument bytes, which x64 has neither of.
+if(BITS EQUAL 64)
+  set(msvc_target x86_64-pc-windows-msvc)
+  set(machine x64)
+  set(dlltool_machine i386:x86-64)
+  set(c_prefix "")
+else()
+  set(msvc_target i686-pc-windows-msvc)
+  set(machine x86)
+  set(dlltool_machine i386)
+  set(c_prefix "_")
+endif()
+
 # talvex.lib maps every exported name the way an MSVC compiler calls it.
 file(STRINGS ${DEF_FILE} exports REGEX "^    TALVEX_")
 run(${LLVM_NM} ${PREFIX}/${LIBDIR}/talvex.lib)
 foreach(name IN LISTS exports)
   string(STRIP "${name}" name)
-  if(NOT run_output MATCHES "T __imp__${name}\n" OR NOT run_output MATCHES "T _${name}\n")
-    message(FATAL_ERROR "talvex.lib lacks _${name} or __imp__${name}")
+  if(NOT run_output MATCHES "T __imp_${c_prefix}${name}\n" OR NOT run_output MATCHES "T ${c_prefix}${name}\n")
+    message(FATAL_ERROR "talvex.lib lacks ${c_prefix}${name} or __imp_${c_prefix}${name}")
   endif()
 endforeach()
 
 # The system's import libraries, made from the few functions the host calls
 # (no Windows SDK where this runs).
 foreach(dll kernel32 user32 version)
-  run(${LLVM_DLLTOOL} -m i386 -k -d ${HOST_DIR}/${dll}.def -l ${WORK_DIR}/${dll}.lib)
+  file(READ ${HOST_DIR}/${dll}.def definitions)
+  if(BITS EQUAL 64)
+    string(REGEX REPLACE "@[0-9]+" "" definitions "${definitions}")
+  endif()
+  file(WRITE ${WORK_DIR}/${dll}.def "${definitions}")
+  run(${LLVM_DLLTOOL} -m ${dlltool_machine} -k -d ${WORK_DIR}/${dll}.def -l ${WORK_DIR}/${dll}.lib)
 endforeach()
-run(${CLANG} --target=i686-pc-windows-msvc -ffreestanding -fno-stack-protector -O1 -Wall -Wextra -Werror
+run(${CLANG} --target=${msvc_target} -ffreestanding -fno-stack-protector -O1 -Wall -Wextra -Werror
     -I ${PREFIX}/include -c ${HOST_DIR}/host.c -o ${WORK_DIR}/host.obj)
-run(${LLD_LINK} /nologo /entry:hostMain /subsystem:console /nodefaultlib /out:${WORK_DIR}/msvc_host.exe
-    ${WORK_DIR}/host.obj ${PREFIX}/${LIBDIR}/talvex.lib
+run(${LLD_LINK} /nologo /machine:${machine} /entry:hostMain /subsystem:console /nodefaultlib
+    /out:${WORK_DIR}/msvc_host.exe ${WORK_DIR}/host.obj ${PREFIX}/${LIBDIR}/talvex.lib
     ${WORK_DIR}/kernel32.lib ${WORK_DIR}/user32.lib ${WORK_DIR}/version.lib)
 
 # The installed DLL next to the program, where Windows looks first.

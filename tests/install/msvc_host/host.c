@@ -1,6 +1,7 @@
 /* A host built as Visual Studio builds one: compiled for the MSVC ABI and
  * linked against talvex.lib, so that it calls the DLL through the names an
- * MSVC compiler gives the cdecl functions (_TALVEX_..., __imp__TALVEX_...).
+ * MSVC compiler gives the functions (32-bit: _TALVEX_..., __imp__TALVEX_...
+ * for cdecl; 64-bit: TALVEX_..., __imp_TALVEX_...).
  * No C runtime or Windows SDK is at hand where it is built: it declares the
  * few Win32 functions it calls and starts at hostMain.
  *
@@ -58,6 +59,12 @@ SYSTEM_API int WINAPI VerQueryValueA(const void *block, const char *path, void *
 #define SW_SHOW 5
 #define CHART_WIDTH 300
 #define CHART_HEIGHT 200
+/* The DLL says which kind of process can load it. */
+#if defined(_WIN64)
+#define DESCRIPTION "TALVEX 3D chart control (64-bit)"
+#else
+#define DESCRIPTION "TALVEX 3D chart control (32-bit)"
+#endif
 
 static void print(const char *text) {
     uint32_t length = 0, written;
@@ -98,6 +105,9 @@ static uint32_t checkVersionResource(void) {
     if (!VerQueryValueA(block, "\\StringFileInfo\\040904B0\\ProductName", (void **)&text, &size) ||
         !sameText(text, "TALVEX"))
         return fail(4, "the product name of talvex.dll is not TALVEX");
+    if (!VerQueryValueA(block, "\\StringFileInfo\\040904B0\\FileDescription", (void **)&text, &size) ||
+        !sameText(text, DESCRIPTION))
+        return fail(5, "the file description of talvex.dll is not " DESCRIPTION);
     return 0;
 }
 
