@@ -2,8 +2,9 @@
 //
 // The 33 functions of talvex.h as platform-invoke declarations, and a small
 // Chart class that owns one control. The same file serves talvex.dll on
-// Windows (a 32-bit process) and libtalvex.so on Linux: both are found under
-// the name "talvex" (on Linux put the library's directory on LD_LIBRARY_PATH).
+// Windows, in a 32-bit process the 32-bit DLL and in a 64-bit process the
+// 64-bit one, and libtalvex.so on Linux: all are found under the name
+// "talvex" (on Linux put the library's directory on LD_LIBRARY_PATH).
 //
 // On Linux a chart needs a parent window of the native window system
 // (talvex_window_create in libtalvex_window.so); pass it as Chart's parent.
@@ -20,8 +21,8 @@ namespace Talvex
     /// Results are 32-bit codes (0 for success). The Is... functions return one
     /// byte; the setters take a 32-bit int of which the library reads only the
     /// low byte. Window, instance and rectangle pointers travel as IntPtr; the
-    /// wheel's wParam/lParam are pointer-sized on Linux and 32-bit on Windows,
-    /// which UIntPtr/IntPtr are in a 32-bit process. SetScript lower-cases its
+    /// wheel's wParam/lParam are pointer-sized everywhere (WPARAM and LPARAM
+    /// on Windows), as UIntPtr/IntPtr are. SetScript lower-cases its
     /// text in place, so the text is a writable, NUL-terminated byte buffer.
     /// </remarks>
     public static class Native

@@ -56,6 +56,30 @@ TEST(Settings, WheelDeltaZeroZoomsIn) {
     EXPECT_EQ(TALVEX_ControlGetScale(h), 6) << "0.4 + 0.1 reads as 6";
 }
 
+// WPARAM and LPARAM are pointer-sized where pointers are 64-bit: only bits
+// 16..31 of wParam (the wheel delta) count, whatever lies above them.
+TEST(Settings, WheelLooksAtTheDeltaWordOnly) {
+    const bool wide = sizeof(TalvexWParam) == 8;
+    ASSERT_EQ(sizeof(TalvexWParam), sizeof(void*));
+    ASSERT_EQ(sizeof(TalvexLParam), sizeof(void*));
+    const TalvexWParam above = wide ? static_cast<TalvexWParam>(~0ull << 32) : 0;
+    const TalvexLParam everyBit = static_cast<TalvexLParam>(~static_cast<TalvexWParam>(0));
+    const struct {
+        TalvexWParam wParam;
+        int32_t expected;
+    } cases[] = {
+        {above | (120u << 16), 31},               // up: 0.8 + 0.1
+        {above | (0xFF88u << 16) | 0xFFFFu, 18},  // down: 0.8 - 0.1; the low word holds the keys
+        {above, 31},                              // a zero delta counts as up
+    };
+    for (const auto& c : cases) {
+        ControlHandle h;
+        TALVEX_ControlSetScale(h, 25);
+        ASSERT_EQ(TALVEX_ControlMouseWheel(h, c.wParam, everyBit), 0);
+        EXPECT_EQ(TALVEX_ControlGetScale(h), c.expected) << std::hex << "wParam 0x" << c.wParam;
+    }
+}
+
 TEST(Settings, BoolSettersLookAtTheLowByteOnly) {
     struct Setter {
         const char* name;
