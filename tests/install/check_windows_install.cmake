@@ -59,15 +59,29 @@ run(${LLD_LINK} /nologo /machine:${machine} /entry:hostMain /subsystem:console /
     /out:${WORK_DIR}/msvc_host.exe ${WORK_DIR}/host.obj ${PREFIX}/${LIBDIR}/talvex.lib
     ${WORK_DIR}/kernel32.lib ${WORK_DIR}/user32.lib ${WORK_DIR}/version.lib)
 
-# The installed DLL next to the program, where Windows looks first.
+# The installed DLL next to the program, where Windows looks first. The
+# 64-bit DLL draws with the Direct3D it chooses, then with each one forced.
 file(COPY ${PREFIX}/bin/talvex.dll DESTINATION ${WORK_DIR})
-execute_process(COMMAND ${WINE} ${WORK_DIR}/msvc_host.exe WORKING_DIRECTORY ${WORK_DIR}
-  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-message(STATUS "${output}")
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "msvc_host.exe failed at step ${status}\n${output}${errors}")
+set(choices "chosen")
+if(BITS EQUAL 64)
+  list(APPEND choices 8 9)
 endif()
-expect_bmp(${WORK_DIR}/msvc_host.bmp 300 200)
+foreach(choice IN LISTS choices)
+  if(choice STREQUAL "chosen")
+    unset(ENV{TALVEX_DIRECT3D})
+  else()
+    set(ENV{TALVEX_DIRECT3D} ${choice})
+  endif()
+  file(REMOVE ${WORK_DIR}/msvc_host.bmp)
+  execute_process(COMMAND ${WINE} ${WORK_DIR}/msvc_host.exe WORKING_DIRECTORY ${WORK_DIR}
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  message(STATUS "Direct3D ${choice}: ${output}")
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "msvc_host.exe failed at step ${status} (Direct3D ${choice})\n${output}${errors}")
+  endif()
+  expect_bmp(${WORK_DIR}/msvc_host.bmp 300 200)
+endforeach()
+unset(ENV{TALVEX_DIRECT3D})
 
 # MinGW: a CMake project with find_package(talvex), linking libtalvex.dll.a.
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/mingw -G ${GENERATOR}
