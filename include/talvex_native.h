@@ -1,8 +1,9 @@
 /*
  * talvex_native.h - what a Linux host can take from a chart control beyond
  * the 33 functions of talvex.h: the geometry each slot's last calculation
- * made, and the chart's picture in memory. libtalvex.so exports these two
- * functions; talvex.dll does not have them.
+ * made, the chart's picture in memory, and the number of threads pictures are
+ * drawn with. libtalvex.so exports these functions; talvex.dll does not have
+ * them.
  *
  * The conventions of talvex.h hold: results are signed 32-bit codes, 0 for
  * success; nothing is thrown across this interface; and its thread contract:
@@ -64,6 +65,15 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
  * not of the control's size, as after a Size that met a lost device). The
  * checks are made in this order; pixels is written only on success. */
 TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t *pixels, int32_t width, int32_t height);
+
+/* The number of threads the software device draws every picture with, in
+ * every control of the process from the next frame on: 0 (the default) lets
+ * it choose (one thread for small pictures, otherwise one per core, at most
+ * 8), 1 .. 64 fixes the number. The pictures are the same whatever the
+ * number. The threads belong to the library and end with it.
+ * Returns 0; E_INVALIDARG (0x80070057) for a count outside 0 .. 64, which
+ * changes nothing. */
+TALVEX_NATIVE_API int32_t talvex_set_render_threads(int32_t count);
 
 #ifdef __cplusplus
 }

@@ -1,7 +1,9 @@
-// The two functions of talvex_native.h, exported by libtalvex.so alone: the
+// The functions of talvex_native.h, exported by libtalvex.so alone: the
 // slots' geometry and the chart's picture, each behind the same handle check
-// as the 33 functions and with nothing thrown across the boundary.
+// as the 33 functions and with nothing thrown across the boundary, and the
+// software device's number of threads.
 #include "api/control_call.h"
+#include "platform/soft/render_threads.h"
 #include "talvex_native.h"
 
 using talvex::ChartControl;
@@ -46,6 +48,12 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
 
 TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t* pixels, int32_t width, int32_t height) {
     return Act(handle, [&](ChartControl& c) { return c.DrawPicture(pixels, width, height); });
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_render_threads(int32_t count) {
+    if (count < 0 || count > talvex::soft::kMaximumRenderThreads) return talvex::kInvalidArgument;
+    talvex::soft::SetRenderThreads(count);
+    return talvex::kOk;
 }
 
 }  // extern "C"

@@ -2,18 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace talvex::soft {
 
 namespace {
 
-// A vertex in screen space: pixel coordinates whose whole values are pixel
-// centres, depth 0..1, and 1/w with the texture coordinates over w for
-// perspective-correct interpolation.
-struct ScreenVertex {
+// Points and lines keep unsnapped screen positions: pixel coordinates whose
+// whole values are pixel edges (pixel i is sampled at i + 0.5), and depth.
+struct ScreenPoint {
     double x, y, z;
-    double inverseW, uOverW, vOverW;
 };
 
 // Every conversion of a coordinate to a whole number goes through here: a
@@ -27,21 +24,25 @@ int PixelIndex(double whole) {
     return static_cast<int>(std::min(whole, kFarOutside));
 }
 
-ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
+template <typename Vertex, typename Real>
+Vertex Lerp(const Vertex& a, const Vertex& b, Real t) {
     return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t,
             a.w + (b.w - a.w) * t, a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t};
 }
 
 // Signed distances to the near plane (z >= 0) and the far plane (z <= w).
-float NearDistance(const ClipVertex& v) { return v.z; }
-float FarDistance(const ClipVertex& v) { return v.w - v.z; }
+template <typename Vertex>
+auto NearDistance(const Vertex& v) { return v.z; }
+template <typename Vertex>
+auto FarDistance(const Vertex& v) { return v.w - v.z; }
 
-ScreenVertex ToScreen(const Target& target, const ClipVertex& v) {
+template <typename Vertex>
+ScreenPoint ToScreenPoint(const Target& target, const Vertex& v) {
     const double inverseW = 1.0 / v.w;
     // Direct3D samples pixel i at the whole coordinate i of its viewport
     // mapping; shifted by one half so that pixel i is sampled at i + 0.5 here.
     return {(v.x * inverseW + 1.0) * 0.5 * target.width + 0.5, (1.0 - v.y * inverseW) * 0.5 * target.height + 0.5,
-            v.z * inverseW, inverseW, v.u * inverseW, v.v * inverseW};
+            v.z * inverseW};
 }
 
 uint8_t Channel(float value) {
@@ -49,34 +50,19 @@ uint8_t Channel(float value) {
     return static_cast<uint8_t>(std::lround(std::min(value, 1.0f) * 255.0f));
 }
 
-// The texel column (or row) of a texture coordinate: point sampling with
-// wrap addressing, for coordinates of any size (NaN samples texel 0).
-int TexelIndex(double coordinate) {
-    double cell = std::fmod(std::floor(coordinate * 16.0), 16.0);
-    if (std::isnan(cell)) return 0;
-    if (cell < 0) cell += 16.0;
-    return static_cast<int>(cell) & 15;
-}
-
-uint32_t Shade(const Shading& shading, double u, double v) {
-    float r = shading.red, g = shading.green, b = shading.blue;
-    uint32_t alpha = 0xFF;
-    if (shading.texture != nullptr) {
-        const uint32_t texel = shading.texture[TexelIndex(v) * 16 + TexelIndex(u)];
-        r *= static_cast<float>((texel >> 16) & 0xFF) / 255.0f;
-        g *= static_cast<float>((texel >> 8) & 0xFF) / 255.0f;
-        b *= static_cast<float>(texel & 0xFF) / 255.0f;
-        alpha = texel >> 24;
-    }
+uint32_t Shade(float r, float g, float b, uint32_t alpha) {
     return (alpha << 24) | (static_cast<uint32_t>(Channel(r)) << 16) | (static_cast<uint32_t>(Channel(g)) << 8) |
            Channel(b);
 }
+
+// The 16-bit depth of a depth 0..1.
+uint16_t DepthUnits(double z) { return static_cast<uint16_t>(z * 65535.0 + 0.5); }
 
 void Plot(Target& target, int x, int y, double z, uint32_t color, bool depthTest) {
     if (x < 0 || y < 0 || x >= target.width || y >= target.height) return;
     if (!(z >= 0.0 && z <= 1.0)) return;
     const size_t at = static_cast<size_t>(y) * static_cast<size_t>(target.width) + static_cast<size_t>(x);
-    const auto depth = static_cast<uint16_t>(std::lround(z * 65535.0));
+    const uint16_t depth = DepthUnits(z);
     if (depthTest) {
         if (depth > target.depth[at]) return;  // less or equal passes
         target.depth[at] = depth;
@@ -86,7 +72,7 @@ void Plot(Target& target, int x, int y, double z, uint32_t color, bool depthTest
 
 // Clips the segment to the near and far planes; false when nothing is left.
 bool ClipSegment(ClipVertex& a, ClipVertex& b) {
-    for (auto distance : {NearDistance, FarDistance}) {
+    for (auto distance : {NearDistance<ClipVertex>, FarDistance<ClipVertex>}) {
         const float da = distance(a), db = distance(b);
         if (da < 0 && db < 0) return false;
         if (da < 0) a = Lerp(a, b, da / (da - db));
@@ -95,9 +81,8 @@ bool ClipSegment(ClipVertex& a, ClipVertex& b) {
     return true;
 }
 
-void RasterLine(Target& target, const ScreenVertex& a, const ScreenVertex& b, const Shading& shading) {
+void RasterLine(Target& target, const ScreenPoint& a, const ScreenPoint& b, const Shading& shading) {
     const double dx = b.x - a.x, dy = b.y - a.y;
-    const uint32_t color = Shade(shading, 0, 0);
     const bool xMajor = std::fabs(dx) >= std::fabs(dy);
     const double length = xMajor ? dx : dy;
     if (length == 0.0) return;
@@ -113,118 +98,269 @@ void RasterLine(Target& target, const ScreenVertex& a, const ScreenVertex& b, co
         const double z = a.z + t * (b.z - a.z);
         const int minorPixel = PixelIndex(std::floor(minor));
         const int majorPixel = static_cast<int>(major);
-        if (xMajor) Plot(target, majorPixel, minorPixel, z, color, shading.depthTest);
-        else Plot(target, minorPixel, majorPixel, z, color, shading.depthTest);
+        if (xMajor) Plot(target, majorPixel, minorPixel, z, shading.flat, shading.depthTest);
+        else Plot(target, minorPixel, majorPixel, z, shading.flat, shading.depthTest);
     }
 }
 
-double Edge(const ScreenVertex& a, const ScreenVertex& b, double px, double py) {
-    return (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x);
-}
+// The guard band: how far beyond the target, in normalised device
+// coordinates, a corner may lie unclipped. Snapped corners then stay within
+// 2^15 pixels of the target, so that edge functions keep within 64 bits.
+double GuardBand(int32_t side) { return 32768.0 / std::max(side, 1); }
 
-// Top-left rule: with the triangle wound so that the edge function is
-// positive inside, an edge owns the pixels exactly on it when it is a top
-// edge (horizontal, running right) or a left edge (running up).
-bool IsTopLeft(const ScreenVertex& a, const ScreenVertex& b) {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    return (dy == 0 && dx > 0) || dy < 0;
-}
-
-void RasterTriangle(Target& target, ScreenVertex a, ScreenVertex b, ScreenVertex c, const Shading& shading) {
-    double area = Edge(a, b, c.x, c.y);
-    if (area == 0.0 || std::isnan(area)) return;
-    if (area < 0) {
-        std::swap(b, c);
-        area = -area;
-    }
-    const int minX = std::max(0, PixelIndex(std::ceil(std::min({a.x, b.x, c.x}) - 0.5)));
-    const int maxX = std::min(target.width - 1, PixelIndex(std::floor(std::max({a.x, b.x, c.x}) - 0.5)));
-    const int minY = std::max(0, PixelIndex(std::ceil(std::min({a.y, b.y, c.y}) - 0.5)));
-    const int maxY = std::min(target.height - 1, PixelIndex(std::floor(std::max({a.y, b.y, c.y}) - 0.5)));
-    const bool ownBC = IsTopLeft(b, c), ownCA = IsTopLeft(c, a), ownAB = IsTopLeft(a, b);
-    const uint32_t flat = Shade(shading, 0, 0);  // the colour of every pixel when untextured
-    for (int y = minY; y <= maxY; ++y) {
-        const double py = y + 0.5;
-        for (int x = minX; x <= maxX; ++x) {
-            const double px = x + 0.5;
-            const double w0 = Edge(b, c, px, py), w1 = Edge(c, a, px, py), w2 = Edge(a, b, px, py);
-            if (w0 < 0 || w1 < 0 || w2 < 0) continue;
-            if ((w0 == 0 && !ownBC) || (w1 == 0 && !ownCA) || (w2 == 0 && !ownAB)) continue;
-            const double l0 = w0 / area, l1 = w1 / area, l2 = w2 / area;
-            const double z = l0 * a.z + l1 * b.z + l2 * c.z;
-            uint32_t color = flat;
-            if (shading.texture != nullptr) {
-                const double inverseW = l0 * a.inverseW + l1 * b.inverseW + l2 * c.inverseW;
-                const double u = (l0 * a.uOverW + l1 * b.uOverW + l2 * c.uOverW) / inverseW;
-                const double v = (l0 * a.vOverW + l1 * b.vOverW + l2 * c.vOverW) / inverseW;
-                color = Shade(shading, u, v);
-            }
-            Plot(target, x, y, z, color, shading.depthTest);
-        }
-    }
-}
-
-// A triangle clipped against two planes has at most five corners; eight
-// leave room and keep the per-triangle work free of allocation.
-struct Polygon {
-    ClipVertex corners[8];
-    size_t count = 0;
+// The planes a triangle is clipped against: near, far, and the four sides of
+// the guard band; each distance is positive inside.
+using Distance = double (*)(const ClipPoint&, double guardX, double guardY);
+constexpr Distance kClipPlanes[] = {
+    [](const ClipPoint& v, double, double) { return NearDistance(v); },
+    [](const ClipPoint& v, double, double) { return FarDistance(v); },
+    [](const ClipPoint& v, double guardX, double) { return guardX * v.w - v.x; },
+    [](const ClipPoint& v, double guardX, double) { return guardX * v.w + v.x; },
+    [](const ClipPoint& v, double, double guardY) { return guardY * v.w - v.y; },
+    [](const ClipPoint& v, double, double guardY) { return guardY * v.w + v.y; },
 };
 
 // Clips a convex polygon against one plane (Sutherland-Hodgman).
-Polygon ClipPolygon(const Polygon& in, float (*distance)(const ClipVertex&)) {
+Polygon ClipPolygon(const Polygon& in, Distance distance, double guardX, double guardY) {
     Polygon out;
-    for (size_t i = 0; i < in.count; ++i) {
-        const ClipVertex& current = in.corners[i];
-        const ClipVertex& next = in.corners[(i + 1) % in.count];
-        const float dc = distance(current), dn = distance(next);
+    for (int i = 0; i < in.count; ++i) {
+        const ClipPoint& current = in.corners[i];
+        const ClipPoint& next = in.corners[(i + 1) % in.count];
+        const double dc = distance(current, guardX, guardY), dn = distance(next, guardX, guardY);
         if (dc >= 0) out.corners[out.count++] = current;
         if ((dc >= 0) != (dn >= 0)) out.corners[out.count++] = Lerp(current, next, dc / (dc - dn));
     }
     return out;
 }
 
+// Rounds down a / 256 for any sign.
+int64_t FloorDiv256(int64_t a) { return a >= 0 ? a / 256 : -((-a + 255) / 256); }
+
+// The plane through three values at the corners, in pixel units, measured
+// from the centre of pixel (i0, j0).
+Plane PlaneThrough(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, double fa, double fb,
+                   double fc, int32_t i0, int32_t j0) {
+    const double xa = a.x / 256.0, ya = a.y / 256.0;
+    const double xb = b.x / 256.0 - xa, yb = b.y / 256.0 - ya;
+    const double xc = c.x / 256.0 - xa, yc = c.y / 256.0 - ya;
+    const double determinant = xb * yc - xc * yb;
+    const double dx = ((fb - fa) * yc - (fc - fa) * yb) / determinant;
+    const double dy = ((fc - fa) * xb - (fb - fa) * xc) / determinant;
+    return {fa + dx * (i0 + 0.5 - xa) + dy * (j0 + 0.5 - ya), dx, dy};
+}
+
+// Point sampling with wrap addressing: the texel column (or row) of a
+// texture coordinate. Coordinates beyond a billion texels (and NaN) sample
+// texel 0.
+int TexelIndex(double coordinate) {
+    const double scaled = coordinate * 16.0;
+    if (!(scaled > -1e9 && scaled < 1e9)) return 0;
+    auto whole = static_cast<int64_t>(scaled);
+    if (scaled < static_cast<double>(whole)) --whole;  // towards minus infinity
+    return static_cast<int>(whole & 15);
+}
+
+// The values of the triangle's planes along one row, from which each pixel
+// adds its column's share.
+struct RowPlanes {
+    double depth, inverseW, uOverW, vOverW;
+};
+
+inline RowPlanes PlanesOfRow(const TriangleSetup& s, int32_t j) {
+    const double dj = j - s.j0;
+    return {s.depth.base + s.depth.dy * dj, s.inverseW.base + s.inverseW.dy * dj, s.uOverW.base + s.uOverW.dy * dj,
+            s.vOverW.base + s.vOverW.dy * dj};
+}
+
+inline void PaintPixel(Target& target, const TriangleSetup& s, const Shading& shading, const RowPlanes& row,
+                       int32_t i, size_t at) {
+    const double di = i - s.i0;
+    const double z = row.depth + s.depth.dx * di;
+    if (!(z >= 0.0 && z <= 1.0)) return;
+    const uint16_t depth = DepthUnits(z);
+    if (shading.depthTest) {
+        if (depth > target.depth[at]) return;  // less or equal passes
+        target.depth[at] = depth;
+    }
+    if (!shading.textured) {
+        target.color[at] = shading.flat;
+        return;
+    }
+    const double reciprocal = 1.0 / (row.inverseW + s.inverseW.dx * di);
+    const double u = (row.uOverW + s.uOverW.dx * di) * reciprocal;
+    const double v = (row.vOverW + s.vOverW.dx * di) * reciprocal;
+    target.color[at] = shading.texels[static_cast<size_t>(TexelIndex(v) * 16 + TexelIndex(u))];
+}
+
 }  // namespace
+
+Shading::Shading(float red, float green, float blue, const uint32_t* texture, bool depthTestOn)
+    : flat(Shade(red, green, blue, 0xFF)), textured(texture != nullptr), depthTest(depthTestOn), texels{} {
+    if (texture == nullptr) return;
+    for (size_t i = 0; i < texels.size(); ++i) {
+        const uint32_t texel = texture[i];
+        texels[i] = Shade(red * (static_cast<float>((texel >> 16) & 0xFF) / 255.0f),
+                          green * (static_cast<float>((texel >> 8) & 0xFF) / 255.0f),
+                          blue * (static_cast<float>(texel & 0xFF) / 255.0f), texel >> 24);
+    }
+}
+
+bool InsideClipVolume(const Target& target, const ClipPoint& v) {
+    const double guardX = GuardBand(target.width), guardY = GuardBand(target.height);
+    for (Distance distance : kClipPlanes)
+        if (!(distance(v, guardX, guardY) >= 0)) return false;
+    return v.w > 0;
+}
+
+ScreenVertex ToScreen(const Target& target, const ClipPoint& v) {
+    const ScreenPoint point = ToScreenPoint(target, v);
+    const double inverseW = 1.0 / v.w;
+    return {std::llround(point.x * 256.0), std::llround(point.y * 256.0), point.z,
+            inverseW, v.u * inverseW, v.v * inverseW};
+}
+
+Polygon ClipTriangle(const Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c) {
+    const double guardX = GuardBand(target.width), guardY = GuardBand(target.height);
+    Polygon polygon;
+    polygon.corners[0] = Widen(a);
+    polygon.corners[1] = Widen(b);
+    polygon.corners[2] = Widen(c);
+    polygon.count = 3;
+    for (Distance distance : kClipPlanes) {
+        polygon = ClipPolygon(polygon, distance, guardX, guardY);
+        if (polygon.count < 3) return Polygon{};
+    }
+    for (int i = 0; i < polygon.count; ++i)
+        if (!(polygon.corners[i].w > 0)) return Polygon{};
+    return polygon;
+}
+
+bool SetupTriangle(const Target& target, const ScreenVertex& a, const ScreenVertex& first, const ScreenVertex& second,
+                   TriangleSetup& s) {
+    const int64_t area = Winding(a, first, second);
+    if (area == 0) return false;
+    // Wound so that every edge function is positive inside.
+    const ScreenVertex& b = area > 0 ? first : second;
+    const ScreenVertex& c = area > 0 ? second : first;
+
+    const int64_t lowX = std::min({a.x, b.x, c.x}), highX = std::max({a.x, b.x, c.x});
+    const int64_t lowY = std::min({a.y, b.y, c.y}), highY = std::max({a.y, b.y, c.y});
+    // The pixels whose centres (256 i + 128) lie between the corners.
+    s.minX = static_cast<int32_t>(std::max<int64_t>(0, -FloorDiv256(128 - lowX)));
+    s.maxX = static_cast<int32_t>(std::min<int64_t>(target.width - 1, FloorDiv256(highX - 128)));
+    s.minY = static_cast<int32_t>(std::max<int64_t>(0, -FloorDiv256(128 - lowY)));
+    s.maxY = static_cast<int32_t>(std::min<int64_t>(target.height - 1, FloorDiv256(highY - 128)));
+    if (s.minX > s.maxX || s.minY > s.maxY) return false;
+
+    // Edge k runs from corner p to corner q, the one opposite corner k.
+    const ScreenVertex* corners[3] = {&a, &b, &c};
+    for (int k = 0; k < 3; ++k) {
+        const ScreenVertex& p = *corners[(k + 1) % 3];
+        const ScreenVertex& q = *corners[(k + 2) % 3];
+        const int64_t dx = q.x - p.x, dy = q.y - p.y;
+        // (q - p) x (centre - p) over the centre 256 i + 128, 256 j + 128.
+        s.a[k] = -dy * 256;
+        s.b[k] = dx * 256;
+        s.c[k] = dx * (128 - p.y) - dy * (128 - p.x);
+        // Top-left rule: an edge owns the pixels exactly on it when it is a
+        // top edge (horizontal, running right) or a left edge (running up).
+        const bool topLeft = (dy == 0 && dx > 0) || dy < 0;
+        if (!topLeft) s.c[k] -= 1;
+    }
+
+    s.i0 = static_cast<int32_t>(std::clamp<int64_t>(FloorDiv256(a.x), -65536, 65536));
+    s.j0 = static_cast<int32_t>(std::clamp<int64_t>(FloorDiv256(a.y), -65536, 65536));
+    s.depth = PlaneThrough(a, b, c, a.z, b.z, c.z, s.i0, s.j0);
+    s.inverseW = PlaneThrough(a, b, c, a.inverseW, b.inverseW, c.inverseW, s.i0, s.j0);
+    s.uOverW = PlaneThrough(a, b, c, a.uOverW, b.uOverW, c.uOverW, s.i0, s.j0);
+    s.vOverW = PlaneThrough(a, b, c, a.vOverW, b.vOverW, c.vOverW, s.i0, s.j0);
+    return true;
+}
+
+void PaintTrianglePixel(Target& target, const TriangleSetup& setup, const Shading& shading, int32_t i, int32_t j) {
+    const size_t at = static_cast<size_t>(j) * static_cast<size_t>(target.width) + static_cast<size_t>(i);
+    PaintPixel(target, setup, shading, PlanesOfRow(setup, j), i, at);
+}
+
+// Walks the covered part of the rows in 8 x 8 blocks: a block whose corners
+// all lie inside every edge is painted without testing its pixels, one whose
+// corners all lie outside one edge is skipped, the others are tested pixel by
+// pixel with edge values stepped along the row (exact: they are integers).
+void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading, int32_t rowBegin,
+                  int32_t rowEnd) {
+    constexpr int32_t kBlock = 8;
+    const int32_t top = std::max(s.minY, rowBegin), bottom = std::min(s.maxY, rowEnd - 1);
+    const size_t width = static_cast<size_t>(target.width);
+    for (int32_t blockTop = top; blockTop <= bottom; blockTop = (blockTop / kBlock + 1) * kBlock) {
+        const int32_t blockBottom = std::min(bottom, (blockTop / kBlock + 1) * kBlock - 1);
+        for (int32_t blockLeft = s.minX; blockLeft <= s.maxX; blockLeft = (blockLeft / kBlock + 1) * kBlock) {
+            const int32_t blockRight = std::min(s.maxX, (blockLeft / kBlock + 1) * kBlock - 1);
+            bool outside = false, inside = true;
+            for (int k = 0; k < 3 && !outside; ++k) {
+                const int64_t topLeft = s.a[k] * blockLeft + s.b[k] * blockTop + s.c[k];
+                const int64_t across = s.a[k] * (blockRight - blockLeft), down = s.b[k] * (blockBottom - blockTop);
+                const int64_t corners[4] = {topLeft, topLeft + across, topLeft + down, topLeft + across + down};
+                const int64_t low = std::min({corners[0], corners[1], corners[2], corners[3]});
+                const int64_t high = std::max({corners[0], corners[1], corners[2], corners[3]});
+                outside = high < 0;
+                inside = inside && low >= 0;
+            }
+            if (outside) continue;
+            for (int32_t j = blockTop; j <= blockBottom; ++j) {
+                const RowPlanes row = PlanesOfRow(s, j);
+                const size_t rowStart = static_cast<size_t>(j) * width;
+                if (inside) {
+                    for (int32_t i = blockLeft; i <= blockRight; ++i)
+                        PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
+                    continue;
+                }
+                int64_t e0 = s.a[0] * blockLeft + s.b[0] * j + s.c[0];
+                int64_t e1 = s.a[1] * blockLeft + s.b[1] * j + s.c[1];
+                int64_t e2 = s.a[2] * blockLeft + s.b[2] * j + s.c[2];
+                for (int32_t i = blockLeft; i <= blockRight; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2])
+                    if ((e0 | e1 | e2) >= 0) PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
+            }
+        }
+    }
+}
 
 // Pixel (i, j) covers [i, i+1) x [j, j+1) of the shifted screen coordinates
 // and is sampled at its middle.
 void DrawPoint(Target& target, const ClipVertex& p, const Shading& shading) {
-    if (NearDistance(p) < 0 || FarDistance(p) < 0 || p.w <= 0) return;
-    const ScreenVertex s = ToScreen(target, p);
-    Plot(target, PixelIndex(std::floor(s.x)), PixelIndex(std::floor(s.y)), s.z, Shade(shading, 0, 0),
-         shading.depthTest);
+    if (p.z < 0 || p.w - p.z < 0 || p.w <= 0) return;
+    const ScreenPoint s = ToScreenPoint(target, p);
+    Plot(target, PixelIndex(std::floor(s.x)), PixelIndex(std::floor(s.y)), s.z, shading.flat, shading.depthTest);
 }
 
 void DrawLine(Target& target, const ClipVertex& a, const ClipVertex& b, const Shading& shading) {
     ClipVertex from = a, to = b;
     if (!ClipSegment(from, to) || from.w <= 0 || to.w <= 0) return;
-    RasterLine(target, ToScreen(target, from), ToScreen(target, to), shading);
+    RasterLine(target, ToScreenPoint(target, from), ToScreenPoint(target, to), shading);
 }
 
-void DrawTriangle(Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, Cull cull,
-                  bool wireframe, const Shading& shading) {
+void DrawTriangleEdges(Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, Cull cull,
+                       const Shading& shading) {
     Polygon polygon;
-    polygon.corners[0] = a;
-    polygon.corners[1] = b;
-    polygon.corners[2] = c;
+    polygon.corners[0] = Widen(a);
+    polygon.corners[1] = Widen(b);
+    polygon.corners[2] = Widen(c);
     polygon.count = 3;
-    polygon = ClipPolygon(ClipPolygon(polygon, NearDistance), FarDistance);
+    // The near and far planes: the first two of the clip planes.
+    for (int plane = 0; plane < 2 && polygon.count >= 3; ++plane)
+        polygon = ClipPolygon(polygon, kClipPlanes[plane], 0, 0);
     if (polygon.count < 3) return;
-    ScreenVertex screen[8];
-    const size_t corners = polygon.count;
-    for (size_t i = 0; i < corners; ++i) {
+    ScreenPoint screen[12];
+    for (int i = 0; i < polygon.count; ++i) {
         if (polygon.corners[i].w <= 0) return;
-        screen[i] = ToScreen(target, polygon.corners[i]);
+        screen[i] = ToScreenPoint(target, polygon.corners[i]);
     }
-    // Winding on screen (y down): a positive edge value is clockwise.
-    const double winding = Edge(screen[0], screen[1], screen[2].x, screen[2].y);
+    // Winding on screen (y down): a positive value is clockwise.
+    const double winding = (screen[1].x - screen[0].x) * (screen[2].y - screen[0].y) -
+                           (screen[1].y - screen[0].y) * (screen[2].x - screen[0].x);
     const bool clockwise = winding > 0;
     if ((cull == Cull::Clockwise && clockwise) || (cull == Cull::CounterClockwise && !clockwise)) return;
-    if (wireframe) {
-        for (size_t i = 0; i < corners; ++i) RasterLine(target, screen[i], screen[(i + 1) % corners], shading);
-        return;
-    }
-    for (size_t i = 1; i + 1 < corners; ++i) RasterTriangle(target, screen[0], screen[i], screen[i + 1], shading);
+    for (int i = 0; i < polygon.count; ++i)
+        RasterLine(target, screen[i], screen[(i + 1) % polygon.count], shading);
 }
 
 }  // namespace talvex::soft

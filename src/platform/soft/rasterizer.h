@@ -1,9 +1,20 @@
 // The software device's fixed-function back end: clipping against the near
-// and far planes, the viewport, and Direct3D's rules for which pixels a
-// point, a line and a triangle light (pixel centres at whole coordinates, the
-// top-left fill convention), with a 16-bit depth test (less or equal).
+// and far planes (and a guard band), the viewport, and Direct3D's rules for
+// which pixels a point, a line and a triangle light (pixel centres at whole
+// coordinates, the top-left fill convention), with a 16-bit depth test (less
+// or equal).
+//
+// A triangle is drawn in two steps. Its set-up snaps the corners to 1/256 of
+// a pixel, as GPU rasterisers do, and turns the three edges into integer
+// edge functions and depth and texture coordinates into plane equations.
+// Filling then decides each pixel exactly by those integers, so a pixel's
+// fate does not depend on the order in which pixels are visited: the filler
+// decides 8 x 8 blocks whole where it can, bands of rows can be filled by
+// different threads, and a plain pixel-by-pixel walk (the tests' reference)
+// gives the same picture.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -24,18 +35,101 @@ struct Target {
 };
 
 // What a draw paints with: a flat colour (channels 0..1), optionally times a
-// 16 x 16 texture sampled at points with wrapping.
+// 16 x 16 texture sampled at points with wrapping. The colour of each texel
+// is worked out once per draw.
 struct Shading {
-    float red = 1, green = 1, blue = 1;
-    const uint32_t* texture = nullptr;  // 16 x 16 texels, or null
-    bool depthTest = true;
+    Shading(float red, float green, float blue, const uint32_t* texture, bool depthTest);
+    uint32_t flat;                    // the colour without a texture
+    bool textured;
+    bool depthTest;
+    std::array<uint32_t, 256> texels;  // the shaded texels, row by row, when textured
 };
 
 enum class Cull { None, Clockwise, CounterClockwise };
 
+// A vertex in screen space: its position snapped to 1/256 pixel (pixel i
+// covers [256 i, 256 i + 256) and is sampled at 256 i + 128), depth 0..1,
+// and 1/w with the texture coordinates over w for perspective-correct
+// interpolation.
+struct ScreenVertex {
+    int64_t x, y;
+    double z;
+    double inverseW, uOverW, vOverW;
+};
+
+// A clip-space vertex in double precision: the clipper's, so that a corner
+// far outside (a huge zoom) still cuts the guard band where it should.
+struct ClipPoint {
+    double x, y, z, w;
+    double u, v;
+};
+
+inline ClipPoint Widen(const ClipVertex& v) { return {v.x, v.y, v.z, v.w, v.u, v.v}; }
+
+// Whether a clip-space vertex needs no clipping: in front of the eye, between
+// the near and far planes and inside the guard band, where snapped positions
+// keep the edge functions within 64 bits.
+bool InsideClipVolume(const Target& target, const ClipPoint& v);
+ScreenVertex ToScreen(const Target& target, const ClipPoint& v);
+
+// A plane equation over pixels: value(i, j) = (base + dy (j - j0)) + dx (i - i0),
+// evaluated in this order wherever it is evaluated.
+struct Plane {
+    double base, dx, dy;
+};
+
+// Everything filling needs of one triangle. Edge k is inside at pixel (i, j)
+// when a[k] i + b[k] j + c[k] >= 0; the top-left rule is folded into c.
+struct TriangleSetup {
+    int64_t a[3], b[3], c[3];
+    int32_t minX, minY, maxX, maxY;  // the pixels whose centres the corners bound, within the target
+    int32_t i0, j0;                  // the pixel the planes are measured from
+    Plane depth;
+    Plane inverseW, uOverW, vOverW;
+};
+
+// Sets up the triangle; false when it lights no pixel of the target (no
+// area, or outside). Either winding is accepted.
+bool SetupTriangle(const Target& target, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                   TriangleSetup& setup);
+
+// Twice the signed area of the snapped triangle on screen: positive when it
+// runs clockwise (y points down).
+inline int64_t Winding(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
+
+inline bool CullsAway(Cull cull, int64_t winding) {
+    const bool clockwise = winding > 0;
+    return (cull == Cull::Clockwise && clockwise) || (cull == Cull::CounterClockwise && !clockwise);
+}
+
+// Whether edge function k of the setup covers pixel (i, j).
+inline bool Covers(const TriangleSetup& s, int32_t i, int32_t j) {
+    for (int k = 0; k < 3; ++k)
+        if (s.a[k] * i + s.b[k] * j + s.c[k] < 0) return false;
+    return true;
+}
+
+// Depth-tests and paints pixel (i, j) of a triangle that covers it.
+void PaintTrianglePixel(Target& target, const TriangleSetup& setup, const Shading& shading, int32_t i, int32_t j);
+
+// Fills the pixels of rows rowBegin .. rowEnd - 1 that the triangle covers.
+void FillTriangle(Target& target, const TriangleSetup& setup, const Shading& shading, int32_t rowBegin,
+                  int32_t rowEnd);
+
+// A triangle clipped against the near and far planes and the guard band:
+// a convex polygon of at most 3 + 6 corners (one more for each plane).
+struct Polygon {
+    ClipPoint corners[12];
+    int count = 0;
+};
+Polygon ClipTriangle(const Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c);
+
 void DrawPoint(Target& target, const ClipVertex& p, const Shading& shading);
 void DrawLine(Target& target, const ClipVertex& a, const ClipVertex& b, const Shading& shading);
-void DrawTriangle(Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, Cull cull,
-                  bool wireframe, const Shading& shading);
+// The edges of a triangle, as Direct3D's wireframe fill draws them.
+void DrawTriangleEdges(Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, Cull cull,
+                       const Shading& shading);
 
 }  // namespace talvex::soft

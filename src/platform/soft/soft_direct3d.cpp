@@ -12,6 +12,7 @@
 
 #include "platform/soft/native_window.h"
 #include "platform/soft/rasterizer.h"
+#include "platform/soft/render_threads.h"
 #include "platform/soft/soft_faults.h"
 #include "render/bmp_file.h"
 #include "render/device.h"
@@ -291,18 +292,81 @@ private:
         return true;
     }
 
+    // Every vertex of the stream, transformed once for all the triangles
+    // that share it; those inside the clip volume also on screen.
+    void ProjectStream(const Matrix& transform, const Target& target) {
+        const bool graph = format_ == (kFvfXyz | kFvfNormal | kFvfTex1);
+        const size_t size = graph ? 32 : 16;
+        const size_t count = stream_ == nullptr || stride_ < size || stream_->bytes.size() < size
+                                 ? 0
+                                 : (stream_->bytes.size() - size) / stride_ + 1;
+        projected_.resize(count);
+        for (size_t i = 0; i < count; ++i) {
+            Projected& p = projected_[i];
+            Fetch(static_cast<uint32_t>(i), transform, p.clip);
+            p.inside = InsideClipVolume(target, Widen(p.clip));
+            if (p.inside) p.screen = ToScreen(target, Widen(p.clip));
+        }
+    }
+
+    // Fills the triangles in bands of rows, one band per thread; each band
+    // walks every triangle and fills the rows it owns.
+    template <typename IndexOf>
+    void FillTriangles(uint32_t count, IndexOf indexOf, Cull cull, const Shading& shading) {
+        Target& target = *target_;
+        const auto filler = Consult([](Faults& faults) { return faults.triangleFiller; });
+        const int32_t bands = filler != nullptr ? 1 : BandsFor(target.width, target.height);
+        const size_t vertices = projected_.size();
+        RunBands(bands, [&](int32_t band) {
+            const auto rowBegin = static_cast<int32_t>(static_cast<int64_t>(target.height) * band / bands);
+            const auto rowEnd = static_cast<int32_t>(static_cast<int64_t>(target.height) * (band + 1) / bands);
+            const auto fill = [&](const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+                TriangleSetup setup;
+                if (!SetupTriangle(target, a, b, c, setup)) return;
+                if (filler != nullptr) filler(target, setup, shading);
+                else FillTriangle(target, setup, shading, rowBegin, rowEnd);
+            };
+            for (uint32_t t = 0; t < count; ++t) {
+                const uint32_t corner[3] = {indexOf(3 * t), indexOf(3 * t + 1), indexOf(3 * t + 2)};
+                if (corner[0] >= vertices || corner[1] >= vertices || corner[2] >= vertices) continue;
+                const Projected& a = projected_[corner[0]];
+                const Projected& b = projected_[corner[1]];
+                const Projected& c = projected_[corner[2]];
+                if (a.inside && b.inside && c.inside) {
+                    // Rows the corners span, before any set-up: most
+                    // triangles lie in another band.
+                    const int64_t top = std::min({a.screen.y, b.screen.y, c.screen.y});
+                    const int64_t bottom = std::max({a.screen.y, b.screen.y, c.screen.y});
+                    if (bottom < static_cast<int64_t>(rowBegin) * 256 + 128 ||
+                        top > static_cast<int64_t>(rowEnd - 1) * 256 + 128)
+                        continue;
+                    if (CullsAway(cull, Winding(a.screen, b.screen, c.screen))) continue;
+                    fill(a.screen, b.screen, c.screen);
+                    continue;
+                }
+                const Polygon polygon = ClipTriangle(target, a.clip, b.clip, c.clip);
+                if (polygon.count < 3) continue;
+                ScreenVertex screen[12];
+                for (int i = 0; i < polygon.count; ++i) screen[i] = ToScreen(target, polygon.corners[i]);
+                if (CullsAway(cull, Winding(screen[0], screen[1], screen[2]))) continue;
+                for (int i = 1; i + 1 < polygon.count; ++i) fill(screen[0], screen[i], screen[i + 1]);
+            }
+        });
+    }
+
     template <typename IndexOf>
     HResult Draw(uint32_t type, uint32_t count, IndexOf indexOf) {
         const Matrix transform = world_ * view_ * projection_;
         // Lighting is on with no light: ambient render state times the
         // material's ambient part, plus its emissive part.
-        Shading shading;
-        shading.red = ((ambient_ >> 16) & 0xFF) / 255.0f * material_.ambient.r + material_.emissive.r;
-        shading.green = ((ambient_ >> 8) & 0xFF) / 255.0f * material_.ambient.g + material_.emissive.g;
-        shading.blue = (ambient_ & 0xFF) / 255.0f * material_.ambient.b + material_.emissive.b;
-        shading.texture = texture_ != nullptr ? texture_->texels : nullptr;
-        shading.depthTest = depthTest_;
+        const Shading shading(((ambient_ >> 16) & 0xFF) / 255.0f * material_.ambient.r + material_.emissive.r,
+                              ((ambient_ >> 8) & 0xFF) / 255.0f * material_.ambient.g + material_.emissive.g,
+                              (ambient_ & 0xFF) / 255.0f * material_.ambient.b + material_.emissive.b,
+                              texture_ != nullptr ? texture_->texels : nullptr, depthTest_);
         Target& target = *target_;
+        const Cull cull = cull_ == kCullClockwise        ? Cull::Clockwise
+                          : cull_ == kCullCounterClockwise ? Cull::CounterClockwise
+                                                           : Cull::None;
         ClipVertex v[3];
         switch (type) {
         case kPointList:
@@ -314,20 +378,28 @@ private:
                 if (Fetch(indexOf(2 * i), transform, v[0]) && Fetch(indexOf(2 * i + 1), transform, v[1]))
                     DrawLine(target, v[0], v[1], shading);
             return kOk;
-        case kTriangleList: {
-            const Cull cull = cull_ == kCullClockwise        ? Cull::Clockwise
-                              : cull_ == kCullCounterClockwise ? Cull::CounterClockwise
-                                                               : Cull::None;
-            for (uint32_t i = 0; i < count; ++i)
-                if (Fetch(indexOf(3 * i), transform, v[0]) && Fetch(indexOf(3 * i + 1), transform, v[1]) &&
-                    Fetch(indexOf(3 * i + 2), transform, v[2]))
-                    DrawTriangle(target, v[0], v[1], v[2], cull, fill_ == kFillWireframe, shading);
+        case kTriangleList:
+            if (fill_ == kFillWireframe) {
+                for (uint32_t i = 0; i < count; ++i)
+                    if (Fetch(indexOf(3 * i), transform, v[0]) && Fetch(indexOf(3 * i + 1), transform, v[1]) &&
+                        Fetch(indexOf(3 * i + 2), transform, v[2]))
+                        DrawTriangleEdges(target, v[0], v[1], v[2], cull, shading);
+                return kOk;
+            }
+            ProjectStream(transform, target);
+            FillTriangles(count, indexOf, cull, shading);
             return kOk;
-        }
         default:
             return kInvalidCall;
         }
     }
+
+    // A vertex of the stream after the transform.
+    struct Projected {
+        ClipVertex clip{};
+        ScreenVertex screen{};
+        bool inside = false;
+    };
 
     window::WindowHandle window_;
     std::shared_ptr<Target> target_;
@@ -343,6 +415,7 @@ private:
     SoftIndexBuffer* indices_ = nullptr;
     uint32_t baseVertex_ = 0;
     SoftTexture* texture_ = nullptr;
+    std::vector<Projected> projected_;  // the stream's vertices of the current draw
 };
 
 class SoftDirect3D : public Counted<Direct3D> {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 
+#include "platform/soft/rasterizer.h"
 #include "render/device.h"
 
 namespace talvex::soft {
@@ -24,6 +25,9 @@ struct Faults {
     std::deque<render::HResult> resetResults;
     int failingBufferCreations = 0;
     int failingTextureCreations = 0;
+    // Not a fault: a test's own way of filling triangles (the reference
+    // rasteriser) in place of the device's, on one thread.
+    void (*triangleFiller)(Target&, const TriangleSetup&, const Shading&) = nullptr;
 };
 
 // The faults in force; tests reset them with Faults{}.
