@@ -136,17 +136,35 @@ Polygon ClipPolygon(const Polygon& in, Distance distance, double guardX, double 
 // Rounds down a / 256 for any sign.
 int64_t FloorDiv256(int64_t a) { return a >= 0 ? a / 256 : -((-a + 255) / 256); }
 
-// The plane through three values at the corners, in pixel units, measured
-// from the centre of pixel (i0, j0).
-Plane PlaneThrough(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, double fa, double fb,
-                   double fc, int32_t i0, int32_t j0) {
-    const double xa = a.x / 256.0, ya = a.y / 256.0;
-    const double xb = b.x / 256.0 - xa, yb = b.y / 256.0 - ya;
-    const double xc = c.x / 256.0 - xa, yc = c.y / 256.0 - ya;
-    const double determinant = xb * yc - xc * yb;
-    const double dx = ((fb - fa) * yc - (fc - fa) * yb) / determinant;
-    const double dy = ((fc - fa) * xb - (fb - fa) * xc) / determinant;
-    return {fa + dx * (i0 + 0.5 - xa) + dy * (j0 + 0.5 - ya), dx, dy};
+// Plane equations over one triangle's pixels: the gradients of the values at
+// its corners, in pixel units, measured from the centre of pixel (i0, j0).
+class PlaneFitter {
+public:
+    PlaneFitter(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int32_t i0, int32_t j0)
+        : xa_(a.x / 256.0), ya_(a.y / 256.0), xb_(b.x / 256.0 - xa_), yb_(b.y / 256.0 - ya_),
+          xc_(c.x / 256.0 - xa_), yc_(c.y / 256.0 - ya_), inverse_(1.0 / (xb_ * yc_ - xc_ * yb_)),
+          toCentreX_(i0 + 0.5 - xa_), toCentreY_(j0 + 0.5 - ya_) {}
+
+    Plane Through(double fa, double fb, double fc) const {
+        const double dx = ((fb - fa) * yc_ - (fc - fa) * yb_) * inverse_;
+        const double dy = ((fc - fa) * xb_ - (fb - fa) * xc_) * inverse_;
+        return {fa + dx * toCentreX_ + dy * toCentreY_, dx, dy};
+    }
+
+private:
+    double xa_, ya_, xb_, yb_, xc_, yc_, inverse_, toCentreX_, toCentreY_;
+};
+
+// Whether perspective-correct and direct interpolation of the texture
+// coordinates could part by a 64th of a texel in this triangle: the relative
+// spread of 1/w over its corners times the texels its coordinates span.
+bool NeedsPerspective(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    const double lowW = std::min({a.inverseW, b.inverseW, c.inverseW});
+    const double highW = std::max({a.inverseW, b.inverseW, c.inverseW});
+    const double span = std::max(std::max({a.u, b.u, c.u}) - std::min({a.u, b.u, c.u}),
+                                 std::max({a.v, b.v, c.v}) - std::min({a.v, b.v, c.v}));
+    const double spread = (highW - lowW) / lowW;
+    return !(spread * span * 16.0 < 1.0 / 64.0);  // NaN needs it too
 }
 
 // Point sampling with wrap addressing: the texel column (or row) of a
@@ -163,13 +181,13 @@ int TexelIndex(double coordinate) {
 // The values of the triangle's planes along one row, from which each pixel
 // adds its column's share.
 struct RowPlanes {
-    double depth, inverseW, uOverW, vOverW;
+    double depth, u, v, inverseW;
 };
 
 inline RowPlanes PlanesOfRow(const TriangleSetup& s, int32_t j) {
     const double dj = j - s.j0;
-    return {s.depth.base + s.depth.dy * dj, s.inverseW.base + s.inverseW.dy * dj, s.uOverW.base + s.uOverW.dy * dj,
-            s.vOverW.base + s.vOverW.dy * dj};
+    return {s.depth.base + s.depth.dy * dj, s.u.base + s.u.dy * dj, s.v.base + s.v.dy * dj,
+            s.inverseW.base + s.inverseW.dy * dj};
 }
 
 inline void PaintPixel(Target& target, const TriangleSetup& s, const Shading& shading, const RowPlanes& row,
@@ -186,9 +204,12 @@ inline void PaintPixel(Target& target, const TriangleSetup& s, const Shading& sh
         target.color[at] = shading.flat;
         return;
     }
-    const double reciprocal = 1.0 / (row.inverseW + s.inverseW.dx * di);
-    const double u = (row.uOverW + s.uOverW.dx * di) * reciprocal;
-    const double v = (row.vOverW + s.vOverW.dx * di) * reciprocal;
+    double u = row.u + s.u.dx * di, v = row.v + s.v.dx * di;
+    if (s.perspective) {
+        const double reciprocal = 1.0 / (row.inverseW + s.inverseW.dx * di);
+        u *= reciprocal;
+        v *= reciprocal;
+    }
     target.color[at] = shading.texels[static_cast<size_t>(TexelIndex(v) * 16 + TexelIndex(u))];
 }
 
@@ -207,16 +228,23 @@ Shading::Shading(float red, float green, float blue, const uint32_t* texture, bo
 
 bool InsideClipVolume(const Target& target, const ClipPoint& v) {
     const double guardX = GuardBand(target.width), guardY = GuardBand(target.height);
-    for (Distance distance : kClipPlanes)
-        if (!(distance(v, guardX, guardY) >= 0)) return false;
-    return v.w > 0;
+    // The distances to the clip planes, written out: this runs for every vertex.
+    return v.z >= 0 && v.w - v.z >= 0 && guardX * v.w - v.x >= 0 && guardX * v.w + v.x >= 0 &&
+           guardY * v.w - v.y >= 0 && guardY * v.w + v.y >= 0 && v.w > 0;
+}
+
+// Rounds half away from zero, as llround does, for values within 2^62.
+int64_t Round(double value) {
+    const auto whole = static_cast<int64_t>(value);  // towards zero
+    const double rest = value - static_cast<double>(whole);
+    return whole + (rest >= 0.5) - (rest <= -0.5);
 }
 
 ScreenVertex ToScreen(const Target& target, const ClipPoint& v) {
     const ScreenPoint point = ToScreenPoint(target, v);
     const double inverseW = 1.0 / v.w;
-    return {std::llround(point.x * 256.0), std::llround(point.y * 256.0), point.z,
-            inverseW, v.u * inverseW, v.v * inverseW};
+    return {Round(point.x * 256.0), Round(point.y * 256.0), point.z, inverseW, v.u * inverseW, v.v * inverseW, v.u,
+            v.v};
 }
 
 Polygon ClipTriangle(const Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c) {
@@ -270,10 +298,18 @@ bool SetupTriangle(const Target& target, const ScreenVertex& a, const ScreenVert
 
     s.i0 = static_cast<int32_t>(std::clamp<int64_t>(FloorDiv256(a.x), -65536, 65536));
     s.j0 = static_cast<int32_t>(std::clamp<int64_t>(FloorDiv256(a.y), -65536, 65536));
-    s.depth = PlaneThrough(a, b, c, a.z, b.z, c.z, s.i0, s.j0);
-    s.inverseW = PlaneThrough(a, b, c, a.inverseW, b.inverseW, c.inverseW, s.i0, s.j0);
-    s.uOverW = PlaneThrough(a, b, c, a.uOverW, b.uOverW, c.uOverW, s.i0, s.j0);
-    s.vOverW = PlaneThrough(a, b, c, a.vOverW, b.vOverW, c.vOverW, s.i0, s.j0);
+    const PlaneFitter planes(a, b, c, s.i0, s.j0);
+    s.depth = planes.Through(a.z, b.z, c.z);
+    s.perspective = NeedsPerspective(a, b, c);
+    if (s.perspective) {
+        s.u = planes.Through(a.uOverW, b.uOverW, c.uOverW);
+        s.v = planes.Through(a.vOverW, b.vOverW, c.vOverW);
+        s.inverseW = planes.Through(a.inverseW, b.inverseW, c.inverseW);
+    } else {
+        s.u = planes.Through(a.u, b.u, c.u);
+        s.v = planes.Through(a.v, b.v, c.v);
+        s.inverseW = {};
+    }
     return true;
 }
 
@@ -295,8 +331,11 @@ void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading
         const int32_t blockBottom = std::min(bottom, (blockTop / kBlock + 1) * kBlock - 1);
         for (int32_t blockLeft = s.minX; blockLeft <= s.maxX; blockLeft = (blockLeft / kBlock + 1) * kBlock) {
             const int32_t blockRight = std::min(s.maxX, (blockLeft / kBlock + 1) * kBlock - 1);
-            bool outside = false, inside = true;
-            for (int k = 0; k < 3 && !outside; ++k) {
+            // A triangle within one block (most of a chart's) is tested
+            // pixel by pixel straight away.
+            const bool single = blockLeft == s.minX && blockRight == s.maxX && blockTop == top && blockBottom == bottom;
+            bool outside = false, inside = !single;
+            for (int k = 0; k < 3 && !outside && !single; ++k) {
                 const int64_t topLeft = s.a[k] * blockLeft + s.b[k] * blockTop + s.c[k];
                 const int64_t across = s.a[k] * (blockRight - blockLeft), down = s.b[k] * (blockBottom - blockTop);
                 const int64_t corners[4] = {topLeft, topLeft + across, topLeft + down, topLeft + across + down};
@@ -306,7 +345,10 @@ void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading
                 inside = inside && low >= 0;
             }
             if (outside) continue;
-            for (int32_t j = blockTop; j <= blockBottom; ++j) {
+            int64_t start0 = s.a[0] * blockLeft + s.b[0] * blockTop + s.c[0];
+            int64_t start1 = s.a[1] * blockLeft + s.b[1] * blockTop + s.c[1];
+            int64_t start2 = s.a[2] * blockLeft + s.b[2] * blockTop + s.c[2];
+            for (int32_t j = blockTop; j <= blockBottom; ++j, start0 += s.b[0], start1 += s.b[1], start2 += s.b[2]) {
                 const RowPlanes row = PlanesOfRow(s, j);
                 const size_t rowStart = static_cast<size_t>(j) * width;
                 if (inside) {
@@ -314,9 +356,7 @@ void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading
                         PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
                     continue;
                 }
-                int64_t e0 = s.a[0] * blockLeft + s.b[0] * j + s.c[0];
-                int64_t e1 = s.a[1] * blockLeft + s.b[1] * j + s.c[1];
-                int64_t e2 = s.a[2] * blockLeft + s.b[2] * j + s.c[2];
+                int64_t e0 = start0, e1 = start1, e2 = start2;
                 for (int32_t i = blockLeft; i <= blockRight; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2])
                     if ((e0 | e1 | e2) >= 0) PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
             }

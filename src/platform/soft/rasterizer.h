@@ -49,12 +49,13 @@ enum class Cull { None, Clockwise, CounterClockwise };
 
 // A vertex in screen space: its position snapped to 1/256 pixel (pixel i
 // covers [256 i, 256 i + 256) and is sampled at 256 i + 128), depth 0..1,
-// and 1/w with the texture coordinates over w for perspective-correct
-// interpolation.
+// 1/w with the texture coordinates over w for perspective-correct
+// interpolation, and the texture coordinates themselves.
 struct ScreenVertex {
     int64_t x, y;
     double z;
     double inverseW, uOverW, vOverW;
+    double u, v;
 };
 
 // A clip-space vertex in double precision: the clipper's, so that a corner
@@ -80,12 +81,19 @@ struct Plane {
 
 // Everything filling needs of one triangle. Edge k is inside at pixel (i, j)
 // when a[k] i + b[k] j + c[k] >= 0; the top-left rule is folded into c.
+//
+// Texture coordinates are interpolated perspective-correct, u = (u/w) / (1/w),
+// where that matters. Where 1/w is so nearly the same at the three corners
+// that the two interpolations cannot part by a 64th of a texel, u and v are
+// interpolated directly, with no division per pixel.
 struct TriangleSetup {
     int64_t a[3], b[3], c[3];
     int32_t minX, minY, maxX, maxY;  // the pixels whose centres the corners bound, within the target
     int32_t i0, j0;                  // the pixel the planes are measured from
+    bool perspective;
     Plane depth;
-    Plane inverseW, uOverW, vOverW;
+    Plane u, v;      // u/w and v/w where perspective, else u and v
+    Plane inverseW;  // where perspective
 };
 
 // Sets up the triangle; false when it lights no pixel of the target (no

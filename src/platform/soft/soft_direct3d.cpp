@@ -26,6 +26,9 @@ Faults& InjectedFaults() {
 
 namespace {
 std::atomic<uint32_t> lastBehaviorFlags{0};  // devices are created on any thread
+// Versions of buffer contents, unique in the process: a buffer made where an
+// old one was freed never passes for it.
+std::atomic<uint64_t> lastVersion{0};
 }  // namespace
 
 uint32_t LastBehaviorFlags() { return lastBehaviorFlags; }
@@ -90,14 +93,16 @@ HResult InjectedResult(HResult Faults::*result) {
 template <typename Interface>
 class SoftBuffer : public Counted<Interface> {
 public:
-    explicit SoftBuffer(uint32_t length) : bytes(length, 0) {}
+    explicit SoftBuffer(uint32_t length) : bytes(length, 0), version(++lastVersion) {}
     HResult Lock(uint32_t offset, uint32_t, uint8_t** data, uint32_t) override {
         if (data == nullptr || offset > bytes.size()) return kInvalidCall;
         *data = bytes.data() + offset;
+        version = ++lastVersion;
         return kOk;
     }
     HResult Unlock() override { return kOk; }
     std::vector<uint8_t> bytes;
+    uint64_t version;  // new at every lock: what a device derived from the bytes may be stale
 };
 
 using SoftVertexBuffer = SoftBuffer<VertexBuffer>;
@@ -144,7 +149,7 @@ public:
         return kOk;
     }
     HResult Present() override {
-        window::PresentPicture(window_, target_->color.data(), target_->width, target_->height);
+        window::PresentPicture(window_, target_->color, target_->width, target_->height);
         std::fill(target_->color.begin(), target_->color.end(), kPoison);
         return kOk;
     }
@@ -293,38 +298,53 @@ private:
     }
 
     // Every vertex of the stream, transformed once for all the triangles
-    // that share it; those inside the clip volume also on screen.
+    // that share it; those inside the clip volume also on screen. The two
+    // passes over a surface draw the same vertices with the same transform:
+    // the second finds them done.
     void ProjectStream(const Matrix& transform, const Target& target) {
         const bool graph = format_ == (kFvfXyz | kFvfNormal | kFvfTex1);
         const size_t size = graph ? 32 : 16;
         const size_t count = stream_ == nullptr || stride_ < size || stream_->bytes.size() < size
                                  ? 0
                                  : (stream_->bytes.size() - size) / stride_ + 1;
+        const ProjectionKey key{stream_, stream_ != nullptr ? stream_->version : 0, stride_, format_, transform,
+                                target.width, target.height};
+        if (count > 0 && projectedFrom_ == key && projected_.size() == count) return;
         projected_.resize(count);
-        for (size_t i = 0; i < count; ++i) {
-            Projected& p = projected_[i];
-            Fetch(static_cast<uint32_t>(i), transform, p.clip);
-            p.inside = InsideClipVolume(target, Widen(p.clip));
-            if (p.inside) p.screen = ToScreen(target, Widen(p.clip));
-        }
+        projectedFrom_ = key;
+        const int32_t bands = BandsFor(target.width, target.height);
+        RunBands(bands, [&](int32_t band) {
+            const size_t end = count * static_cast<size_t>(band + 1) / static_cast<size_t>(bands);
+            for (size_t i = count * static_cast<size_t>(band) / static_cast<size_t>(bands); i < end; ++i) {
+                Projected& p = projected_[i];
+                Fetch(static_cast<uint32_t>(i), transform, p.clip);
+                p.inside = InsideClipVolume(target, Widen(p.clip));
+                if (p.inside) p.screen = ToScreen(target, Widen(p.clip));
+            }
+        });
     }
 
-    // Fills the triangles in bands of rows, one band per thread; each band
-    // walks every triangle and fills the rows it owns.
+    // Fills the triangles on one thread per band. The rows are cut into
+    // strips of kStripRows dealt out to the bands in turn, so that each band
+    // gets a share of every part of the picture; each band walks every
+    // triangle and fills its rows in the strips it owns.
     template <typename IndexOf>
     void FillTriangles(uint32_t count, IndexOf indexOf, Cull cull, const Shading& shading) {
+        constexpr int32_t kStripRows = 16;
         Target& target = *target_;
         const auto filler = Consult([](Faults& faults) { return faults.triangleFiller; });
         const int32_t bands = filler != nullptr ? 1 : BandsFor(target.width, target.height);
         const size_t vertices = projected_.size();
         RunBands(bands, [&](int32_t band) {
-            const auto rowBegin = static_cast<int32_t>(static_cast<int64_t>(target.height) * band / bands);
-            const auto rowEnd = static_cast<int32_t>(static_cast<int64_t>(target.height) * (band + 1) / bands);
             const auto fill = [&](const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
                 TriangleSetup setup;
                 if (!SetupTriangle(target, a, b, c, setup)) return;
-                if (filler != nullptr) filler(target, setup, shading);
-                else FillTriangle(target, setup, shading, rowBegin, rowEnd);
+                if (filler != nullptr) {
+                    filler(target, setup, shading);
+                    return;
+                }
+                for (int32_t strip = setup.minY / kStripRows; strip <= setup.maxY / kStripRows; ++strip)
+                    if (strip % bands == band) FillTriangle(target, setup, shading, strip * kStripRows, (strip + 1) * kStripRows);
             };
             for (uint32_t t = 0; t < count; ++t) {
                 const uint32_t corner[3] = {indexOf(3 * t), indexOf(3 * t + 1), indexOf(3 * t + 2)};
@@ -333,13 +353,12 @@ private:
                 const Projected& b = projected_[corner[1]];
                 const Projected& c = projected_[corner[2]];
                 if (a.inside && b.inside && c.inside) {
-                    // Rows the corners span, before any set-up: most
-                    // triangles lie in another band.
+                    // A triangle within one strip (most are) that another
+                    // band owns is passed over before any set-up.
                     const int64_t top = std::min({a.screen.y, b.screen.y, c.screen.y});
                     const int64_t bottom = std::max({a.screen.y, b.screen.y, c.screen.y});
-                    if (bottom < static_cast<int64_t>(rowBegin) * 256 + 128 ||
-                        top > static_cast<int64_t>(rowEnd - 1) * 256 + 128)
-                        continue;
+                    const int64_t firstStrip = top / (256 * kStripRows), lastStrip = bottom / (256 * kStripRows);
+                    if (top >= 0 && firstStrip == lastStrip && firstStrip % bands != band) continue;
                     if (CullsAway(cull, Winding(a.screen, b.screen, c.screen))) continue;
                     fill(a.screen, b.screen, c.screen);
                     continue;
@@ -386,13 +405,31 @@ private:
                         DrawTriangleEdges(target, v[0], v[1], v[2], cull, shading);
                 return kOk;
             }
-            ProjectStream(transform, target);
+            try {
+                ProjectStream(transform, target);
+            } catch (const std::bad_alloc&) {
+                return kOutOfMemory;
+            }
             FillTriangles(count, indexOf, cull, shading);
             return kOk;
         default:
             return kInvalidCall;
         }
     }
+
+    // What the projected vertices were made from.
+    struct ProjectionKey {
+        const SoftVertexBuffer* stream = nullptr;
+        uint64_t version = 0;
+        uint32_t stride = 0, format = 0;
+        Matrix transform{};
+        int32_t width = 0, height = 0;
+        bool operator==(const ProjectionKey& other) const {
+            return stream == other.stream && version == other.version && stride == other.stride &&
+                   format == other.format && std::memcmp(&transform, &other.transform, sizeof transform) == 0 &&
+                   width == other.width && height == other.height;
+        }
+    };
 
     // A vertex of the stream after the transform.
     struct Projected {
@@ -416,6 +453,7 @@ private:
     uint32_t baseVertex_ = 0;
     SoftTexture* texture_ = nullptr;
     std::vector<Projected> projected_;  // the stream's vertices of the current draw
+    ProjectionKey projectedFrom_;
 };
 
 class SoftDirect3D : public Counted<Direct3D> {

@@ -222,12 +222,24 @@ NATIVE_EXPORT void* AllocateZeroed(uint32_t size) { return std::calloc(1, size);
 
 NATIVE_EXPORT void FreeBlock(void* block) { std::free(block); }
 
-void PresentPicture(WindowHandle window, const uint32_t* pixels, int32_t width, int32_t height) {
-    if (pixels == nullptr || width <= 0 || height <= 0) return;
-    std::vector<uint32_t> picture(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+void PresentPicture(WindowHandle window, std::vector<uint32_t>& picture, int32_t width, int32_t height) {
+    const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
+    if (width <= 0 || height <= 0 || picture.size() != size) return;
+    {
+        // Frame after frame of one size the two buffers trade places.
+        const auto lock = Lock();
+        if (!Exists(window)) return;
+        if (window->picture.size() == size) {
+            window->picture.swap(picture);
+            window->pictureWidth = width;
+            window->pictureHeight = height;
+            return;
+        }
+    }
+    std::vector<uint32_t> copy(picture);  // made outside the lock
     const auto lock = Lock();
     if (!Exists(window)) return;
-    window->picture.swap(picture);
+    window->picture.swap(copy);
     window->pictureWidth = width;
     window->pictureHeight = height;
 }
