@@ -31,6 +31,8 @@ const char* const kUsage =
     "\n"
     "  -e TEXT             a script given on the command line\n"
     "  --size WxH          the window's size (default 640x480)\n"
+    "  --stats             print, once a second, how many frames the chart drew\n"
+    "                      and how long drawing one took\n"
     "  --test-script FILE  drive the viewer with synthetic events and check\n"
     "                      what it shows (tools/talvex-view/test_script.h)\n"
     "  --help              show this text\n"
@@ -53,11 +55,16 @@ int main(int argc, char** argv) {
     std::vector<ScriptSource> scripts;
     int width = 640, height = 480;
     std::string testScriptPath;
+    bool stats = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (arg == "--stats") {
+            stats = true;
+            continue;
         }
         if (arg == "-e" || arg == "--size" || arg == "--test-script") {
             if (i + 1 >= argc) return Fail(arg + " needs a value");
@@ -101,6 +108,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", problem.c_str());
             status = 1;
         }
+        Uint32 reported = SDL_GetTicks();
+        Viewer::DrawStats before;
         while (status == 0 && !viewer.Quitting()) {
             SDL_Event event;
             if (SDL_WaitEventTimeout(&event, kFrameMilliseconds) != 0) {
@@ -109,6 +118,16 @@ int main(int argc, char** argv) {
             }
             viewer.Frame();
             if (testing && !test.Step(viewer)) break;
+            if (stats && SDL_GetTicks() - reported >= 1000) {
+                const Viewer::DrawStats& now = viewer.Stats();
+                const int64_t frames = now.frames - before.frames;
+                if (frames > 0)
+                    std::printf("talvex-view: %lld frames in the last second, %.1f ms to draw one\n",
+                                static_cast<long long>(frames), (now.milliseconds - before.milliseconds) / frames);
+                std::fflush(stdout);
+                before = now;
+                reported = SDL_GetTicks();
+            }
         }
         if (testing && test.Failures() > 0) status = 1;
     }

@@ -107,6 +107,33 @@ bool TestScript::Expect(const Command& command, bool holds, const std::string& w
     return true;
 }
 
+bool TestScript::Measure(int steps, Viewer& viewer) {
+    const int x = viewer.PictureWidth() / 2, y = viewer.PictureHeight() / 2;
+    if (measured_ == 0) {
+        measureStart_ = SDL_GetPerformanceCounter();
+        framesAtStart_ = viewer.Stats().frames;
+        drawingAtStart_ = viewer.Stats().milliseconds;
+        PushButton(viewer, SDL_BUTTON_LEFT, true, x, y);
+    }
+    if (measured_ < steps) {
+        // One step a frame: each motion turns the view and paints once.
+        PushMotion(viewer, ButtonMask(SDL_BUTTON_LEFT), x + measured_ % 50, y, 1, 0);
+        ++measured_;
+        return false;
+    }
+    PushButton(viewer, SDL_BUTTON_LEFT, false, x, y);
+    const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - measureStart_) /
+                           static_cast<double>(SDL_GetPerformanceFrequency());
+    const int64_t frames = viewer.Stats().frames - framesAtStart_;
+    const double drawing = viewer.Stats().milliseconds - drawingAtStart_;
+    std::printf("talvex-view: %lld frames at %d x %d in %.2f s: %.1f frames a second, %.1f ms to draw one\n",
+                static_cast<long long>(frames), viewer.PictureWidth(), viewer.PictureHeight(), seconds,
+                frames / seconds, frames > 0 ? drawing / frames : 0.0);
+    std::fflush(stdout);
+    measured_ = 0;
+    return true;
+}
+
 bool TestScript::Run(const Command& command, Viewer& viewer) {
     const std::vector<std::string>& w = command.words;
     const std::string& verb = w[0];
@@ -175,6 +202,8 @@ bool TestScript::Run(const Command& command, Viewer& viewer) {
         return Expect(command, verb == "title" ? contains : !contains,
                       std::string("the title ") + (verb == "title" ? "to contain \"" : "not to contain \"") +
                           command.rest + "\" (it is \"" + SDL_GetWindowTitle(viewer.Window()) + "\")");
+    } else if (verb == "measure") {
+        return Measure(Number(w, 1), viewer);
     } else if (verb == "exists") {
         struct stat status {};
         return Expect(command, stat(command.rest.c_str(), &status) == 0, command.rest + " to exist");

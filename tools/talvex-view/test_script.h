@@ -15,6 +15,9 @@
 //   zoom N                        the chart's zoom (GetScale) is N
 //   title TEXT | no-title TEXT    the window title contains / lacks TEXT
 //   exists FILE                   the file exists
+//   measure N                     turns the view by a left drag, one step a
+//                                 frame for N frames, and prints the frames a
+//                                 second reached (a measurement, no expectation)
 //
 // Expectations are waited for up to two seconds, as the X server and the
 // file system answer in their own time. The viewer quits after the last line;
@@ -47,6 +50,8 @@ private:
     // true when the command is done (or failed), false to try again next frame.
     bool Run(const Command& command, Viewer& viewer);
     bool Expect(const Command& command, bool holds, const std::string& what);
+    // One step of the measure command; true when it is done.
+    bool Measure(int steps, Viewer& viewer);
 
     std::vector<Command> commands_;
     size_t next_ = 0;
@@ -54,4 +59,10 @@ private:
     bool pushed_ = false;  // the current command's events were pushed last frame
     std::vector<uint32_t> marked_;
     int failures_ = 0;
+    // The measure command under way: steps pushed, and the clock and the
+    // viewer's drawing at its start.
+    int measured_ = 0;
+    Uint64 measureStart_ = 0;
+    int64_t framesAtStart_ = 0;
+    double drawingAtStart_ = 0;
 };

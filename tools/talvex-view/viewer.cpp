@@ -237,7 +237,11 @@ void Viewer::UpdateTitle(const std::string& note) {
 
 void Viewer::Frame() {
     ReloadChangedFiles();
+    const Uint64 start = SDL_GetPerformanceCounter();
     if (talvex_window_run_paints() > 0) {
+        stats_.milliseconds += static_cast<double>(SDL_GetPerformanceCounter() - start) * 1000.0 /
+                               static_cast<double>(SDL_GetPerformanceFrequency());
+        ++stats_.frames;
         ReadPicture();
         Show();
     }

@@ -42,6 +42,14 @@ public:
     // Writes the chart's last frame as a PNG file.
     bool SavePicture(const std::string& path) const;
 
+    // The frames the chart has drawn, and the time their drawing took
+    // (the chart's own work: the frame, not its showing).
+    struct DrawStats {
+        int64_t frames = 0;
+        double milliseconds = 0;
+    };
+    const DrawStats& Stats() const { return stats_; }
+
 private:
     struct Slot {
         ScriptSource source;
@@ -71,4 +79,5 @@ private:
     int pictureWidth_ = 0, pictureHeight_ = 0;
     bool leftHanded_ = false;
     bool quit_ = false;
+    DrawStats stats_;
 };
