@@ -1,0 +1,153 @@
+// Our software renderer against Mesa's llvmpipe (through OSMesa, where
+// libosmesa6-dev is installed) on the same triangles: the chart's three
+// 100 x 100 surfaces in the isometric view, each drawn in its two passes, at
+// 640 x 480 and 1280 x 960, with each renderer's default threads and with
+// one thread. talvex is timed through talvex_render_picture, the whole
+// picture a host gets in memory; llvmpipe from glClear to glFinish, which
+// leaves the picture in memory too. The program's main prints the ratios at
+// the end.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "chart_scene.h"
+
+#if defined(TALVEX_HAVE_OSMESA)
+#include "llvmpipe_process.h"
+#endif
+
+namespace {
+
+struct Size {
+    int width, height;
+};
+constexpr Size kSizes[] = {{640, 480}, {1280, 960}};
+
+// Each renderer's own choice, and one thread.
+constexpr int kThreadSettings[] = {0, 1};
+
+std::string Name(const char* renderer, Size size, int threads) {
+    return std::string(renderer) + "/" + std::to_string(size.width) + "x" + std::to_string(size.height) +
+           (threads == 0 ? "/default_threads" : "/one_thread");
+}
+
+// threads as talvex_set_render_threads takes it: 0 the library's choice.
+void BM_Talvex(benchmark::State& state, Size size, int threads) {
+    ChartScene scene(size.width, size.height);
+    if (!scene.ok()) {
+        state.SkipWithError("the chart could not be made");
+        return;
+    }
+    talvex_set_render_threads(threads);
+    std::vector<uint32_t> pixels(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
+    // The first picture starts the library's threads; llvmpipe's first frame
+    // is outside its timing too.
+    talvex_render_picture(scene.handle(), pixels.data(), size.width, size.height);
+    for (auto _ : state) {
+        if (talvex_render_picture(scene.handle(), pixels.data(), size.width, size.height) != 0) {
+            state.SkipWithError("talvex_render_picture failed");
+            break;
+        }
+    }
+    talvex_set_render_threads(0);
+    state.SetItemsProcessed(state.iterations() * scene.TrianglesPerFrame());
+}
+
+#if defined(TALVEX_HAVE_OSMESA)
+// The frames are drawn in the process that holds llvmpipe's thread setting
+// and timed there: the time of the request and the answer is left out.
+void BM_Llvmpipe(benchmark::State& state, Size size, LlvmpipeProcess* process) {
+    ChartScene scene(size.width, size.height);
+    if (!scene.ok() || !process->Load(size.width, size.height, scene.slots())) {
+        state.SkipWithError("llvmpipe could not be set up");
+        return;
+    }
+    for (auto _ : state) {
+        const double seconds = process->DrawFrame();
+        if (seconds < 0) {
+            state.SkipWithError("the llvmpipe process is gone");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+    state.SetItemsProcessed(state.iterations() * scene.TrianglesPerFrame());
+}
+#endif
+
+// Reports as usual and keeps each benchmark's time per frame, in its unit,
+// milliseconds: the mean where there are repetitions, which is reported
+// after them. Coloured on a terminal only, as the library's own reporter is
+// by default: the output is often kept in a file.
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    TableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (!run.error_occurred && (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean"))
+                milliseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+    std::map<std::string, double> milliseconds;
+};
+
+void PrintTable(const TableReporter& reporter) {
+    std::printf("\n%-10s %-8s %10s %12s %7s\n", "size", "threads", "talvex ms", "llvmpipe ms", "ratio");
+    for (const Size& size : kSizes)
+        for (int threads : kThreadSettings) {
+            const auto ours = reporter.milliseconds.find(Name("talvex", size, threads));
+            const auto theirs = reporter.milliseconds.find(Name("llvmpipe", size, threads));
+            if (ours == reporter.milliseconds.end()) continue;
+            const std::string area = std::to_string(size.width) + "x" + std::to_string(size.height);
+            std::printf("%-10s %-8s %10.2f", area.c_str(), threads == 0 ? "default" : "one", ours->second);
+            if (theirs != reporter.milliseconds.end())
+                std::printf(" %12.2f %7.2f\n", theirs->second, ours->second / theirs->second);
+            else
+                std::printf(" %12s %7s\n", "-", "-");
+        }
+#if defined(TALVEX_HAVE_OSMESA)
+    std::printf("ratio: talvex's time over llvmpipe's (below 1: talvex is faster)\n");
+#else
+    std::printf("llvmpipe comparison left out: libosmesa6-dev was not installed when this was built\n");
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // llvmpipe allocates each frame's bins afresh and frees them after it.
+    // With glibc's defaults the freed memory goes back to the system and the
+    // next frame faults it in again, which took three quarters of llvmpipe's
+    // frame on a virtual machine: the allocator's traffic with the system,
+    // not drawing. Both renderers draw on a heap that keeps what it frees.
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+#if defined(TALVEX_HAVE_OSMESA)
+    // Forked first, while this process has no thread but its own.
+    LlvmpipeProcess llvmpipeDefault(nullptr);
+    LlvmpipeProcess llvmpipeOneThread("0");
+#endif
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    for (const Size& size : kSizes)
+        for (int threads : kThreadSettings) {
+            benchmark::RegisterBenchmark(Name("talvex", size, threads).c_str(), BM_Talvex, size, threads)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+#if defined(TALVEX_HAVE_OSMESA)
+            LlvmpipeProcess* process = threads == 0 ? &llvmpipeDefault : &llvmpipeOneThread;
+            benchmark::RegisterBenchmark(Name("llvmpipe", size, threads).c_str(), BM_Llvmpipe, size, process)
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime();
+#endif
+        }
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintTable(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
