@@ -168,14 +168,13 @@ bool NeedsPerspective(const ScreenVertex& a, const ScreenVertex& b, const Screen
 }
 
 // Point sampling with wrap addressing: the texel column (or row) of a
-// texture coordinate. Coordinates beyond a billion texels (and NaN) sample
-// texel 0.
+// texture coordinate. Moved up by 2^30 texels, a multiple of 16, every
+// coordinate within a billion texels is positive, where truncation rounds
+// down; beyond that (and NaN) texel 0 is sampled.
 int TexelIndex(double coordinate) {
     const double scaled = coordinate * 16.0;
     if (!(scaled > -1e9 && scaled < 1e9)) return 0;
-    auto whole = static_cast<int64_t>(scaled);
-    if (scaled < static_cast<double>(whole)) --whole;  // towards minus infinity
-    return static_cast<int>(whole & 15);
+    return static_cast<int>(static_cast<int64_t>(scaled + 1073741824.0) & 15);
 }
 
 // The values of the triangle's planes along one row, from which each pixel
@@ -349,16 +348,23 @@ void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading
             int64_t start1 = s.a[1] * blockLeft + s.b[1] * blockTop + s.c[1];
             int64_t start2 = s.a[2] * blockLeft + s.b[2] * blockTop + s.c[2];
             for (int32_t j = blockTop; j <= blockBottom; ++j, start0 += s.b[0], start1 += s.b[1], start2 += s.b[2]) {
-                const RowPlanes row = PlanesOfRow(s, j);
                 const size_t rowStart = static_cast<size_t>(j) * width;
                 if (inside) {
+                    const RowPlanes row = PlanesOfRow(s, j);
                     for (int32_t i = blockLeft; i <= blockRight; ++i)
                         PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
                     continue;
                 }
+                // The covered pixels of a row are one run (each edge keeps
+                // one side of a line): skip to it, paint it, stop after it.
                 int64_t e0 = start0, e1 = start1, e2 = start2;
-                for (int32_t i = blockLeft; i <= blockRight; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2])
-                    if ((e0 | e1 | e2) >= 0) PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
+                int32_t i = blockLeft;
+                for (; i <= blockRight && (e0 | e1 | e2) < 0; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2]) {
+                }
+                if (i > blockRight) continue;
+                const RowPlanes row = PlanesOfRow(s, j);
+                for (; i <= blockRight && (e0 | e1 | e2) >= 0; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2])
+                    PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
             }
         }
     }
