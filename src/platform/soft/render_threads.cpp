@@ -119,4 +119,12 @@ void RunBands(int32_t bands, const std::function<void(int32_t)>& job) {
     for (int32_t band = 0; band < bands; ++band) job(band);
 }
 
+void RunPieces(int32_t width, int32_t height, size_t count, const std::function<void(size_t, size_t)>& work) {
+    const int32_t pieces = BandsFor(width, height);
+    RunBands(pieces, [&](int32_t piece) {
+        work(count * static_cast<size_t>(piece) / static_cast<size_t>(pieces),
+             count * static_cast<size_t>(piece + 1) / static_cast<size_t>(pieces));
+    });
+}
+
 }  // namespace talvex::soft

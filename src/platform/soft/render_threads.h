@@ -24,4 +24,8 @@ int32_t BandsFor(int32_t width, int32_t height);
 // picture has the pool, the calling thread runs every band itself.
 void RunBands(int32_t bands, const std::function<void(int32_t)>& job);
 
+// Runs work(begin, end) over 0 .. count - 1 cut into one piece per band of a
+// picture of this size: the whole-picture fills and copies.
+void RunPieces(int32_t width, int32_t height, size_t count, const std::function<void(size_t, size_t)>& work);
+
 }  // namespace talvex::soft

@@ -150,7 +150,7 @@ public:
     }
     HResult Present() override {
         window::PresentPicture(window_, target_->color, target_->width, target_->height);
-        std::fill(target_->color.begin(), target_->color.end(), kPoison);
+        Fill(target_->color, kPoison);
         return kOk;
     }
     HResult CreateVertexBuffer(uint32_t length, uint32_t, uint32_t, uint32_t, VertexBuffer** buffer) override {
@@ -194,12 +194,11 @@ public:
         return kOk;
     }
     HResult Clear(uint32_t, const Rect*, uint32_t flags, uint32_t color, float z, uint32_t) override {
-        if ((flags & kClearTarget) != 0) std::fill(target_->color.begin(), target_->color.end(), color);
+        if ((flags & kClearTarget) != 0) Fill(target_->color, color);
         if ((flags & kClearZBuffer) != 0) {
             // NaN clears to the near plane rather than to an undefined number.
             const float depthValue = z > 0.0f ? std::min(z, 1.0f) : 0.0f;
-            const auto depth = static_cast<uint16_t>(std::lround(depthValue * 65535.0f));
-            std::fill(target_->depth.begin(), target_->depth.end(), depth);
+            Fill(target_->depth, static_cast<uint16_t>(std::lround(depthValue * 65535.0f)));
         }
         return kOk;
     }
@@ -255,6 +254,14 @@ public:
     }
 
 private:
+    // Fills a buffer of the back buffer's size, a piece per thread.
+    template <typename Value>
+    void Fill(std::vector<Value>& buffer, Value value) const {
+        RunPieces(target_->width, target_->height, buffer.size(), [&](size_t begin, size_t end) {
+            std::fill(buffer.begin() + static_cast<ptrdiff_t>(begin), buffer.begin() + static_cast<ptrdiff_t>(end), value);
+        });
+    }
+
     template <typename T>
     static void Hold(T*& slot, T* object) {
         if (object != nullptr) object->AddRef();
@@ -506,7 +513,9 @@ HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int
     if (surface == nullptr || pixels == nullptr) return kInvalidCall;
     const soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
     if (target.width != width || target.height != height) return kInvalidCall;
-    for (size_t i = 0; i < target.color.size(); ++i) pixels[i] = target.color[i] & 0xFFFFFFu;
+    soft::RunPieces(width, height, target.color.size(), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) pixels[i] = target.color[i] & 0xFFFFFFu;
+    });
     return kOk;
 }
 
