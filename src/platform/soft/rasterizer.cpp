@@ -321,20 +321,44 @@ void PaintTrianglePixel(Target& target, const TriangleSetup& setup, const Shadin
 // all lie inside every edge is painted without testing its pixels, one whose
 // corners all lie outside one edge is skipped, the others are tested pixel by
 // pixel with edge values stepped along the row (exact: they are integers).
+// Paints the covered run of each row from top to bottom within columns left
+// .. right: the covered pixels of a row are one run (each edge keeps one
+// side of a line), so the walk skips to it, paints it and leaves the row.
+inline void FillRows(Target& target, const TriangleSetup& s, const Shading& shading, int32_t left, int32_t right,
+                     int32_t top, int32_t bottom) {
+    int64_t start0 = s.a[0] * left + s.b[0] * top + s.c[0];
+    int64_t start1 = s.a[1] * left + s.b[1] * top + s.c[1];
+    int64_t start2 = s.a[2] * left + s.b[2] * top + s.c[2];
+    const size_t width = static_cast<size_t>(target.width);
+    for (int32_t j = top; j <= bottom; ++j, start0 += s.b[0], start1 += s.b[1], start2 += s.b[2]) {
+        int64_t e0 = start0, e1 = start1, e2 = start2;
+        int32_t i = left;
+        for (; i <= right && (e0 | e1 | e2) < 0; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2]) {
+        }
+        if (i > right) continue;
+        const RowPlanes row = PlanesOfRow(s, j);
+        const size_t rowStart = static_cast<size_t>(j) * width;
+        for (; i <= right && (e0 | e1 | e2) >= 0; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2])
+            PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
+    }
+}
+
 void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading, int32_t rowBegin,
                   int32_t rowEnd) {
     constexpr int32_t kBlock = 8;
     const int32_t top = std::max(s.minY, rowBegin), bottom = std::min(s.maxY, rowEnd - 1);
-    const size_t width = static_cast<size_t>(target.width);
+    // A small triangle (most of a chart's) gains nothing from blocks: its
+    // rows are walked straight away.
+    if (s.maxX - s.minX < 2 * kBlock && bottom - top < 2 * kBlock) {
+        FillRows(target, s, shading, s.minX, s.maxX, top, bottom);
+        return;
+    }
     for (int32_t blockTop = top; blockTop <= bottom; blockTop = (blockTop / kBlock + 1) * kBlock) {
         const int32_t blockBottom = std::min(bottom, (blockTop / kBlock + 1) * kBlock - 1);
         for (int32_t blockLeft = s.minX; blockLeft <= s.maxX; blockLeft = (blockLeft / kBlock + 1) * kBlock) {
             const int32_t blockRight = std::min(s.maxX, (blockLeft / kBlock + 1) * kBlock - 1);
-            // A triangle within one block (most of a chart's) is tested
-            // pixel by pixel straight away.
-            const bool single = blockLeft == s.minX && blockRight == s.maxX && blockTop == top && blockBottom == bottom;
-            bool outside = false, inside = !single;
-            for (int k = 0; k < 3 && !outside && !single; ++k) {
+            bool outside = false, inside = true;
+            for (int k = 0; k < 3 && !outside; ++k) {
                 const int64_t topLeft = s.a[k] * blockLeft + s.b[k] * blockTop + s.c[k];
                 const int64_t across = s.a[k] * (blockRight - blockLeft), down = s.b[k] * (blockBottom - blockTop);
                 const int64_t corners[4] = {topLeft, topLeft + across, topLeft + down, topLeft + across + down};
@@ -344,26 +368,14 @@ void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading
                 inside = inside && low >= 0;
             }
             if (outside) continue;
-            int64_t start0 = s.a[0] * blockLeft + s.b[0] * blockTop + s.c[0];
-            int64_t start1 = s.a[1] * blockLeft + s.b[1] * blockTop + s.c[1];
-            int64_t start2 = s.a[2] * blockLeft + s.b[2] * blockTop + s.c[2];
-            for (int32_t j = blockTop; j <= blockBottom; ++j, start0 += s.b[0], start1 += s.b[1], start2 += s.b[2]) {
-                const size_t rowStart = static_cast<size_t>(j) * width;
-                if (inside) {
-                    const RowPlanes row = PlanesOfRow(s, j);
-                    for (int32_t i = blockLeft; i <= blockRight; ++i)
-                        PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
-                    continue;
-                }
-                // The covered pixels of a row are one run (each edge keeps
-                // one side of a line): skip to it, paint it, stop after it.
-                int64_t e0 = start0, e1 = start1, e2 = start2;
-                int32_t i = blockLeft;
-                for (; i <= blockRight && (e0 | e1 | e2) < 0; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2]) {
-                }
-                if (i > blockRight) continue;
+            if (!inside) {
+                FillRows(target, s, shading, blockLeft, blockRight, blockTop, blockBottom);
+                continue;
+            }
+            for (int32_t j = blockTop; j <= blockBottom; ++j) {
                 const RowPlanes row = PlanesOfRow(s, j);
-                for (; i <= blockRight && (e0 | e1 | e2) >= 0; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2])
+                const size_t rowStart = static_cast<size_t>(j) * static_cast<size_t>(target.width);
+                for (int32_t i = blockLeft; i <= blockRight; ++i)
                     PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
             }
         }

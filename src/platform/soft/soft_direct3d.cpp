@@ -225,7 +225,7 @@ public:
         return kOk;
     }
     HResult DrawPrimitive(uint32_t type, uint32_t start, uint32_t count) override {
-        return Draw(type, count, [start](uint32_t i) { return start + i; });
+        return Draw(type, count, [start](uint32_t i) { return start + i; }, TriangleSource{nullptr, 0, start, 0, count});
     }
     HResult DrawIndexedPrimitive(uint32_t type, uint32_t, uint32_t, uint32_t startIndex,
                                  uint32_t count) override {
@@ -233,13 +233,16 @@ public:
         const std::vector<uint8_t>& bytes = indices_->bytes;
         const uint32_t base = baseVertex_;
         const size_t indexCount = bytes.size() / 2;
-        return Draw(type, count, [&bytes, base, startIndex, indexCount](uint32_t i) -> uint32_t {
-            const size_t at = static_cast<size_t>(startIndex) + i;
-            if (at >= indexCount) return UINT32_MAX;
-            uint16_t index;
-            std::memcpy(&index, bytes.data() + 2 * at, 2);
-            return base + index;
-        });
+        return Draw(
+            type, count,
+            [&bytes, base, startIndex, indexCount](uint32_t i) -> uint32_t {
+                const size_t at = static_cast<size_t>(startIndex) + i;
+                if (at >= indexCount) return UINT32_MAX;
+                uint16_t index;
+                std::memcpy(&index, bytes.data() + 2 * at, 2);
+                return base + index;
+            },
+            TriangleSource{indices_, indices_->version, startIndex, base, count});
     }
     HResult GetRenderTarget(Surface** surface) override {
         if (surface == nullptr) return kInvalidCall;
@@ -331,17 +334,79 @@ private:
         });
     }
 
+    // Where a draw's triangles come from: its index buffer (null for a
+    // non-indexed draw) and the buffer's version, the first index and the
+    // base vertex.
+    struct TriangleSource {
+        const SoftIndexBuffer* indices = nullptr;
+        uint64_t version = 0;
+        uint32_t first = 0, baseVertex = 0, count = 0;
+        bool operator==(const TriangleSource& other) const {
+            return indices == other.indices && version == other.version && first == other.first &&
+                   baseVertex == other.baseVertex && count == other.count;
+        }
+    };
+
+    // What the bands need to know of a triangle before setting it up.
+    struct TriangleInfo {
+        enum Kind : uint8_t { kNothing, kInside, kClipped };
+        uint32_t corner[3];
+        int32_t firstStrip, lastStrip;  // of a triangle inside the clip volume
+        int8_t winding;                 // its sign: 1 clockwise on screen
+        Kind kind;
+    };
+
+    static constexpr int32_t kStripRows = 16;
+
+    // Classifies every triangle of the draw, a piece per thread. The two
+    // passes over a surface draw the same triangles from the same vertices:
+    // the second finds them classified.
+    template <typename IndexOf>
+    void ClassifyTriangles(uint32_t count, IndexOf indexOf, const TriangleSource& source) {
+        if (count > 0 && classifiedFrom_ == source && classifiedProjection_ == projectedFrom_ &&
+            triangles_.size() == count)
+            return;
+        triangles_.resize(count);
+        classifiedFrom_ = source;
+        classifiedProjection_ = projectedFrom_;
+        const Target& target = *target_;
+        const size_t vertices = projected_.size();
+        RunPieces(target.width, target.height, count, [&](size_t begin, size_t end) {
+            for (size_t t = begin; t < end; ++t) {
+                TriangleInfo& info = triangles_[t];
+                const auto i = static_cast<uint32_t>(t);
+                info = {{indexOf(3 * i), indexOf(3 * i + 1), indexOf(3 * i + 2)}, 0, -1, 0, TriangleInfo::kNothing};
+                if (info.corner[0] >= vertices || info.corner[1] >= vertices || info.corner[2] >= vertices) continue;
+                const Projected& a = projected_[info.corner[0]];
+                const Projected& b = projected_[info.corner[1]];
+                const Projected& c = projected_[info.corner[2]];
+                if (!(a.inside && b.inside && c.inside)) {
+                    info.kind = TriangleInfo::kClipped;
+                    continue;
+                }
+                const int64_t winding = Winding(a.screen, b.screen, c.screen);
+                // The rows whose centres (256 j + 128) lie between the corners.
+                const int64_t top = std::min({a.screen.y, b.screen.y, c.screen.y});
+                const int64_t bottom = std::max({a.screen.y, b.screen.y, c.screen.y});
+                const int64_t firstRow = std::max<int64_t>(0, (top - 128 + 255) >> 8);
+                const int64_t lastRow = std::min<int64_t>(target.height - 1, (bottom - 128) >> 8);
+                if (winding == 0 || firstRow > lastRow) continue;
+                info.firstStrip = static_cast<int32_t>(firstRow / kStripRows);
+                info.lastStrip = static_cast<int32_t>(lastRow / kStripRows);
+                info.winding = winding > 0 ? 1 : -1;
+                info.kind = TriangleInfo::kInside;
+            }
+        });
+    }
+
     // Fills the triangles on one thread per band. The rows are cut into
     // strips of kStripRows dealt out to the bands in turn, so that each band
-    // gets a share of every part of the picture; each band walks every
-    // triangle and fills its rows in the strips it owns.
-    template <typename IndexOf>
-    void FillTriangles(uint32_t count, IndexOf indexOf, Cull cull, const Shading& shading) {
-        constexpr int32_t kStripRows = 16;
+    // gets a share of every part of the picture; each band walks the
+    // triangles and fills its rows in the strips it owns.
+    void FillTriangles(Cull cull, const Shading& shading) {
         Target& target = *target_;
         const auto filler = Consult([](Faults& faults) { return faults.triangleFiller; });
         const int32_t bands = filler != nullptr ? 1 : BandsFor(target.width, target.height);
-        const size_t vertices = projected_.size();
         RunBands(bands, [&](int32_t band) {
             const auto fill = [&](const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
                 TriangleSetup setup;
@@ -351,22 +416,23 @@ private:
                     return;
                 }
                 for (int32_t strip = setup.minY / kStripRows; strip <= setup.maxY / kStripRows; ++strip)
-                    if (strip % bands == band) FillTriangle(target, setup, shading, strip * kStripRows, (strip + 1) * kStripRows);
+                    if (strip % bands == band)
+                        FillTriangle(target, setup, shading, strip * kStripRows, (strip + 1) * kStripRows);
             };
-            for (uint32_t t = 0; t < count; ++t) {
-                const uint32_t corner[3] = {indexOf(3 * t), indexOf(3 * t + 1), indexOf(3 * t + 2)};
-                if (corner[0] >= vertices || corner[1] >= vertices || corner[2] >= vertices) continue;
-                const Projected& a = projected_[corner[0]];
-                const Projected& b = projected_[corner[1]];
-                const Projected& c = projected_[corner[2]];
-                if (a.inside && b.inside && c.inside) {
-                    // A triangle within one strip (most are) that another
-                    // band owns is passed over before any set-up.
-                    const int64_t top = std::min({a.screen.y, b.screen.y, c.screen.y});
-                    const int64_t bottom = std::max({a.screen.y, b.screen.y, c.screen.y});
-                    const int64_t firstStrip = top / (256 * kStripRows), lastStrip = bottom / (256 * kStripRows);
-                    if (top >= 0 && firstStrip == lastStrip && firstStrip % bands != band) continue;
-                    if (CullsAway(cull, Winding(a.screen, b.screen, c.screen))) continue;
+            for (const TriangleInfo& info : triangles_) {
+                if (info.kind == TriangleInfo::kNothing) continue;
+                const Projected& a = projected_[info.corner[0]];
+                const Projected& b = projected_[info.corner[1]];
+                const Projected& c = projected_[info.corner[2]];
+                if (info.kind == TriangleInfo::kInside) {
+                    if (CullsAway(cull, info.winding)) continue;
+                    // Passed over before any set-up when none of its strips is this band's.
+                    if (info.lastStrip - info.firstStrip + 1 < bands) {
+                        bool owned = false;
+                        for (int32_t strip = info.firstStrip; strip <= info.lastStrip && !owned; ++strip)
+                            owned = strip % bands == band;
+                        if (!owned) continue;
+                    }
                     fill(a.screen, b.screen, c.screen);
                     continue;
                 }
@@ -381,7 +447,7 @@ private:
     }
 
     template <typename IndexOf>
-    HResult Draw(uint32_t type, uint32_t count, IndexOf indexOf) {
+    HResult Draw(uint32_t type, uint32_t count, IndexOf indexOf, const TriangleSource& source) {
         const Matrix transform = world_ * view_ * projection_;
         // Lighting is on with no light: ambient render state times the
         // material's ambient part, plus its emissive part.
@@ -414,10 +480,11 @@ private:
             }
             try {
                 ProjectStream(transform, target);
+                ClassifyTriangles(count, indexOf, source);
             } catch (const std::bad_alloc&) {
                 return kOutOfMemory;
             }
-            FillTriangles(count, indexOf, cull, shading);
+            FillTriangles(cull, shading);
             return kOk;
         default:
             return kInvalidCall;
@@ -461,6 +528,9 @@ private:
     SoftTexture* texture_ = nullptr;
     std::vector<Projected> projected_;  // the stream's vertices of the current draw
     ProjectionKey projectedFrom_;
+    std::vector<TriangleInfo> triangles_;  // the triangles of the current draw
+    TriangleSource classifiedFrom_;
+    ProjectionKey classifiedProjection_;
 };
 
 class SoftDirect3D : public Counted<Direct3D> {
