@@ -32,6 +32,10 @@ struct Target {
     int32_t height = 0;
     std::vector<uint32_t> color;  // 0xAARRGGBB, top row first
     std::vector<uint16_t> depth;
+    // Set by Present: the colours are undefined until the next clear, and
+    // are filled with a poison colour only when something reads or draws on
+    // them first (a frame that starts with a clear never pays for it).
+    bool poisoned = false;
 };
 
 // What a draw paints with: a flat colour (channels 0..1), optionally times a

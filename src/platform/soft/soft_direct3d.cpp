@@ -41,6 +41,16 @@ using namespace render;
 // undefined after Present, and a read of them must show.
 constexpr uint32_t kPoison = 0xFFFF00FFu;
 
+// Gives a presented target's colours the poison colour they stand for.
+void Unpoison(Target& target) {
+    if (!target.poisoned) return;
+    RunPieces(target.width, target.height, target.color.size(), [&](size_t begin, size_t end) {
+        std::fill(target.color.begin() + static_cast<ptrdiff_t>(begin), target.color.begin() + static_cast<ptrdiff_t>(end),
+                  kPoison);
+    });
+    target.poisoned = false;
+}
+
 template <typename Interface>
 class Counted : public Interface {
 public:
@@ -149,8 +159,9 @@ public:
         return kOk;
     }
     HResult Present() override {
+        Unpoison(*target_);
         window::PresentPicture(window_, target_->color, target_->width, target_->height);
-        Fill(target_->color, kPoison);
+        target_->poisoned = true;
         return kOk;
     }
     HResult CreateVertexBuffer(uint32_t length, uint32_t, uint32_t, uint32_t, VertexBuffer** buffer) override {
@@ -194,7 +205,10 @@ public:
         return kOk;
     }
     HResult Clear(uint32_t, const Rect*, uint32_t flags, uint32_t color, float z, uint32_t) override {
-        if ((flags & kClearTarget) != 0) Fill(target_->color, color);
+        if ((flags & kClearTarget) != 0) {
+            Fill(target_->color, color);
+            target_->poisoned = false;
+        }
         if ((flags & kClearZBuffer) != 0) {
             // NaN clears to the near plane rather than to an undefined number.
             const float depthValue = z > 0.0f ? std::min(z, 1.0f) : 0.0f;
@@ -448,6 +462,7 @@ private:
 
     template <typename IndexOf>
     HResult Draw(uint32_t type, uint32_t count, IndexOf indexOf, const TriangleSource& source) {
+        Unpoison(*target_);
         const Matrix transform = world_ * view_ * projection_;
         // Lighting is on with no light: ambient render state times the
         // material's ambient part, plus its emissive part.
@@ -575,14 +590,16 @@ Direct3D* CreateDirect3D(uint32_t sdkVersion) {
 
 HResult SaveSurfaceToFile(const char* path, uint32_t format, Surface* surface, const void*, const Rect* sourceRect) {
     if (surface == nullptr || format != kImageFileBmp || sourceRect != nullptr) return kInvalidCall;
-    const soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
+    soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
+    soft::Unpoison(target);
     return WriteBmpFile(path, target.width, target.height, target.color.data(), target.width);
 }
 
 HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int32_t height) {
     if (surface == nullptr || pixels == nullptr) return kInvalidCall;
-    const soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
+    soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
     if (target.width != width || target.height != height) return kInvalidCall;
+    soft::Unpoison(target);
     soft::RunPieces(width, height, target.color.size(), [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) pixels[i] = target.color[i] & 0xFFFFFFu;
     });
