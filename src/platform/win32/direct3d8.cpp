@@ -12,46 +12,27 @@ static_assert(sizeof(Matrix) == sizeof(D3DMATRIX), "Matrix mirrors D3DMATRIX");
 static_assert(sizeof(DisplayMode) == sizeof(D3DDISPLAYMODE), "DisplayMode mirrors D3DDISPLAYMODE");
 static_assert(sizeof(LockedRect) == sizeof(D3DLOCKED_RECT), "LockedRect mirrors D3DLOCKED_RECT");
 static_assert(sizeof(Rect) == sizeof(RECT), "Rect mirrors RECT");
+static_assert(kLockReadOnly == D3DLOCK_READONLY, "the read-only lock flag");
 
 namespace {
 
 using D3DVertexBuffer = LockableBuffer<VertexBuffer, IDirect3DVertexBuffer8, BYTE>;
 using D3DIndexBuffer = LockableBuffer<IndexBuffer, IDirect3DIndexBuffer8, BYTE>;
 
-class D3DTexture : public Wrapped<Texture, IDirect3DTexture8> {
-public:
-    using Wrapped::Wrapped;
-    HResult LockRect(uint32_t level, LockedRect* locked, const Rect* rect, uint32_t flags) override {
-        return com->LockRect(level, reinterpret_cast<D3DLOCKED_RECT*>(locked), reinterpret_cast<const RECT*>(rect),
-                             flags);
-    }
-    HResult UnlockRect(uint32_t level) override { return com->UnlockRect(level); }
-};
+using D3DTexture = LockableTexture<IDirect3DTexture8, D3DLOCKED_RECT, RECT>;
 
 class D3DSurface : public Wrapped<ReadableSurface, IDirect3DSurface8> {
 public:
     using Wrapped::Wrapped;
     HResult ReadPixels(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) override {
-        D3DSURFACE_DESC description{};
-        HResult result = com->GetDesc(&description);
-        if (result != kOk) return result;
-        IDirect3DDevice8* device = nullptr;
-        result = com->GetDevice(&device);
-        if (result != kOk) return result;
-        IDirect3DSurface8* image = nullptr;
-        result = device->CreateImageSurface(description.Width, description.Height, description.Format, &image);
-        if (result == kOk) result = device->CopyRects(com, nullptr, 0, image, nullptr);
-        D3DLOCKED_RECT locked{};
-        if (result == kOk) result = image->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-        if (result == kOk) {
-            width = static_cast<int32_t>(description.Width);
-            height = static_cast<int32_t>(description.Height);
-            result = ConvertPixels(locked.pBits, locked.Pitch, description.Format, width, height, pixels);
-            image->UnlockRect();
-        }
-        if (image != nullptr) image->Release();
-        device->Release();
-        return result;
+        return ReadThroughCopy<IDirect3DSurface8, IDirect3DDevice8, D3DSURFACE_DESC, D3DLOCKED_RECT>(
+            com, pixels, width, height,
+            [this](IDirect3DDevice8* device, const D3DSURFACE_DESC& description, IDirect3DSurface8** copy) {
+                HResult result =
+                    device->CreateImageSurface(description.Width, description.Height, description.Format, copy);
+                if (result == kOk) result = device->CopyRects(com, nullptr, 0, *copy, nullptr);
+                return result;
+            });
     }
 };
 

@@ -26,6 +26,7 @@ static_assert(sizeof(Matrix) == sizeof(D3DMATRIX), "Matrix mirrors D3DMATRIX");
 static_assert(sizeof(DisplayMode) == sizeof(D3DDISPLAYMODE), "DisplayMode mirrors D3DDISPLAYMODE");
 static_assert(sizeof(LockedRect) == sizeof(D3DLOCKED_RECT), "LockedRect mirrors D3DLOCKED_RECT");
 static_assert(sizeof(Rect) == sizeof(RECT), "Rect mirrors RECT");
+static_assert(kLockReadOnly == D3DLOCK_READONLY, "the read-only lock flag");
 
 namespace {
 
@@ -60,41 +61,20 @@ void CopyBack(const D3DPRESENT_PARAMETERS& from, PresentParameters& to) {
 using D3DVertexBuffer = LockableBuffer<VertexBuffer, IDirect3DVertexBuffer9, void>;
 using D3DIndexBuffer = LockableBuffer<IndexBuffer, IDirect3DIndexBuffer9, void>;
 
-class D3DTexture : public Wrapped<Texture, IDirect3DTexture9> {
-public:
-    using Wrapped::Wrapped;
-    HResult LockRect(uint32_t level, LockedRect* locked, const Rect* rect, uint32_t flags) override {
-        return com->LockRect(level, reinterpret_cast<D3DLOCKED_RECT*>(locked), reinterpret_cast<const RECT*>(rect),
-                             flags);
-    }
-    HResult UnlockRect(uint32_t level) override { return com->UnlockRect(level); }
-};
+using D3DTexture = LockableTexture<IDirect3DTexture9, D3DLOCKED_RECT, RECT>;
 
 class D3DSurface : public Wrapped<ReadableSurface, IDirect3DSurface9> {
 public:
     using Wrapped::Wrapped;
     HResult ReadPixels(std::vector<uint32_t>& pixels, int32_t& width, int32_t& height) override {
-        D3DSURFACE_DESC description{};
-        HResult result = com->GetDesc(&description);
-        if (result != kOk) return result;
-        IDirect3DDevice9* device = nullptr;
-        result = com->GetDevice(&device);
-        if (result != kOk) return result;
-        IDirect3DSurface9* image = nullptr;
-        result = device->CreateOffscreenPlainSurface(description.Width, description.Height, description.Format,
-                                                     D3DPOOL_SYSTEMMEM, &image, nullptr);
-        if (result == kOk) result = device->GetRenderTargetData(com, image);
-        D3DLOCKED_RECT locked{};
-        if (result == kOk) result = image->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-        if (result == kOk) {
-            width = static_cast<int32_t>(description.Width);
-            height = static_cast<int32_t>(description.Height);
-            result = ConvertPixels(locked.pBits, locked.Pitch, description.Format, width, height, pixels);
-            image->UnlockRect();
-        }
-        if (image != nullptr) image->Release();
-        device->Release();
-        return result;
+        return ReadThroughCopy<IDirect3DSurface9, IDirect3DDevice9, D3DSURFACE_DESC, D3DLOCKED_RECT>(
+            com, pixels, width, height,
+            [this](IDirect3DDevice9* device, const D3DSURFACE_DESC& description, IDirect3DSurface9** copy) {
+                HResult result = device->CreateOffscreenPlainSurface(description.Width, description.Height,
+                                                                     description.Format, D3DPOOL_SYSTEMMEM, copy, nullptr);
+                if (result == kOk) result = device->GetRenderTargetData(com, *copy);
+                return result;
+            });
     }
 };
 

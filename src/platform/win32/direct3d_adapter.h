@@ -63,6 +63,19 @@ HResult CreateWrapped(BaseInterface** out, Create create) {
     return result;
 }
 
+// Textures lock alike in both versions; ComLockedRect and ComRect are the
+// version's D3DLOCKED_RECT and RECT.
+template <typename Com, typename ComLockedRect, typename ComRect>
+class LockableTexture : public Wrapped<Texture, Com> {
+public:
+    using Wrapped<Texture, Com>::Wrapped;
+    HResult LockRect(uint32_t level, LockedRect* locked, const Rect* rect, uint32_t flags) override {
+        return this->com->LockRect(level, reinterpret_cast<ComLockedRect*>(locked),
+                                   reinterpret_cast<const ComRect*>(rect), flags);
+    }
+    HResult UnlockRect(uint32_t level) override { return this->com->UnlockRect(level); }
+};
+
 // The surface of either version: the snapshot reads its pixels as
 // 0x00RRGGBB, top row first, through a lockable copy (a render target itself
 // need not be lockable).
@@ -75,6 +88,36 @@ public:
 // kInvalidCall for a format the snapshot does not know.
 HResult ConvertPixels(const void* bits, int32_t pitch, uint32_t format, int32_t width, int32_t height,
                       std::vector<uint32_t>& pixels);
+
+constexpr uint32_t kLockReadOnly = 0x10;  // D3DLOCK_READONLY, alike in both versions
+
+// Reads a surface through a lockable copy that copyInto(device, description,
+// &copy) makes with the version's own calls; the rest is alike: the copy is
+// locked for reading, converted and released.
+template <typename ComSurface, typename ComDevice, typename Description, typename ComLockedRect, typename CopyInto>
+HResult ReadThroughCopy(ComSurface* source, std::vector<uint32_t>& pixels, int32_t& width, int32_t& height,
+                        CopyInto copyInto) {
+    Description description{};
+    HResult result = source->GetDesc(&description);
+    if (result != kOk) return result;
+    ComDevice* device = nullptr;
+    result = source->GetDevice(&device);
+    if (result != kOk) return result;
+    ComSurface* copy = nullptr;
+    result = copyInto(device, description, &copy);
+    ComLockedRect locked{};
+    if (result == kOk) result = copy->LockRect(&locked, nullptr, kLockReadOnly);
+    if (result == kOk) {
+        width = static_cast<int32_t>(description.Width);
+        height = static_cast<int32_t>(description.Height);
+        result = ConvertPixels(locked.pBits, locked.Pitch, static_cast<uint32_t>(description.Format), width, height,
+                               pixels);
+        copy->UnlockRect();
+    }
+    if (copy != nullptr) copy->Release();
+    device->Release();
+    return result;
+}
 
 // Our graphics object over a Direct3D 8 or Direct3D 9 object, taking over
 // its reference.
