@@ -163,8 +163,9 @@ bool NeedsPerspective(const ScreenVertex& a, const ScreenVertex& b, const Screen
     const double highW = std::max({a.inverseW, b.inverseW, c.inverseW});
     const double span = std::max(std::max({a.u, b.u, c.u}) - std::min({a.u, b.u, c.u}),
                                  std::max({a.v, b.v, c.v}) - std::min({a.v, b.v, c.v}));
-    const double spread = (highW - lowW) / lowW;
-    return !(spread * span * 16.0 < 1.0 / 64.0);  // NaN needs it too
+    // (highW - lowW) / lowW * span * 16 texels < 1/64, without the division
+    // (1/w is positive in front of the eye); NaN needs it too.
+    return !((highW - lowW) * span * 1024.0 < lowW);
 }
 
 // Point sampling with wrap addressing: the texel column (or row) of a
@@ -241,9 +242,10 @@ int64_t Round(double value) {
 
 ScreenVertex ToScreen(const Target& target, const ClipPoint& v) {
     const ScreenPoint point = ToScreenPoint(target, v);
-    const double inverseW = 1.0 / v.w;
-    return {Round(point.x * 256.0), Round(point.y * 256.0), point.z, inverseW, v.u * inverseW, v.v * inverseW, v.u,
-            v.v};
+    // Within the guard band the snapped position fits 32 bits.
+    return {static_cast<int32_t>(Round(point.x * 256.0)), static_cast<int32_t>(Round(point.y * 256.0)),
+            static_cast<float>(point.z), static_cast<float>(1.0 / v.w), static_cast<float>(v.u),
+            static_cast<float>(v.v)};
 }
 
 Polygon ClipTriangle(const Target& target, const ClipVertex& a, const ClipVertex& b, const ClipVertex& c) {
@@ -284,7 +286,7 @@ bool SetupTriangle(const Target& target, const ScreenVertex& a, const ScreenVert
     for (int k = 0; k < 3; ++k) {
         const ScreenVertex& p = *corners[(k + 1) % 3];
         const ScreenVertex& q = *corners[(k + 2) % 3];
-        const int64_t dx = q.x - p.x, dy = q.y - p.y;
+        const int64_t dx = static_cast<int64_t>(q.x) - p.x, dy = static_cast<int64_t>(q.y) - p.y;
         // (q - p) x (centre - p) over the centre 256 i + 128, 256 j + 128.
         s.a[k] = -dy * 256;
         s.b[k] = dx * 256;
@@ -301,9 +303,10 @@ bool SetupTriangle(const Target& target, const ScreenVertex& a, const ScreenVert
     s.depth = planes.Through(a.z, b.z, c.z);
     s.perspective = NeedsPerspective(a, b, c);
     if (s.perspective) {
-        s.u = planes.Through(a.uOverW, b.uOverW, c.uOverW);
-        s.v = planes.Through(a.vOverW, b.vOverW, c.vOverW);
-        s.inverseW = planes.Through(a.inverseW, b.inverseW, c.inverseW);
+        const double wa = a.inverseW, wb = b.inverseW, wc = c.inverseW;
+        s.u = planes.Through(a.u * wa, b.u * wb, c.u * wc);
+        s.v = planes.Through(a.v * wa, b.v * wb, c.v * wc);
+        s.inverseW = planes.Through(wa, wb, wc);
     } else {
         s.u = planes.Through(a.u, b.u, c.u);
         s.v = planes.Through(a.v, b.v, c.v);

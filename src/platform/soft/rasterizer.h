@@ -53,13 +53,11 @@ enum class Cull { None, Clockwise, CounterClockwise };
 
 // A vertex in screen space: its position snapped to 1/256 pixel (pixel i
 // covers [256 i, 256 i + 256) and is sampled at 256 i + 128), depth 0..1,
-// 1/w with the texture coordinates over w for perspective-correct
-// interpolation, and the texture coordinates themselves.
+// 1/w for perspective-correct interpolation, and the texture coordinates.
+// Kept small: set-up reads three of them for every triangle.
 struct ScreenVertex {
-    int64_t x, y;
-    double z;
-    double inverseW, uOverW, vOverW;
-    double u, v;
+    int32_t x, y;
+    float z, inverseW, u, v;
 };
 
 // A clip-space vertex in double precision: the clipper's, so that a corner
@@ -108,7 +106,7 @@ bool SetupTriangle(const Target& target, const ScreenVertex& a, const ScreenVert
 // Twice the signed area of the snapped triangle on screen: positive when it
 // runs clockwise (y points down).
 inline int64_t Winding(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-    return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    return static_cast<int64_t>(b.x - a.x) * (c.y - a.y) - static_cast<int64_t>(b.y - a.y) * (c.x - a.x);
 }
 
 inline bool CullsAway(Cull cull, int64_t winding) {

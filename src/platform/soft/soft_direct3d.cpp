@@ -333,17 +333,18 @@ private:
                                  : (stream_->bytes.size() - size) / stride_ + 1;
         const ProjectionKey key{stream_, stream_ != nullptr ? stream_->version : 0, stride_, format_, transform,
                                 target.width, target.height};
-        if (count > 0 && projectedFrom_ == key && projected_.size() == count) return;
-        projected_.resize(count);
+        if (count > 0 && projectedFrom_ == key && clips_.size() == count) return;
+        projectedFrom_ = {};
+        clips_.resize(count);
+        screens_.resize(count);
+        inside_.resize(count);
         projectedFrom_ = key;
-        const int32_t bands = BandsFor(target.width, target.height);
-        RunBands(bands, [&](int32_t band) {
-            const size_t end = count * static_cast<size_t>(band + 1) / static_cast<size_t>(bands);
-            for (size_t i = count * static_cast<size_t>(band) / static_cast<size_t>(bands); i < end; ++i) {
-                Projected& p = projected_[i];
-                Fetch(static_cast<uint32_t>(i), transform, p.clip);
-                p.inside = InsideClipVolume(target, Widen(p.clip));
-                if (p.inside) p.screen = ToScreen(target, Widen(p.clip));
+        RunPieces(target.width, target.height, count, [&](size_t begin, size_t end) {
+            for (size_t i = begin; i < end; ++i) {
+                ClipVertex& clip = clips_[i];
+                Fetch(static_cast<uint32_t>(i), transform, clip);
+                inside_[i] = InsideClipVolume(target, Widen(clip));
+                if (inside_[i]) screens_[i] = ToScreen(target, Widen(clip));
             }
         });
     }
@@ -384,24 +385,24 @@ private:
         classifiedFrom_ = source;
         classifiedProjection_ = projectedFrom_;
         const Target& target = *target_;
-        const size_t vertices = projected_.size();
+        const size_t vertices = clips_.size();
         RunPieces(target.width, target.height, count, [&](size_t begin, size_t end) {
             for (size_t t = begin; t < end; ++t) {
                 TriangleInfo& info = triangles_[t];
                 const auto i = static_cast<uint32_t>(t);
                 info = {{indexOf(3 * i), indexOf(3 * i + 1), indexOf(3 * i + 2)}, 0, -1, 0, TriangleInfo::kNothing};
                 if (info.corner[0] >= vertices || info.corner[1] >= vertices || info.corner[2] >= vertices) continue;
-                const Projected& a = projected_[info.corner[0]];
-                const Projected& b = projected_[info.corner[1]];
-                const Projected& c = projected_[info.corner[2]];
-                if (!(a.inside && b.inside && c.inside)) {
+                if (!(inside_[info.corner[0]] && inside_[info.corner[1]] && inside_[info.corner[2]])) {
                     info.kind = TriangleInfo::kClipped;
                     continue;
                 }
-                const int64_t winding = Winding(a.screen, b.screen, c.screen);
+                const ScreenVertex& a = screens_[info.corner[0]];
+                const ScreenVertex& b = screens_[info.corner[1]];
+                const ScreenVertex& c = screens_[info.corner[2]];
+                const int64_t winding = Winding(a, b, c);
                 // The rows whose centres (256 j + 128) lie between the corners.
-                const int64_t top = std::min({a.screen.y, b.screen.y, c.screen.y});
-                const int64_t bottom = std::max({a.screen.y, b.screen.y, c.screen.y});
+                const int64_t top = std::min({a.y, b.y, c.y});
+                const int64_t bottom = std::max({a.y, b.y, c.y});
                 const int64_t firstRow = std::max<int64_t>(0, (top - 128 + 255) >> 8);
                 const int64_t lastRow = std::min<int64_t>(target.height - 1, (bottom - 128) >> 8);
                 if (winding == 0 || firstRow > lastRow) continue;
@@ -435,9 +436,6 @@ private:
             };
             for (const TriangleInfo& info : triangles_) {
                 if (info.kind == TriangleInfo::kNothing) continue;
-                const Projected& a = projected_[info.corner[0]];
-                const Projected& b = projected_[info.corner[1]];
-                const Projected& c = projected_[info.corner[2]];
                 if (info.kind == TriangleInfo::kInside) {
                     if (CullsAway(cull, info.winding)) continue;
                     // Passed over before any set-up when none of its strips is this band's.
@@ -447,10 +445,11 @@ private:
                             owned = strip % bands == band;
                         if (!owned) continue;
                     }
-                    fill(a.screen, b.screen, c.screen);
+                    fill(screens_[info.corner[0]], screens_[info.corner[1]], screens_[info.corner[2]]);
                     continue;
                 }
-                const Polygon polygon = ClipTriangle(target, a.clip, b.clip, c.clip);
+                const Polygon polygon =
+                    ClipTriangle(target, clips_[info.corner[0]], clips_[info.corner[1]], clips_[info.corner[2]]);
                 if (polygon.count < 3) continue;
                 ScreenVertex screen[12];
                 for (int i = 0; i < polygon.count; ++i) screen[i] = ToScreen(target, polygon.corners[i]);
@@ -520,13 +519,6 @@ private:
         }
     };
 
-    // A vertex of the stream after the transform.
-    struct Projected {
-        ClipVertex clip{};
-        ScreenVertex screen{};
-        bool inside = false;
-    };
-
     window::WindowHandle window_;
     std::shared_ptr<Target> target_;
     Matrix world_ = Matrix::Identity(), view_ = Matrix::Identity(), projection_ = Matrix::Identity();
@@ -541,7 +533,11 @@ private:
     SoftIndexBuffer* indices_ = nullptr;
     uint32_t baseVertex_ = 0;
     SoftTexture* texture_ = nullptr;
-    std::vector<Projected> projected_;  // the stream's vertices of the current draw
+    // The stream's vertices of the current draw: in clip space, whether
+    // inside the clip volume, and where inside, on screen.
+    std::vector<ClipVertex> clips_;
+    std::vector<uint8_t> inside_;
+    std::vector<ScreenVertex> screens_;
     ProjectionKey projectedFrom_;
     std::vector<TriangleInfo> triangles_;  // the triangles of the current draw
     TriangleSource classifiedFrom_;
