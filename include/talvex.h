@@ -20,6 +20,8 @@
  * The handle table (Create from any thread, Destroy by the thread using the
  * control), the trace log and the native window system (talvex_window.h) are
  * shared and safe for concurrent use; nothing else is shared between controls.
+ * On Linux the software device draws a large picture with a few threads of
+ * the library's own, within the call that draws it (talvex_native.h).
  */
 #ifndef TALVEX_H
 #define TALVEX_H
