@@ -136,10 +136,10 @@ void ChartControl::RestoreAfterFailedReset(const render::PresentParameters& prev
 
 bool ChartControl::PrepareDeviceForFrame() {
     const render::HResult state = scene.device->TestCooperativeLevel();
+    // Raised here for the whole frame; FinishFrame lowers it, drawn or not.
     Trace().Indent();
     if (state == render::kDeviceLost) {
         Trace().Output("D3DERR_DEVICELOST");
-        Trace().Unindent();
         return false;
     }
     if (state == render::kDeviceNotReset) {

@@ -157,6 +157,16 @@ TEST_F(NativeControl, FrameOnALostDeviceDrawsNothingAndANotResetDeviceRecovers) 
     EXPECT_EQ(trace[0], "  D3DERR_DEVICENOTRESET");
     EXPECT_EQ(trace[1], "  TALVEXCONTROL::Calculate");
     EXPECT_EQ(talvex::Trace().Indentation(), 0);
+
+    // From a start above 0, where lowering it once too often would show,
+    // every frame leaves the indentation where it found it.
+    talvex::Trace().Indent();
+    for (const int32_t state : {kDeviceLost, kDeviceNotReset, 0}) {
+        talvex::soft::InjectedFaults().cooperativeLevels = {state};
+        control->RenderFrame();
+        EXPECT_EQ(talvex::Trace().Indentation(), 1) << "after a frame whose device said 0x" << std::hex << state;
+    }
+    talvex::Trace().Unindent();
 }
 
 TEST_F(NativeControl, HandednessRebuildOnAVisibleControl) {
