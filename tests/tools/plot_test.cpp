@@ -87,6 +87,7 @@ TEST(TalvexPlot, EachOption) {
         bool (*check)(const std::vector<unsigned char>&);
     } cases[] = {
         {"--size 200x100", "200 x 100", [](const auto& b) { return b.size() == 54 + 100 * 600u + 2; }},
+        {"--size 16384x8", "the largest side", [](const auto& b) { return b.size() == 54 + 8 * 49152u + 2; }},
         {"--background 102030 --no-points --no-axes -e 'z = 100'", "background only",
          [](const auto& b) { return Count(b, 0x102030) == 320 * 240; }},
         {"--point-color 00FF00", "green grid", [](const auto& b) { return Count(b, 0x00FF00) > 400; }},
@@ -137,7 +138,7 @@ TEST(TalvexPlot, FailingScriptNamesScriptLineAndWhat) {
 TEST(TalvexPlot, BadCommandLines) {
     for (const char* arguments : {"", "--size 0x10 -o x.bmp", "--zoom 101 -o x.bmp", "--view top -o x.bmp",
                                   "--background red -o x.bmp", "--bogus -o x.bmp", "missing-file.txt -o x.bmp",
-                                  "-e 'z=1' -e 'z=1' -e 'z=1' -e 'z=1' -o x.bmp"}) {
+                                  "-e 'z=1' -e 'z=1' -e 'z=1' -e 'z=1' -o x.bmp", "--size 16385x8 -o x.bmp"}) {
         const PlotRun run = Plot(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_FALSE(run.errors.empty()) << arguments;

@@ -84,6 +84,9 @@ bool ParseColor(const char* text, uint32_t& color) {
     return true;
 }
 
+// The largest side a chart takes (TALVEX_ControlSize refuses more).
+constexpr int kLargestSide = 16384;
+
 int Fail(const std::string& message) {
     std::fprintf(stderr, "talvex-plot: %s\n", message.c_str());
     return 2;
@@ -116,8 +119,8 @@ int Parse(int argc, char** argv, Options& options) {
                 AddScriptText(v, options.scripts);
             } else if (arg == "--size") {
                 if (!ParsePair(v, 'x', options.width, options.height) || options.width <= 0 || options.height <= 0 ||
-                    options.width > 8192 || options.height > 8192)
-                    return Fail("--size takes WxH with each side from 1 to 8192");
+                    options.width > kLargestSide || options.height > kLargestSide)
+                    return Fail("--size takes WxH with each side from 1 to " + std::to_string(kLargestSide));
             } else if (arg == "--view") {
                 options.view = v;
                 if (options.view != "default" && options.view != "isometric")
@@ -160,9 +163,25 @@ int Parse(int argc, char** argv, Options& options) {
     return -1;
 }
 
+// The host window and the chart, released on every way out of Plot.
+class ChartInWindow {
+public:
+    ChartInWindow(int width, int height)
+        : host(talvex_window_create(width, height)), chart(TALVEX_ControlCreate()) {}
+    ~ChartInWindow() {
+        TALVEX_ControlDestroy(chart);
+        talvex_window_destroy(host);
+    }
+    ChartInWindow(const ChartInWindow&) = delete;
+    ChartInWindow& operator=(const ChartInWindow&) = delete;
+    const TalvexWindow host;
+    const int32_t chart;
+};
+
 int Plot(const Options& options) {
-    TalvexWindow host = talvex_window_create(options.width, options.height);
-    const int32_t chart = TALVEX_ControlCreate();
+    const ChartInWindow made(options.width, options.height);
+    const TalvexWindow host = made.host;
+    const int32_t chart = made.chart;
     const int32_t id = 1;
     int32_t result = TALVEX_ControlInit(chart, host, nullptr, id);
     if (result != 0) {
@@ -179,7 +198,6 @@ int Plot(const Options& options) {
         const std::string problem = SetChartScript(chart, i, scripts[i].text);
         if (!problem.empty()) {
             std::fprintf(stderr, "%s\n", problem.c_str());
-            TALVEX_ControlDestroy(chart);
             return 1;
         }
     }
@@ -236,8 +254,6 @@ int Plot(const Options& options) {
             status = 1;
         }
     }
-    TALVEX_ControlDestroy(chart);
-    talvex_window_destroy(host);
     return status != 0 ? status : calculated != 0 ? 1 : 0;
 }
 
