@@ -114,7 +114,7 @@ inline bool CullsAway(Cull cull, int64_t winding) {
     return (cull == Cull::Clockwise && clockwise) || (cull == Cull::CounterClockwise && !clockwise);
 }
 
-// Whether edge function k of the setup covers pixel (i, j).
+// Whether the triangle covers pixel (i, j): inside all three edges.
 inline bool Covers(const TriangleSetup& s, int32_t i, int32_t j) {
     for (int k = 0; k < 3; ++k)
         if (s.a[k] * i + s.b[k] * j + s.c[k] < 0) return false;
