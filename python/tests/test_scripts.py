@@ -10,7 +10,7 @@ from talvex import _codes
 def test_sentences_match_the_header():
     with open(f"{REPOSITORY}/include/talvex_codes.h") as header:
         listed = {int(code): sentence for code, sentence in
-                  re.findall(r'X\(\w+, (\d+), "((?:[^"\\]|\\.)*)"\)', header.read())}
+                  re.findall(r'X\(kCompile\w+, (\d+), "((?:[^"\\]|\\.)*)"\)', header.read())}
     assert len(listed) >= 11
     assert listed == _codes.COMPILE_SENTENCES
 

@@ -1,18 +1,22 @@
-// Result codes shared by every subsystem: one signed 32-bit value per outcome.
+// Result codes shared by every subsystem: one signed 32-bit value per outcome,
+// named from the public list (talvex_codes.h) so that no file writes a code's
+// number itself.
 #pragma once
 #include <cstdint>
+
+#include "talvex_codes.h"
 
 namespace talvex {
 
 using Result = int32_t;
 
-constexpr Result kOk = 0;
-constexpr Result kFail = static_cast<Result>(0x80004005u);     // E_FAIL
-constexpr Result kPointer = static_cast<Result>(0x80004003u);  // E_POINTER
-constexpr Result kOutOfMemory = static_cast<Result>(0x8007000Eu);
-constexpr Result kInvalidArgument = static_cast<Result>(0x80070057u);  // E_INVALIDARG
-constexpr Result kInvalidHandle = static_cast<Result>(0x80070006u);    // E_HANDLE
-constexpr Result kBadSlot = 21;
-constexpr Result kNoDirect3D = 22;
+#define TALVEX_RESULT_CONSTANT(name, value, text) constexpr Result name = value;
+TALVEX_RESULT_CODES(TALVEX_RESULT_CONSTANT)
+TALVEX_CALCULATION_CODES(TALVEX_RESULT_CONSTANT)
+#undef TALVEX_RESULT_CONSTANT
+
+// The sentence of a code of any list, or null for a number that is none.
+// Code 2 reads as both of its meanings.
+const char* ResultText(Result code);
 
 }  // namespace talvex

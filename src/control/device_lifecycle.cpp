@@ -87,7 +87,7 @@ Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
     ReleaseDeviceResources();
     scene.presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
     scene.presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
-    if (scene.device->TestCooperativeLevel() == render::kDeviceLost) {
+    if (scene.device->TestCooperativeLevel() == talvex::kDeviceLost) {
         // The size waits in the parameters for the reset that recovers the device.
         TakeSize(newWidth, newHeight);
         return kOk;
@@ -138,11 +138,11 @@ bool ChartControl::PrepareDeviceForFrame() {
     const render::HResult state = scene.device->TestCooperativeLevel();
     // Raised here for the whole frame; FinishFrame lowers it, drawn or not.
     Trace().Indent();
-    if (state == render::kDeviceLost) {
+    if (state == talvex::kDeviceLost) {
         Trace().Output("D3DERR_DEVICELOST");
         return false;
     }
-    if (state == render::kDeviceNotReset) {
+    if (state == talvex::kDeviceNotReset) {
         Trace().Output("D3DERR_DEVICENOTRESET");
         ReleaseDeviceResources();
         scene.device->Reset(&scene.presentParams);

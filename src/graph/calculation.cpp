@@ -60,9 +60,10 @@ double PlanCurveGrid(double grid) {
 
 namespace {
 
-constexpr int32_t kNoFreeVariable = 23;
-constexpr int32_t kOnlyOneFreeVariable = 1;
-constexpr int32_t kNoCoordinates = static_cast<int32_t>(0x80004005u);  // E_FAIL
+using script::kNoFreeVariable;
+using script::kOnlyOneFreeVariable;
+// A script without one of the coordinates cannot be drawn.
+constexpr int32_t kNoCoordinates = kFail;
 
 using script::Script;
 using script::VariableRange;

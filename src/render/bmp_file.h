@@ -21,10 +21,6 @@ std::vector<uint8_t> EncodeBmp(int32_t width, int32_t height, const uint32_t* pi
 // file that cannot be written gives kCannotWriteFile.
 HResult WriteBmpFile(const char* path, int32_t width, int32_t height, const uint32_t* pixels, int32_t pitch);
 
-constexpr HResult kCannotWriteFile = static_cast<HResult>(0x80070005u);  // E_ACCESSDENIED
-// HRESULT_FROM_WIN32(ERROR_BAD_PATHNAME): a failure to every host that
-// tests the sign, and distinct from every script code.
-constexpr HResult kNotAFile = static_cast<HResult>(0x800700A1u);  // TALVEX_E_NOT_A_FILE
 
 // For tests: the next n picture writes fail after their file was created, as
 // on a full disk.

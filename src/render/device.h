@@ -17,11 +17,6 @@ namespace talvex::render {
 
 using HResult = int32_t;
 
-constexpr HResult kDeviceLost = static_cast<HResult>(0x88760868u);      // D3DERR_DEVICELOST
-constexpr HResult kDeviceNotReset = static_cast<HResult>(0x88760869u);  // D3DERR_DEVICENOTRESET
-constexpr HResult kNotAvailable = static_cast<HResult>(0x8876086Au);    // D3DERR_NOTAVAILABLE
-constexpr HResult kInvalidCall = static_cast<HResult>(0x8876086Cu);     // D3DERR_INVALIDCALL
-constexpr HResult kOutOfVideoMemory = static_cast<HResult>(0x8876017Cu);
 
 constexpr uint32_t kSdkVersion = 220;  // D3D_SDK_VERSION of Direct3D 8.1
 

@@ -11,13 +11,6 @@ namespace talvex::script {
 
 namespace {
 
-constexpr int32_t kUndefinedName = 17;
-constexpr int32_t kTooManyFreeVariables = 18;
-constexpr int32_t kCircular = 19;
-constexpr int32_t kNoFreeVariable = 23;
-constexpr int32_t kNoRange = 24;
-constexpr int32_t kOnlyOneFreeVariable = 1;
-
 constexpr const char* kVariableNames[kVariableCount] = {"x", "y", "z", "p", "q", "t"};
 
 int VariableIndex(const std::string& name) {
@@ -40,13 +33,13 @@ int32_t CollectDependencies(Script& script, const Symbol* symbol, const std::str
     const bool defined = symbol != nullptr && symbol->defined;
     if (defined) {
         const NameAnalysis& known = Analysis(script, symbol->index);
-        if (known.generation == script.generation && known.onPath) return kCircular;
+        if (known.generation == script.generation && known.onPath) return kCalculationCircular;
     }
     if (depth > kMaximumNameDepth) return kEvaluateTooDeep;
     height = 0;
     if (!defined) {
         const int variable = VariableIndex(name);
-        if (variable < 0) return kUndefinedName;
+        if (variable < 0) return kCalculationUndefinedName;
         script.freeVariables[static_cast<size_t>(variable)] = true;
         return 0;
     }
@@ -112,7 +105,7 @@ int32_t GetFreeVariable(Script& script, int n, VariableRange& range) {
             result = DescribeVariable(script, v, range);
             if (result != 0) return result;
         } else if (counted > 2) {
-            result = kTooManyFreeVariables;
+            result = kCalculationTooManyFreeVariables;
         }
     }
     return counted == 0 ? kNoFreeVariable : result;

@@ -3,10 +3,17 @@
 
 #include <cstdint>
 
+#include "common/result_codes.h"
+
 namespace talvex::script {
 
 class Script;
 struct Symbol;
+
+// What the free-variable queries tell besides success and the calculation
+// codes; the calculation turns them into a kind of graph, so the library
+// never returns them.
+enum FreeVariableCode : int32_t { kOnlyOneFreeVariable = 1, kNoFreeVariable = 23, kNoRange = 24 };
 
 // The range and grid of a free variable.
 struct VariableRange {

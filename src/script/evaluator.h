@@ -5,15 +5,16 @@
 #include <cstdint>
 #include <string>
 
+#include "common/result_codes.h"
 #include "script/script.h"
 
 namespace talvex::script {
 
 enum EvaluateCode : int32_t {
-    kEvaluateOk = 0,
-    kEvaluateFailedName = 2,  // a name used inside the program failed
-    kEvaluateUnknown = 15,    // no symbol has that name
-    kEvaluateTooDeep = 16,    // the stack filled up, or names nested too deep
+    kEvaluateOk = kOk,
+    kEvaluateFailedName = kCalculationFailedName,  // a name used inside the program failed
+    kEvaluateUnknown = kCalculationUnknownSymbol,  // no symbol has that name
+    kEvaluateTooDeep = kCalculationTooDeep,        // the stack filled up, or names nested too deep
     // Internal: a hand-made program left more than one value.
     kEvaluateUnbalanced = -2,
 };

@@ -80,7 +80,7 @@ TEST(BmpFile, WritesTheFileOrNothing) {
     EXPECT_EQ(written, EncodeBmp(2, 2, pixels, 2));
     std::remove(path.c_str());
 
-    EXPECT_EQ(WriteBmpFile(nullptr, 2, 2, pixels, 2), kInvalidCall);
+    EXPECT_EQ(WriteBmpFile(nullptr, 2, 2, pixels, 2), talvex::kInvalidCall);
     const std::string unwritable = ::testing::TempDir() + "no-such-folder/chart.bmp";
     EXPECT_NE(WriteBmpFile(unwritable.c_str(), 2, 2, pixels, 2), 0);
     EXPECT_FALSE(Exists(unwritable));
@@ -117,7 +117,7 @@ TEST(BmpFile, FailedWriteLeavesTheOldPictureAndNoTemporary) {
     Put(path, "the old picture");
     const uint32_t pixels[4] = {1, 2, 3, 4};
     FailNextPictureWrites(1);
-    EXPECT_EQ(WriteBmpFile(path.c_str(), 2, 2, pixels, 2), kCannotWriteFile);
+    EXPECT_EQ(WriteBmpFile(path.c_str(), 2, 2, pixels, 2), talvex::kCannotWriteFile);
     EXPECT_EQ(Contents(path), "the old picture");
     EXPECT_EQ(CountStartingWith(dir.path, "chart.bmp"), 1) << "no temporary remains";
     chmod(path.c_str(), 0640);
@@ -142,7 +142,7 @@ TEST(BmpFile, FullDiskLeavesTheOldPicture) {
     const std::string contents = Contents(path);
     const int entries = CountStartingWith(dir.path, "chart.bmp");
     umount2(dir.path.c_str(), MNT_DETACH);
-    EXPECT_EQ(result, kCannotWriteFile);
+    EXPECT_EQ(result, talvex::kCannotWriteFile);
     EXPECT_EQ(contents, "the old picture");
     EXPECT_EQ(entries, 1) << "no temporary remains";
 }
@@ -154,11 +154,11 @@ bool IsCharacterDevice(const std::string& path) {
 
 TEST(BmpFile, DevicesAndDirectoriesAreRefusedUntouched) {
     const uint32_t pixels[4] = {1, 2, 3, 4};
-    EXPECT_EQ(WriteBmpFile("/dev/null", 2, 2, pixels, 2), kNotAFile);
+    EXPECT_EQ(WriteBmpFile("/dev/null", 2, 2, pixels, 2), talvex::kNotAFile);
     EXPECT_TRUE(IsCharacterDevice("/dev/null"));
 
     const ScratchDirectory dir;
-    EXPECT_EQ(WriteBmpFile(dir.path.c_str(), 2, 2, pixels, 2), kNotAFile);
+    EXPECT_EQ(WriteBmpFile(dir.path.c_str(), 2, 2, pixels, 2), talvex::kNotAFile);
     struct stat status {};
     ASSERT_EQ(stat(dir.path.c_str(), &status), 0);
     EXPECT_TRUE(S_ISDIR(status.st_mode));
@@ -176,7 +176,7 @@ TEST(BmpFile, DevicesAndDirectoriesAreRefusedUntouched) {
     // so that nothing of the system's is at stake.
     const std::string full = dir.path + "/full";
     if (mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) GTEST_SKIP() << "cannot make a device node here";
-    EXPECT_EQ(WriteBmpFile(full.c_str(), 2, 2, pixels, 2), kNotAFile);
+    EXPECT_EQ(WriteBmpFile(full.c_str(), 2, 2, pixels, 2), talvex::kNotAFile);
     EXPECT_TRUE(IsCharacterDevice(full)) << "the node is still there";
     EXPECT_EQ(CountStartingWith(dir.path, "full"), 1);
 }

@@ -8,8 +8,8 @@
 
 namespace {
 
-using talvex::render::kDeviceLost;
-using talvex::render::kDeviceNotReset;
+using talvex::kDeviceLost;
+using talvex::kDeviceNotReset;
 
 TEST_F(NativeControl, InitMakesAHiddenChartWindowAndTheDevice) {
     EXPECT_EQ(Init(), 0);
@@ -103,7 +103,7 @@ TEST_F(NativeControl, SoftwareVertexProcessingWithoutHardwareTransform) {
     EXPECT_NE(control->scene.device, nullptr);
     EXPECT_EQ(talvex::soft::LastBehaviorFlags(), talvex::render::kCreateSoftwareVertexProcessing) << "caps without";
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
-    talvex::soft::InjectedFaults().capsResult = talvex::render::kInvalidCall;
+    talvex::soft::InjectedFaults().capsResult = talvex::kInvalidCall;
     EXPECT_EQ(Init(), 0);
     EXPECT_EQ(talvex::soft::LastBehaviorFlags(), talvex::render::kCreateSoftwareVertexProcessing) << "caps unknown";
 }
@@ -124,7 +124,7 @@ TEST_F(NativeControl, SizeOnALostDeviceReleasesTheResources) {
     ASSERT_EQ(Init(), 0);
     ASSERT_EQ(SetScript(0, "z = x"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-    talvex::soft::InjectedFaults().cooperativeLevels = {kDeviceLost};
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceLost};
     EXPECT_EQ(TALVEX_ControlSize(handle, 400, 300), 0);
     EXPECT_FALSE(control->ready);
     EXPECT_EQ(control->scene.gridBuffer, nullptr);
@@ -138,7 +138,7 @@ TEST_F(NativeControl, FrameOnALostDeviceDrawsNothingAndANotResetDeviceRecovers) 
     ASSERT_EQ(SetScript(0, "z = x"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     ASSERT_NE(TALVEX_ControlShow(handle, 5), -1);
-    talvex::soft::InjectedFaults().cooperativeLevels = {kDeviceLost};
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceLost};
     trace.clear();
     control->RenderFrame();
     int32_t w = 0, h = 0;
@@ -147,7 +147,7 @@ TEST_F(NativeControl, FrameOnALostDeviceDrawsNothingAndANotResetDeviceRecovers) 
     EXPECT_EQ(trace, std::vector<std::string>{"  D3DERR_DEVICELOST"});
     EXPECT_EQ(talvex::Trace().Indentation(), 0);
 
-    talvex::soft::InjectedFaults().cooperativeLevels = {kDeviceNotReset};
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceNotReset};
     trace.clear();
     control->RenderFrame();
     talvex_window_picture_size(Child(), &w, &h);
@@ -161,7 +161,7 @@ TEST_F(NativeControl, FrameOnALostDeviceDrawsNothingAndANotResetDeviceRecovers) 
     // From a start above 0, where lowering it once too often would show,
     // every frame leaves the indentation where it found it.
     talvex::Trace().Indent();
-    for (const int32_t state : {kDeviceLost, kDeviceNotReset, 0}) {
+    for (const int32_t state : {talvex::kDeviceLost, talvex::kDeviceNotReset, 0}) {
         talvex::soft::InjectedFaults().cooperativeLevels = {state};
         control->RenderFrame();
         EXPECT_EQ(talvex::Trace().Indentation(), 1) << "after a frame whose device said 0x" << std::hex << state;
@@ -325,7 +325,7 @@ TEST_F(SizedControl, SizePastTheLimitOrARefusedResetChangesNothing) {
         {320, 16385, {}, static_cast<int32_t>(0x80070057u)},
         {100000, 100000, {}, static_cast<int32_t>(0x80070057u)},
         {640, 480, {kOutOfMemory}, kOutOfMemory},
-        {640, 480, {talvex::render::kInvalidCall}, talvex::render::kInvalidCall},
+        {640, 480, {talvex::kInvalidCall}, talvex::kInvalidCall},
     };
     for (const auto& c : cases) {
         const std::string which = std::to_string(c.width) + " x " + std::to_string(c.height);
@@ -363,8 +363,8 @@ TEST_F(SizedControl, SnapshotOfAFrameTheLostDeviceDidNotDrawFails) {
     const std::string path = ::testing::TempDir() + "talvex_lost_snapshot.bmp";
     std::remove(path.c_str());
     // The first frame is drawn and presented, the saved second one is lost.
-    talvex::soft::InjectedFaults().cooperativeLevels = {0, kDeviceLost};
-    EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), kDeviceLost);
+    talvex::soft::InjectedFaults().cooperativeLevels = {0, talvex::kDeviceLost};
+    EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), talvex::kDeviceLost);
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "no file";
     EXPECT_EQ(talvex::Trace().Indentation(), 0);
 }

@@ -425,7 +425,7 @@ TEST_F(Picture, KeptGeometryStaysThroughADeviceRecovery) {
         vertices[slot].assign(before[slot].vertices, before[slot].vertices + before[slot].vertexCount);
         indices[slot].assign(before[slot].indices, before[slot].indices + before[slot].indexCount);
     }
-    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::render::kDeviceNotReset};
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceNotReset};
     trace.clear();
     TALVEX_ControlInvalidate(handle, nullptr, 0);
     talvex_window_run_paints();
@@ -445,17 +445,17 @@ TEST_F(Picture, KeptGeometryStaysThroughADeviceRecovery) {
 // back buffer did not follow the size.
 TEST_F(Picture, PictureOfALostDevice) {
     std::vector<uint32_t> pixels(320 * 240, 0xDEADBEEF);
-    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::render::kDeviceLost};
-    EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 320, 240), talvex::render::kDeviceLost);
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceLost};
+    EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 320, 240), talvex::kDeviceLost);
     EXPECT_EQ(talvex::Trace().Indentation(), 0);
     EXPECT_EQ(Count(pixels, 0xDEADBEEF), 320 * 240);
     EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 320, 240), 0) << "the device is back";
     EXPECT_EQ(Count(pixels, kWhite) + Count(pixels, 0), 320 * 240) << "background, grid and axes";
 
-    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::render::kDeviceLost};
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceLost};
     ASSERT_EQ(TALVEX_ControlSize(handle, 200, 100), 0) << "the size waits for the reset";
     std::vector<uint32_t> small(200 * 100, 0xDEADBEEF);
-    EXPECT_EQ(talvex_render_picture(handle, small.data(), 200, 100), talvex::render::kInvalidCall);
+    EXPECT_EQ(talvex_render_picture(handle, small.data(), 200, 100), talvex::kInvalidCall);
     EXPECT_EQ(Count(small, 0xDEADBEEF), 200 * 100);
     EXPECT_EQ(talvex::Trace().Indentation(), 0);
 }
