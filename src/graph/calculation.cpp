@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "script/compiler.h"
 #include "script/dependencies.h"
-#include "script/evaluator.h"
 #include "script/block_program.h"
+#include "script/evaluation_check.h"
+#include "script/settings.h"
 
 namespace talvex::graph {
 
@@ -62,11 +62,11 @@ namespace {
 
 using script::kNoFreeVariable;
 using script::kOnlyOneFreeVariable;
-// A script without one of the coordinates cannot be drawn.
-constexpr int32_t kNoCoordinates = kFail;
 
 using script::Script;
 using script::VariableRange;
+
+constexpr int kBlockSize = script::BlockProgram::kBlockSize;
 
 struct BoxPoint {
     double x, y, z;
@@ -74,34 +74,61 @@ struct BoxPoint {
 
 // The box coordinates of a block of samples, axis by axis.
 struct BoxBlock {
-    double axes[3][script::BlockProgram::kBlockSize];
+    double axes[3][kBlockSize];
 
     BoxPoint At(int i) const { return {axes[0][i], axes[1][i], axes[2][i]}; }
 };
 
-// What one slot computation reads once (the clamping box, the mapping, the
-// programs of the coordinates) and the sampling itself.
-//
-// Whether the evaluator succeeds on a coordinate does not depend on the
-// values of the parameters: how many values it holds and how deep its names
-// go follow from the programs alone. So one evaluation at the first sample
-// tells for every sample: where all three succeed, the coordinates are
-// computed block by block, giving the evaluator's values bit for bit; where
-// one fails, every sample goes through the evaluator, which keeps a failed
-// coordinate at its previous value.
+constexpr const char* kCoordinates[3] = {"x", "y", "z"};
+
+// The coordinates as the slot's block program computes them. A coordinate
+// whose evaluation fails fails at every sample alike, since failing depends
+// on the programs alone: it is not-a-number throughout, the value a
+// coordinate has before its first successful evaluation.
+class ProgramSource : public CoordinateSource {
+public:
+    // The program of the coordinates that evaluate, over the parameters.
+    int32_t Build(const Script& script, const std::vector<std::string>& parameters) {
+        parameterCount_ = parameters.size();
+        script::EvaluationCheck check(script, parameters);
+        std::vector<std::string> targets;
+        for (int axis = 0; axis < 3; ++axis) {
+            output_[axis] = -1;
+            if (check.Check(kCoordinates[axis]) != kOk) continue;
+            output_[axis] = static_cast<int>(targets.size());
+            targets.push_back(kCoordinates[axis]);
+        }
+        // Checked names always build; a refusal would be a fault of this
+        // library, told as the general failure.
+        if (!program_.Build(script, targets, parameters)) return kFail;
+        std::fill_n(notANumber_, kBlockSize, std::numeric_limits<double>::quiet_NaN());
+        return kOk;
+    }
+
+    void Compute(const double* const* parameters, int count, const double** coordinates) override {
+        for (size_t p = 0; p < parameterCount_; ++p) std::copy_n(parameters[p], count, program_.Input(p));
+        program_.Run(count);
+        for (int axis = 0; axis < 3; ++axis)
+            coordinates[axis] = output_[axis] >= 0 ? program_.Output(static_cast<size_t>(output_[axis])) : notANumber_;
+    }
+
+private:
+    script::BlockProgram program_;
+    size_t parameterCount_ = 0;
+    int output_[3] = {-1, -1, -1};  // the program's output of each axis, -1 for not-a-number
+    double notANumber_[kBlockSize];
+};
+
+// What one slot computation reads once (the clamping box and the mapping)
+// and the mapping of each block of samples into box coordinates.
 class Sampler {
 public:
-    static constexpr int kBlockSize = script::BlockProgram::kBlockSize;
+    explicit Sampler(bool leftHanded) : leftHanded_(leftHanded) {}
 
-    Sampler(Script& script, bool leftHanded) : script_(script), leftHanded_(leftHanded) {}
-
-    int32_t ReadSettings() {
-        static const char* const kSettings[] = {"scale", "xcenter", "ycenter", "zcenter"};
+    int32_t ReadSettings(const Script& script) {
         double values[4];
-        for (int i = 0; i < 4; ++i) {
-            const int32_t result = script::Evaluate(script_, kSettings[i], values[i]);
-            if (result != 0) return result;
-        }
+        const int32_t result = script::ReadSettings(script, {}, {"scale", "xcenter", "ycenter", "zcenter"}, values);
+        if (result != kOk) return result;
         const double scale = values[0];
         for (int axis = 0; axis < 3; ++axis) {
             centre_[axis] = values[axis + 1];
@@ -109,58 +136,15 @@ public:
             high_[axis] = centre_[axis] + scale;
         }
         factor_ = 1 / scale;
-        return 0;
-    }
-
-    // After the free variables are described every coordinate is a symbol.
-    // The parameters are the free variables in order, each at its minimum.
-    bool Prepare(std::vector<const VariableRange*> parameters, bool blocks) {
-        static const char* const kNames[] = {"x", "y", "z"};
-        parameters_ = std::move(parameters);
-        std::vector<const script::Symbol*> targets, inputs;
-        for (const VariableRange* parameter : parameters_) {
-            script::SetVariableValue(script_, parameter, parameter->minimum);
-            inputs.push_back(parameter->symbol);
-        }
-        bool exact = true;
-        for (int axis = 0; axis < 3; ++axis) {
-            symbols_[axis] = script::FindSymbol(script_, kNames[axis]);
-            if (symbols_[axis] == nullptr) return false;
-            targets.push_back(symbols_[axis]);
-            previous_[axis] = std::numeric_limits<double>::quiet_NaN();
-            double value;
-            if (script::EvaluateSymbol(script_, *symbols_[axis], value) != 0) exact = false;
-        }
-        blocks_ = blocks && exact && program_.Build(script_, targets, inputs);
-        return true;
+        return kOk;
     }
 
     // Samples count points (at most kBlockSize) whose parameter values are
     // columns[p][i], clamped to the box and mapped to box coordinates.
-    void Sample(const double* const* columns, int count, BoxBlock& out) {
-        if (blocks_) {
-            for (size_t p = 0; p < parameters_.size(); ++p)
-                std::copy_n(columns[p], count, program_.Input(p));
-            program_.Run(count);
-            for (int axis = 0; axis < 3; ++axis) Map(axis, program_.Output(static_cast<size_t>(axis)), count, out.axes[axis]);
-            return;
-        }
-        for (int i = 0; i < count; ++i) {
-            for (size_t p = 0; p < parameters_.size(); ++p)
-                script::SetVariableValue(script_, parameters_[p], columns[p][i]);
-            for (int axis = 0; axis < 3; ++axis) {
-                double value;
-                if (script::EvaluateSymbol(script_, *symbols_[axis], value) == 0) previous_[axis] = value;
-                Map(axis, &previous_[axis], 1, out.axes[axis] + i);
-            }
-        }
-    }
-
-    // Leaves each parameter at the value of the last sample, as sampling one
-    // by one would.
-    void Finish(const double* lastValues) {
-        for (size_t p = 0; p < parameters_.size(); ++p)
-            script::SetVariableValue(script_, parameters_[p], lastValues[p]);
+    void Sample(CoordinateSource& source, const double* const* columns, int count, BoxBlock& out) const {
+        const double* coordinates[3] = {};
+        source.Compute(columns, count, coordinates);
+        for (int axis = 0; axis < 3; ++axis) Map(axis, coordinates[axis], count, out.axes[axis]);
     }
 
 private:
@@ -180,15 +164,9 @@ private:
         }
     }
 
-    Script& script_;
     bool leftHanded_;
     double centre_[3] = {}, low_[3] = {}, high_[3] = {};
     double factor_ = 0;
-    std::vector<const VariableRange*> parameters_;
-    const script::Symbol* symbols_[3] = {};
-    double previous_[3] = {};
-    script::BlockProgram program_;
-    bool blocks_ = false;
 };
 
 // Writes every field in place: a record built aside and copied over would
@@ -224,7 +202,7 @@ bool AcceptSegment(const GraphVertex& previous, const BoxPoint& current) {
             Accept<double>(previous.z, current.z)) != 0;
 }
 
-void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRange& first,
+void ComputeSurface(SlotGeometry& geometry, const Sampler& sampler, CoordinateSource& source, const VariableRange& first,
                     const VariableRange& second, bool leftHanded) {
     const SurfaceGrid grid = PlanSurfaceGrid(first.grid, second.grid);
     const double stepU = (first.maximum - first.minimum) / grid.gridU;
@@ -264,14 +242,14 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
 
     // The samples in row order, a block at a time. Parameters advance by
     // repeated addition, not from the index.
-    double u[Sampler::kBlockSize], v[Sampler::kBlockSize];
+    double u[kBlockSize], v[kBlockSize];
     const double* parameters[2] = {u, v};
     BoxBlock points;
     int pending = 0, written = 0, row = 0, column = 0;
     // Half the row and column numbers, kept by exact additions.
     float tu = 0, tv = 0;
     auto flush = [&]() {
-        sampler.Sample(parameters, pending, points);
+        sampler.Sample(source, parameters, pending, points);
         for (int i = 0; i < pending; ++i, ++written) {
             WriteVertex(vertices[static_cast<size_t>(written)], points.At(i), tu, tv);
             tv += 0.5f;
@@ -285,21 +263,19 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
         pending = 0;
         addCells(row);
     };
-    double last[2] = {first.minimum, second.minimum};
     double runningV = second.minimum;
     for (int r = 0; r <= nv; ++r) {
         const double rowV = runningV;
         runningV += stepV;
         double runningU = first.minimum;
         for (int c = 0; c <= nu; ++c) {
-            u[pending] = last[0] = runningU;
-            v[pending] = last[1] = rowV;
+            u[pending] = runningU;
+            v[pending] = rowV;
             runningU += stepU;
-            if (++pending == Sampler::kBlockSize) flush();
+            if (++pending == kBlockSize) flush();
         }
     }
     if (pending > 0) flush();
-    sampler.Finish(last);
 
     indices.resize(static_cast<size_t>(out - indices.data()));
     geometry.kind = GraphKind::Surface;
@@ -307,7 +283,8 @@ void ComputeSurface(SlotGeometry& geometry, Sampler& sampler, const VariableRang
     geometry.samplesV = nv + 1;
 }
 
-void ComputeCurve(SlotGeometry& geometry, Sampler& sampler, const VariableRange& parameter) {
+void ComputeCurve(SlotGeometry& geometry, const Sampler& sampler, CoordinateSource& source,
+                  const VariableRange& parameter) {
     const double grid = PlanCurveGrid(parameter.grid);
     const double step = (parameter.maximum - parameter.minimum) / grid;
     const int n = static_cast<int>(grid);
@@ -315,17 +292,17 @@ void ComputeCurve(SlotGeometry& geometry, Sampler& sampler, const VariableRange&
     vertices.resize(static_cast<size_t>(n + 1));
     std::vector<uint16_t>& indices = geometry.indices;
     indices.clear();
-    double t[Sampler::kBlockSize];
+    double t[kBlockSize];
     const double* parameters[1] = {t};
     BoxBlock points;
-    double running = parameter.minimum, last = parameter.minimum;
-    for (int start = 0; start <= n; start += Sampler::kBlockSize) {
-        const int count = std::min(Sampler::kBlockSize, n + 1 - start);
+    double running = parameter.minimum;
+    for (int start = 0; start <= n; start += kBlockSize) {
+        const int count = std::min(kBlockSize, n + 1 - start);
         for (int i = 0; i < count; ++i) {
-            t[i] = last = running;
+            t[i] = running;
             running += step;
         }
-        sampler.Sample(parameters, count, points);
+        sampler.Sample(source, parameters, count, points);
         for (int i = 0; i < count; ++i) {
             const int j = start + i;
             // The previous end as stored, the current one before rounding.
@@ -337,15 +314,14 @@ void ComputeCurve(SlotGeometry& geometry, Sampler& sampler, const VariableRange&
             WriteVertex(vertices[static_cast<size_t>(j)], point);
         }
     }
-    sampler.Finish(&last);
     geometry.kind = GraphKind::Curve;
     geometry.samplesU = n + 1;
     geometry.samplesV = 1;
 }
 
-void ComputePoint(SlotGeometry& geometry, Sampler& sampler) {
+void ComputePoint(SlotGeometry& geometry, const Sampler& sampler, CoordinateSource& source) {
     BoxBlock point;
-    sampler.Sample(nullptr, 1, point);
+    sampler.Sample(source, nullptr, 1, point);
     geometry.vertices.resize(1);
     WriteVertex(geometry.vertices[0], point.At(0));
     geometry.indices.clear();
@@ -357,64 +333,75 @@ void ComputePoint(SlotGeometry& geometry, Sampler& sampler) {
 }  // namespace
 
 // What a slot's calculation holds between the steps that may fail and the
-// sampling; the free variables' ranges are where the sampler reads them.
+// sampling.
 struct SlotCalculation::State {
-    State(Script& script, bool leftHanded) : sampler(script, leftHanded) {}
+    explicit State(bool leftHanded) : sampler(leftHanded) {}
 
     Sampler sampler;
+    ProgramSource program;
     VariableRange first, second;
     GraphKind kind = GraphKind::Point;
 };
 
-SlotCalculation::SlotCalculation(Script& script, bool leftHanded, Sampling sampling)
-    : script_(script), leftHanded_(leftHanded), sampling_(sampling) {}
+SlotCalculation::SlotCalculation(const Script& script, bool leftHanded) : script_(script), leftHanded_(leftHanded) {}
 
 SlotCalculation::~SlotCalculation() = default;
 
 int32_t SlotCalculation::Prepare() {
-    int32_t result = script::BuildDependencies(script_);
-    if (result != 0) return result;
-    auto state = std::make_unique<State>(script_, leftHanded_);
-    if ((result = state->sampler.ReadSettings()) != 0) return result;
-    result = script::GetFreeVariable(script_, 1, state->first);
-    if (result == 0) {
-        const int32_t secondResult = script::GetFreeVariable(script_, 2, state->second);
-        if (secondResult == 0) state->kind = GraphKind::Surface;
+    const script::Dependencies dependencies = script::BuildDependencies(script_);
+    if (dependencies.code != kOk) return dependencies.code;
+    auto state = std::make_unique<State>(leftHanded_);
+    int32_t result = state->sampler.ReadSettings(script_);
+    if (result != kOk) return result;
+    result = script::GetFreeVariable(script_, dependencies, 1, state->first);
+    if (result == kOk) {
+        const int32_t secondResult = script::GetFreeVariable(script_, dependencies, 2, state->second);
+        if (secondResult == kOk) state->kind = GraphKind::Surface;
         else if (secondResult == kOnlyOneFreeVariable) state->kind = GraphKind::Curve;
         else return secondResult;  // a setting of the second parameter failed
     } else if (result != kNoFreeVariable) {
         return result;
     }
-    std::vector<const VariableRange*> parameters;
-    if (state->kind != GraphKind::Point) parameters.push_back(&state->first);
-    if (state->kind == GraphKind::Surface) parameters.push_back(&state->second);
-    if (!state->sampler.Prepare(parameters, sampling_ == Sampling::kBlocks)) return kNoCoordinates;
     state_ = std::move(state);
-    return 0;
+    std::vector<std::string> parameters;
+    for (const VariableRange& parameter : Parameters()) parameters.emplace_back(script::VariableName(parameter.variable));
+    result = state_->program.Build(script_, parameters);
+    if (result != kOk) state_.reset();
+    return result;
+}
+
+std::vector<VariableRange> SlotCalculation::Parameters() const {
+    if (state_ == nullptr || state_->kind == GraphKind::Point) return {};
+    if (state_->kind == GraphKind::Curve) return {state_->first};
+    return {state_->first, state_->second};
 }
 
 void SlotCalculation::Sample(SlotGeometry& geometry) {
+    if (state_ != nullptr) Sample(geometry, state_->program);
+}
+
+void SlotCalculation::Sample(SlotGeometry& geometry, CoordinateSource& source) {
     if (state_ == nullptr) return;
-    State& state = *state_;
+    const State& state = *state_;
     switch (state.kind) {
     case GraphKind::Surface:
-        ComputeSurface(geometry, state.sampler, state.first, state.second, leftHanded_);
+        ComputeSurface(geometry, state.sampler, source, state.first, state.second, leftHanded_);
         break;
     case GraphKind::Curve:
-        ComputeCurve(geometry, state.sampler, state.first);
+        ComputeCurve(geometry, state.sampler, source, state.first);
         break;
     default:
-        ComputePoint(geometry, state.sampler);
+        ComputePoint(geometry, state.sampler, source);
         break;
     }
 }
 
-int32_t ComputeSlot(Script& script, bool leftHanded, SlotGeometry& geometry, Sampling sampling) {
-    SlotCalculation calculation(script, leftHanded, sampling);
+int32_t ComputeSlot(const Script& script, bool leftHanded, SlotGeometry& geometry) {
+    SlotCalculation calculation(script, leftHanded);
     const int32_t result = calculation.Prepare();
-    if (result != 0) return result;
+    if (result != kOk) return result;
     calculation.Sample(geometry);
-    return 0;
+    return kOk;
 }
 
 }  // namespace talvex::graph

@@ -4,45 +4,60 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "graph/slot_geometry.h"
+#include "script/dependencies.h"
 #include "script/script.h"
 
 namespace talvex::graph {
 
-// With kEvaluator every sample goes through the evaluator one by one; the
-// geometry is the same bit for bit, only slower (a reference for tests).
-enum class Sampling { kBlocks, kEvaluator };
+// Computes the coordinates x, y and z of a block of samples. A slot computes
+// them with its block program; tests put a reference in its place.
+class CoordinateSource {
+public:
+    virtual ~CoordinateSource() = default;
+    // For sample i of count (at most the block program's kBlockSize):
+    // parameters[p][i] is the value of the p-th free variable; coordinates[axis]
+    // receives where x, y or z of the samples are, valid until the next call.
+    virtual void Compute(const double* const* parameters, int count, const double** coordinates) = 0;
+};
 
 // One slot's calculation in its two steps: everything that can fail, then
 // the sampling, so that a caller can make room for the geometry in between.
+// The script is only read.
 class SlotCalculation {
 public:
-    SlotCalculation(script::Script& script, bool leftHanded, Sampling sampling = Sampling::kBlocks);
+    SlotCalculation(const script::Script& script, bool leftHanded);
     ~SlotCalculation();
     SlotCalculation(const SlotCalculation&) = delete;
     SlotCalculation& operator=(const SlotCalculation&) = delete;
 
-    // The dependency analysis, the settings and the free variables: 0, or
-    // the code that ends the calculation (17, 19 from the analysis, 18 for
-    // three or more free variables, a setting's evaluation code).
+    // The dependency analysis, the settings and the free variables, decided
+    // from the programs alone: 0, or the code that ends the calculation (17,
+    // 19, 16 from the analysis, 18 for three or more free variables, a
+    // setting's evaluation code). Builds the program of the coordinates; a
+    // coordinate whose evaluation would fail is not-a-number at every sample.
     int32_t Prepare();
     // Samples the script into geometry, replacing what it held; only after
     // Prepare gave 0 (otherwise geometry is untouched).
     void Sample(SlotGeometry& geometry);
+    // The same with the coordinates computed by another source.
+    void Sample(SlotGeometry& geometry, CoordinateSource& source);
+    // The free variables that the samples run over, in order, after Prepare
+    // gave 0: none for a point, one for a curve, two for a surface.
+    std::vector<script::VariableRange> Parameters() const;
 
 private:
     struct State;
-    script::Script& script_;
+    const script::Script& script_;
     bool leftHanded_;
-    Sampling sampling_;
     std::unique_ptr<State> state_;
 };
 
 // Both steps at once: 0 with geometry filled, or Prepare's code and geometry
 // untouched.
-int32_t ComputeSlot(script::Script& script, bool leftHanded, SlotGeometry& geometry,
-                    Sampling sampling = Sampling::kBlocks);
+int32_t ComputeSlot(const script::Script& script, bool leftHanded, SlotGeometry& geometry);
 
 // Grid sizes, exposed for tests.
 

@@ -3,11 +3,13 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 
 #include "script/builtin_math.h"
 #include "script/compiler.h"
-#include "script/evaluator.h"
+#include "script/operators.h"
+#include "script/stack_effect.h"
 
 namespace talvex::script {
 
@@ -20,16 +22,27 @@ public:
     explicit Builder(const Script& script)
         : script_(script), valueOfName_(script.names.size(), -1), state_(script.names.size(), kNew) {}
 
-    bool Build(BlockProgram& program, const std::vector<const Symbol*>& targets,
-               const std::vector<const Symbol*>& inputs) {
-        for (const Symbol* input : inputs) {
-            if (!Named(input)) return false;
-            valueOfName_[static_cast<size_t>(input->index)] = NewValue(kInputValue, 0.0);
+    bool Build(BlockProgram& program, const std::vector<std::string>& targets,
+               const std::vector<std::string>& inputs) {
+        // Every input has its column, in order, whether or not a program
+        // reads it; an input stands for its name whatever the script says.
+        std::unordered_map<std::string, int32_t> inputValues;
+        for (const std::string& input : inputs) {
+            const int32_t value = NewValue(kInputValue, 0.0);
+            inputValues.emplace(input, value);
+            const auto found = script_.nameIndex.find(input);
+            if (found != script_.nameIndex.end()) valueOfName_[static_cast<size_t>(found->second)] = value;
         }
         std::vector<int32_t> outputs;
-        for (const Symbol* target : targets) {
+        for (const std::string& target : targets) {
             int32_t value = -1;
-            if (!Named(target) || !EmitName(target->index, 0, value)) return false;
+            const auto input = inputValues.find(target);
+            if (input != inputValues.end()) {
+                value = input->second;
+            } else {
+                const auto found = script_.nameIndex.find(target);
+                if (found == script_.nameIndex.end() || !EmitName(found->second, 0, value)) return false;
+            }
             outputs.push_back(value);
         }
         AssignColumns(program, inputs.size(), outputs);
@@ -45,11 +58,6 @@ private:
         int32_t lastUse;  // the last operation that reads it
         int32_t column;
     };
-
-    bool Named(const Symbol* symbol) const {
-        return symbol != nullptr && symbol->index >= 0 && static_cast<size_t>(symbol->index) < script_.names.size() &&
-               script_.names[static_cast<size_t>(symbol->index)].get() == symbol;
-    }
 
     int32_t NewValue(ValueKind kind, double constant) {
         values_.push_back({kind, constant, -1, -1});
@@ -91,7 +99,7 @@ private:
             value = valueOfName_[slot] = Constant(symbol.ConstantValue());
             return true;
         }
-        if (!CheckProgram(script_, symbol.program, nullptr)) return false;
+        if (!CheckProgram(script_, symbol.program)) return false;
         state_[slot] = kInProgress;
         std::vector<int32_t> stack;
         for (const Instruction& instruction : symbol.program) {
@@ -142,7 +150,7 @@ private:
     // Takes the call's arguments from the top of the stack.
     int32_t EmitCall(const Instruction& call, std::vector<int32_t>& stack) {
         const BuiltinFunction& f = kBuiltins[call.operand];
-        const auto arguments = static_cast<size_t>(call.argumentCount);
+        const auto arguments = static_cast<size_t>(EffectOf(call).taken);
         const size_t first = stack.size() - arguments;
         // A one- or two-argument built-in of constants: computed once.
         const bool constants = f.kind != kBuiltinVariadic && IsConstant(stack[first]) &&
@@ -304,8 +312,8 @@ void ApplyUnary(int32_t builtin, UnaryFunction function, double* result, const d
 
 }  // namespace
 
-bool BlockProgram::Build(const Script& script, const std::vector<const Symbol*>& targets,
-                         const std::vector<const Symbol*>& inputs) {
+bool BlockProgram::Build(const Script& script, const std::vector<std::string>& targets,
+                         const std::vector<std::string>& inputs) {
     ops_.clear();
     arguments_.clear();
     Builder builder(script);

@@ -3,13 +3,15 @@
 // before the next, the inputs (free variables) come as columns, and every
 // name is computed once per sample however often it is used.
 //
-// It computes what the evaluator computes, operation for operation in the
-// same order, so every value is the same double. It has no stack and no
-// failures: whoever builds it must know that the evaluator would succeed on
-// these symbols, which does not depend on the values (see calculation.cpp).
+// It is the library's one way to run a script. It computes what evaluating
+// each name where it is used computes, operation for operation in the same
+// order, so every value is the same double. It has no stack and no failures:
+// whoever builds it decides first which names would fail to evaluate, which
+// does not depend on the values (see evaluation_check.h).
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "script/builtins.h"
@@ -21,12 +23,12 @@ class BlockProgram {
 public:
     static constexpr int kBlockSize = 256;
 
-    // Prepares the programs of targets, reading the given input symbols from
-    // columns and every other constant (setting, number, input not listed) as
-    // it stands now. False when a program does not pass the compiler's check
-    // or a name is undefined, circular or nested too deep.
-    bool Build(const Script& script, const std::vector<const Symbol*>& targets,
-               const std::vector<const Symbol*>& inputs);
+    // Prepares the programs of the named targets, reading the named inputs
+    // (free variables, defined or not) from columns, in order. A target may
+    // be an input. False when a program does not pass the compiler's check or
+    // a name is undefined, circular or nested too deep.
+    bool Build(const Script& script, const std::vector<std::string>& targets,
+               const std::vector<std::string>& inputs);
 
     // The column of an input, to be filled with up to kBlockSize values.
     double* Input(size_t input) { return Column(inputColumns_[input]); }

@@ -1,9 +1,7 @@
 #include "script/compiler.h"
 
-#include <algorithm>
-
 #include "script/builtins.h"
-#include "script/evaluator.h"
+#include "script/stack_effect.h"
 
 namespace talvex::script {
 
@@ -82,53 +80,23 @@ const char* DescribeCompileCode(int32_t code) {
     }
 }
 
-bool CheckProgram(const Script& script, const std::vector<Instruction>& program, int32_t* deepest) {
-    long depth = 0, peak = 0;
+bool CheckProgram(const Script& script, const std::vector<Instruction>& program) {
+    int32_t depth = 0;
     for (const Instruction& instruction : program) {
-        switch (instruction.kind) {
-        case kOpSymbol:
-            if (instruction.operand < 0 || static_cast<size_t>(instruction.operand) >= script.names.size())
-                return false;
-            ++depth;
-            break;
-        case kOpNumber:
-            ++depth;
-            break;
-        case kOpCall: {
-            if (instruction.operand < 0 || instruction.operand >= kBuiltinCount) return false;
-            const BuiltinFunction& f = kBuiltins[instruction.operand];
-            const int32_t arguments = instruction.argumentCount;
-            if (f.kind == kBuiltinVariadic ? arguments < f.argumentCount : arguments != f.kind) return false;
-            if (depth < arguments) return false;
-            // A variadic call's count travels on the stack as a hidden last
-            // argument: it takes room there for a moment.
-            if (f.kind == kBuiltinVariadic) peak = std::max(peak, depth + 1);
-            depth -= arguments - 1;
-            break;
-        }
-        case kOpMultiply:
-        case kOpAdd:
-        case kOpSubtract:
-        case kOpDivide:
-        case kOpPower:
-            if (depth < 2) return false;
-            --depth;
-            break;
-        default:
+        const StackEffect effect = EffectOf(instruction);
+        if (!effect.known || depth < effect.taken) return false;
+        if (instruction.kind == kOpSymbol &&
+            (instruction.operand < 0 || static_cast<size_t>(instruction.operand) >= script.names.size()))
             return false;
-        }
-        peak = std::max(peak, depth);
+        depth += effect.given - effect.taken;
     }
-    if (deepest != nullptr) *deepest = static_cast<int32_t>(peak);
     return depth == 1;
 }
 
 int32_t ResetScript(Script& script) {
-    script.freeVariables.fill(false);
     script.names.clear();
     script.nameIndex.clear();
     script.symbols.clear();
-    ++script.generation;
     struct Default {
         const char* name;
         double value;
@@ -146,11 +114,11 @@ int32_t ResetScript(Script& script) {
 
 int32_t ErrorLine(const Script& script) { return script.lexer.line - 1; }
 
-Symbol* FindSymbol(const Script& script, const std::string& name) {
+const Symbol* FindSymbol(const Script& script, const std::string& name) {
     if (name.empty()) return nullptr;
     const auto found = script.nameIndex.find(name);
     if (found == script.nameIndex.end()) return nullptr;
-    Symbol* symbol = script.names[static_cast<size_t>(found->second)].get();
+    const Symbol* symbol = script.names[static_cast<size_t>(found->second)].get();
     return symbol->defined ? symbol : nullptr;
 }
 
@@ -173,8 +141,6 @@ Symbol* DefineSymbol(Script& script, const std::string& name) {
         script.symbols.push_back(symbol);
     }
     symbol->program.clear();
-    symbol->input = false;
-    ++script.generation;
     return symbol;
 }
 
@@ -185,13 +151,6 @@ int32_t SetConstant(Script& script, const std::string& name, double value) {
     push.number = value;
     symbol->program.push_back(push);
     return 0;
-}
-
-Symbol* DefineInput(Script& script, const std::string& name, double value) {
-    Symbol* symbol = DefineSymbol(script, name);
-    symbol->input = true;
-    symbol->value = value;
-    return symbol;
 }
 
 int32_t Compile(Script& script, char* text) {
@@ -256,7 +215,6 @@ int32_t CompileStatement(Script& script) {
     result = ToPostfix(script, list, program);
     if (result != kCompileOk) return result;
     symbol->program = std::move(program);
-    ++script.generation;
     return kCompileOk;
 }
 
@@ -386,7 +344,7 @@ int32_t ToPostfix(Script& script, std::vector<Token>& list, std::vector<Instruct
         popToOutput();
     }
     list.clear();
-    if (program.empty() || !CheckProgram(script, program, nullptr)) {
+    if (program.empty() || !CheckProgram(script, program)) {
         program.clear();
         return kCompileMisplaced;
     }

@@ -29,20 +29,17 @@ int32_t Compile(Script& script, char* text);
 // The 0-based line on which compiling stopped.
 int32_t ErrorLine(const Script& script);
 // The defined symbol of that name, or null.
-Symbol* FindSymbol(const Script& script, const std::string& name);
+const Symbol* FindSymbol(const Script& script, const std::string& name);
 // The index of the name in the script's name table, entered undefined when new.
 int32_t InternName(Script& script, const std::string& name);
 Symbol* DefineSymbol(Script& script, const std::string& name);
 int32_t SetConstant(Script& script, const std::string& name, double value);
-// Defines the name as an input holding value: a free variable.
-Symbol* DefineInput(Script& script, const std::string& name, double value);
 
-// The one check of a program's stack effect, which every way of running a
-// program relies on: names and built-ins exist, calls have the arguments
-// their built-in takes, no step takes more values than are there, and
-// exactly one is left. deepest (if given) receives the most values the
-// program holds at once, a variadic call's hidden count included.
-bool CheckProgram(const Script& script, const std::vector<Instruction>& program, int32_t* deepest);
+// The check of a program's balance, which every way of running a program
+// relies on: names and built-ins exist, calls have the arguments their
+// built-in takes, no step takes more values than are there, and exactly one
+// is left (each step moving the stack as EffectOf says).
+bool CheckProgram(const Script& script, const std::vector<Instruction>& program);
 
 // The steps of compiling one statement, exposed for tests.
 int32_t CompileStatement(Script& script);

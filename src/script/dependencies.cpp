@@ -1,11 +1,9 @@
 #include "script/dependencies.h"
 
 #include <algorithm>
-#include <string>
 
-#include "script/compiler.h"
-#include "script/evaluator.h"
-#include "script/script.h"
+#include "script/settings.h"
+#include "script/stack_effect.h"
 
 namespace talvex::script {
 
@@ -19,91 +17,104 @@ int VariableIndex(const std::string& name) {
     return -1;
 }
 
-NameAnalysis& Analysis(Script& script, int32_t index) {
-    if (script.analysed.size() < script.names.size()) script.analysed.resize(script.names.size());
-    return script.analysed[static_cast<size_t>(index)];
-}
+// One analysis: what it knows of each name while it runs.
+class Analysis {
+public:
+    Analysis(const Script& script, Dependencies& found)
+        : script_(script), found_(found), marks_(script.names.size()) {
+        found_.heights.assign(script.names.size(), -1);
+    }
 
-// Records what a name needs; height receives the longest chain of names
-// below it. A name analysed before in this analysis is not followed again:
-// its names are known to be defined and free of cycles, so following them
-// once more could only end in names nested too deep, which its height tells.
-int32_t CollectDependencies(Script& script, const Symbol* symbol, const std::string& name, int depth,
-                            int32_t& height) {
-    const bool defined = symbol != nullptr && symbol->defined;
-    if (defined) {
-        const NameAnalysis& known = Analysis(script, symbol->index);
-        if (known.generation == script.generation && known.onPath) return kCalculationCircular;
-    }
-    if (depth > kMaximumNameDepth) return kEvaluateTooDeep;
-    height = 0;
-    if (!defined) {
-        const int variable = VariableIndex(name);
-        if (variable < 0) return kCalculationUndefinedName;
-        script.freeVariables[static_cast<size_t>(variable)] = true;
-        return 0;
-    }
-    {
-        NameAnalysis& known = Analysis(script, symbol->index);
-        if (known.generation == script.generation) {
-            if (depth + known.height > kMaximumNameDepth) return kEvaluateTooDeep;
-            height = known.height;
-            return 0;
+    // Records what a name needs; height receives the longest chain of names
+    // below it. A name analysed before is not followed again: its names are
+    // known to be defined and free of cycles, so following them once more
+    // could only end in names nested too deep, which its height tells.
+    int32_t Collect(int32_t index, const std::string& name, int depth, int32_t& height) {
+        const Symbol* symbol = index >= 0 ? script_.names[static_cast<size_t>(index)].get() : nullptr;
+        const bool defined = symbol != nullptr && symbol->defined;
+        if (defined && marks_[static_cast<size_t>(index)].onPath) return kCalculationCircular;
+        if (depth > kMaximumNameDepth) return kCalculationTooDeep;
+        height = 0;
+        if (!defined) {
+            const int variable = VariableIndex(name);
+            if (variable < 0) return kCalculationUndefinedName;
+            found_.freeVariables[static_cast<size_t>(variable)] = true;
+            return kOk;
         }
-        known.generation = script.generation;
-        known.onPath = true;
-        known.height = 0;
-    }
-    // A name counts once per symbol: each name followed from here is stamped
-    // with this visit.
-    const uint64_t visit = ++script.analysisVisits;
-    for (const Instruction& instruction : symbol->program) {
-        if (instruction.kind != kOpSymbol) continue;
-        const int32_t referred = instruction.operand;
-        const bool known = referred >= 0 && static_cast<size_t>(referred) < script.names.size();
-        if (known) {
-            NameAnalysis& mark = Analysis(script, referred);
-            if (mark.followedFrom == visit) continue;
-            mark.followedFrom = visit;
+        int32_t& known = found_.heights[static_cast<size_t>(index)];
+        if (known >= 0) {
+            if (depth + known > kMaximumNameDepth) return kCalculationTooDeep;
+            height = known;
+            return kOk;
         }
-        const Symbol* child = known ? script.names[static_cast<size_t>(referred)].get() : nullptr;
-        int32_t childHeight = 0;
-        const int32_t result =
-            CollectDependencies(script, child, child != nullptr ? child->name : std::string(), depth + 1, childHeight);
-        if (result != 0) return result;
-        height = std::max(height, childHeight + 1);
+        marks_[static_cast<size_t>(index)].onPath = true;
+        // A name counts once per symbol: each name followed from here is
+        // stamped with this visit.
+        const uint64_t visit = ++visits_;
+        for (const Instruction& instruction : symbol->program) {
+            if (instruction.kind != kOpSymbol) continue;
+            const int32_t referred = instruction.operand;
+            const bool named = referred >= 0 && static_cast<size_t>(referred) < script_.names.size();
+            if (named) {
+                uint64_t& followed = marks_[static_cast<size_t>(referred)].followedFrom;
+                if (followed == visit) continue;
+                followed = visit;
+            }
+            int32_t childHeight = 0;
+            const int32_t result = Collect(named ? referred : -1,
+                                           named ? script_.names[static_cast<size_t>(referred)]->name : std::string(),
+                                           depth + 1, childHeight);
+            if (result != kOk) return result;
+            height = std::max(height, childHeight + 1);
+        }
+        marks_[static_cast<size_t>(index)].onPath = false;
+        found_.heights[static_cast<size_t>(index)] = height;
+        return kOk;
     }
-    // The entry may have moved while the names below were analysed.
-    NameAnalysis& done = Analysis(script, symbol->index);
-    done.onPath = false;
-    done.height = height;
-    return 0;
-}
+
+private:
+    struct Mark {
+        bool onPath = false;        // being analysed: a use of it now is circular
+        uint64_t followedFrom = 0;  // the last visit that followed this name
+    };
+
+    const Script& script_;
+    Dependencies& found_;
+    std::vector<Mark> marks_;
+    uint64_t visits_ = 0;
+};
 
 }  // namespace
 
-int32_t BuildDependencies(Script& script) {
-    // A new generation: nothing analysed or evaluated before counts now.
-    ++script.generation;
-    for (int v = kVariableX; v <= kVariableZ; ++v) {
-        int32_t height = 0;
-        const int32_t result =
-            CollectDependencies(script, FindSymbol(script, kVariableNames[v]), kVariableNames[v], 0, height);
-        if (result != 0) return result;
-    }
-    return 0;
+const char* VariableName(int variable) {
+    return variable >= 0 && variable < kVariableCount ? kVariableNames[variable] : "";
 }
 
-int32_t GetFreeVariable(Script& script, int n, VariableRange& range) {
+Dependencies BuildDependencies(const Script& script) {
+    Dependencies found;
+    Analysis analysis(script, found);
+    for (int v = kVariableX; v <= kVariableZ; ++v) {
+        const auto entry = script.nameIndex.find(kVariableNames[v]);
+        const int32_t index = entry != script.nameIndex.end() ? entry->second : -1;
+        int32_t height = 0;
+        found.code = analysis.Collect(index, kVariableNames[v], 0, height);
+        if (found.code != kOk) break;
+    }
+    return found;
+}
+
+int32_t GetFreeVariable(const Script& script, const Dependencies& dependencies, int n, VariableRange& range) {
     if (n != 1 && n != 2) return kNoFreeVariable;
     int32_t result = kOnlyOneFreeVariable;
     int counted = 0;
+    std::vector<std::string> inputs;
     for (int v = 0; v < kVariableCount; ++v) {
-        if (!script.freeVariables[static_cast<size_t>(v)]) continue;
+        if (!dependencies.freeVariables[static_cast<size_t>(v)]) continue;
         ++counted;
+        if (counted <= n) inputs.push_back(kVariableNames[v]);
         if (counted == n) {
-            result = DescribeVariable(script, v, range);
-            if (result != 0) return result;
+            result = DescribeVariable(script, v, inputs, range);
+            if (result != kOk) return result;
         } else if (counted > 2) {
             result = kCalculationTooManyFreeVariables;
         }
@@ -111,45 +122,32 @@ int32_t GetFreeVariable(Script& script, int n, VariableRange& range) {
     return counted == 0 ? kNoFreeVariable : result;
 }
 
-int32_t DescribeVariable(Script& script, int variable, VariableRange& range) {
-    range.symbol = DefineInput(script, kVariableNames[variable], 0.0);
-    // Each setting is read in the order written; a setting that cannot be
-    // evaluated ends the description with its code.
-    auto read = [&](const char* setting, double& value) { return Evaluate(script, setting, value); };
-    int32_t result;
-    double grid = 0.0;
+int32_t DescribeVariable(const Script& script, int variable, const std::vector<std::string>& inputs,
+                         VariableRange& range) {
+    // The settings of each variable, in the order in which they are read.
+    struct Settings {
+        const char* names[3];
+    };
+    static const Settings kSettings[kVariableCount] = {
+        {{"scale", "xcenter", "xgrid"}}, {{"scale", "ycenter", "ygrid"}}, {{"scale", "zcenter", "zgrid"}},
+        {{"pmin", "pmax", "pgrid"}},     {{"qmin", "qmax", "qgrid"}},     {{"tmin", "tmax", "tgrid"}},
+    };
+    const Settings& settings = kSettings[variable];
+    double values[3];
+    const int32_t result = ReadSettings(script, inputs, {settings.names[0], settings.names[1], settings.names[2]}, values);
+    if (result != kOk) return result;
+    range.variable = variable;
     if (variable <= kVariableZ) {
-        static const char* const kCentres[] = {"xcenter", "ycenter", "zcenter"};
-        static const char* const kGrids[] = {"xgrid", "ygrid", "zgrid"};
-        double scale = 0.0, centre = 0.0;
-        if ((result = read("scale", scale)) != 0) return result;
-        if ((result = read(kCentres[variable], centre)) != 0) return result;
-        if ((result = read(kGrids[variable], grid)) != 0) return result;
-        const double half = scale * 0.5;
-        range.minimum = centre - half;
-        range.maximum = centre + half;
+        // A coordinate runs over its centre plus and minus half the scale.
+        const double half = values[0] * 0.5;
+        range.minimum = values[1] - half;
+        range.maximum = values[1] + half;
     } else {
-        static const char* const kMinimums[] = {"pmin", "qmin", "tmin"};
-        static const char* const kMaximums[] = {"pmax", "qmax", "tmax"};
-        static const char* const kGrids[] = {"pgrid", "qgrid", "tgrid"};
-        const int k = variable - kVariableP;
-        if ((result = read(kMinimums[k], range.minimum)) != 0) return result;
-        if ((result = read(kMaximums[k], range.maximum)) != 0) return result;
-        if ((result = read(kGrids[k], grid)) != 0) return result;
+        range.minimum = values[0];
+        range.maximum = values[1];
     }
-    range.grid = grid;
-    return 0;
-}
-
-int32_t SetVariableValue(Script& script, const VariableRange* range, double value) {
-    if (range == nullptr || range->symbol == nullptr) return kNoRange;
-    Symbol& symbol = *range->symbol;
-    symbol.program.clear();
-    symbol.input = true;
-    symbol.value = value;
-    // Every name computed from the old value is stale now.
-    ++script.generation;
-    return 0;
+    range.grid = values[2];
+    return kOk;
 }
 
 }  // namespace talvex::script

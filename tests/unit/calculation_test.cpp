@@ -3,6 +3,7 @@
 #include "control_fixture.h"
 #include "graph/calculation.h"
 #include "script/dependencies.h"
+#include "reference_evaluator.h"
 #include "script_fixture.h"
 
 namespace {
@@ -33,20 +34,16 @@ TEST(FreeVariables, KindsOfTheExampleScripts) {
     for (const auto& c : cases) {
         CompiledScript s(c.text);
         ASSERT_EQ(s.result, 0) << c.text;
-        EXPECT_EQ(talvex::script::BuildDependencies(s.script), c.build) << c.text;
+        const talvex::script::Dependencies dependencies = talvex::script::BuildDependencies(s.script);
+        EXPECT_EQ(dependencies.code, c.build) << c.text;
         if (c.build != 0) continue;
         std::string names;
         for (int v = 0; v < 6; ++v)
-            if (s.script.freeVariables[static_cast<size_t>(v)]) names += letters[v];
+            if (dependencies.freeVariables[static_cast<size_t>(v)]) names += letters[v];
         EXPECT_EQ(names, c.names) << c.text;
         talvex::script::VariableRange first, second;
-        EXPECT_EQ(talvex::script::GetFreeVariable(s.script, 1, first), c.first) << c.text;
-        EXPECT_EQ(talvex::script::GetFreeVariable(s.script, 2, second), c.second) << c.text;
-        EXPECT_EQ(talvex::script::BuildDependencies(s.script), 0) << "a second analysis: " << c.text;
-        std::string again;
-        for (int v = 0; v < 6; ++v)
-            if (s.script.freeVariables[static_cast<size_t>(v)]) again += letters[v];
-        EXPECT_EQ(again, c.names) << "the same free variables after a calculation: " << c.text;
+        EXPECT_EQ(talvex::script::GetFreeVariable(s.script, dependencies, 1, first), c.first) << c.text;
+        EXPECT_EQ(talvex::script::GetFreeVariable(s.script, dependencies, 2, second), c.second) << c.text;
     }
 }
 
@@ -63,24 +60,51 @@ TEST(FreeVariables, RangesFollowTheSettings) {
     };
     for (const auto& c : cases) {
         CompiledScript s(c.text);
-        ASSERT_EQ(talvex::script::BuildDependencies(s.script), 0) << c.text;
+        const talvex::script::Dependencies dependencies = talvex::script::BuildDependencies(s.script);
+        ASSERT_EQ(dependencies.code, 0) << c.text;
         talvex::script::VariableRange range;
-        ASSERT_EQ(talvex::script::GetFreeVariable(s.script, 1, range), 0) << c.text;
+        ASSERT_EQ(talvex::script::GetFreeVariable(s.script, dependencies, 1, range), 0) << c.text;
         EXPECT_EQ(range.minimum, c.minimum) << c.text;
         EXPECT_EQ(range.maximum, c.maximum) << c.text;
         EXPECT_EQ(range.grid, c.grid) << c.text;
-        double value = 1;
-        EXPECT_EQ(s.Evaluate(range.symbol->name, value), 0);
-        EXPECT_EQ(value, 0) << "0 until a value is set";
-        EXPECT_EQ(talvex::script::SetVariableValue(s.script, &range, 2.5), 0);
-        EXPECT_EQ(s.Value(range.symbol->name), 2.5);
+        const talvex::reference::SlotPlan plan = talvex::reference::PlanSlot(s.script);
+        ASSERT_EQ(plan.code, 0) << c.text;
+        EXPECT_EQ(plan.parameters[0].variable, range.variable) << "the reference: " << c.text;
+        EXPECT_EQ(plan.parameters[0].minimum, range.minimum) << "the reference: " << c.text;
+        EXPECT_EQ(plan.parameters[0].maximum, range.maximum) << "the reference: " << c.text;
     }
     CompiledScript s("z = 1");
-    EXPECT_EQ(talvex::script::SetVariableValue(s.script, nullptr, 1), 24);
-    talvex::script::VariableRange empty;
-    EXPECT_EQ(talvex::script::SetVariableValue(s.script, &empty, 1), 24);
     talvex::script::VariableRange range;
-    EXPECT_EQ(talvex::script::GetFreeVariable(s.script, 3, range), 23);
+    EXPECT_EQ(talvex::script::GetFreeVariable(s.script, talvex::script::BuildDependencies(s.script), 3, range), 23);
+}
+
+// A setting may use the free variables described before it, and the one it
+// describes, each at 0; a later one it cannot use.
+TEST(FreeVariables, SettingsSeeTheVariablesDescribedSoFarAtZero) {
+    const struct {
+        std::string text;
+        int32_t first, second, slot;  // the codes of each query and of the slot
+        double firstGrid, secondGrid;
+    } cases[] = {
+        {"z = x*y\nxgrid = x + 5\nygrid = x + y + 7", 0, 0, 0, 5, 7},
+        {"z = x*y\nxgrid = y + 5", 2, 0, 2, 0, 0},
+        {"x = p\ny = q\nz = p*q\nqmax = p - 1\npmin = k", 2, 0, 2, 0, 0},
+        {"x = p\ny = q\nz = p*q\nqmax = p - 1\nqgrid = 1/p", 0, 0, 0, -1, 1e16},
+    };
+    for (const auto& c : cases) {
+        CompiledScript s(c.text);
+        const talvex::script::Dependencies dependencies = talvex::script::BuildDependencies(s.script);
+        talvex::script::VariableRange first, second;
+        EXPECT_EQ(talvex::script::GetFreeVariable(s.script, dependencies, 1, first), c.first) << c.text;
+        EXPECT_EQ(talvex::script::GetFreeVariable(s.script, dependencies, 2, second), c.second) << c.text;
+        if (c.first == 0) {
+            EXPECT_EQ(first.grid, c.firstGrid) << c.text;
+            EXPECT_EQ(second.grid, c.secondGrid) << c.text;
+        }
+        EXPECT_EQ(talvex::reference::PlanSlot(s.script).code, c.slot) << "the reference: " << c.text;
+        talvex::graph::SlotCalculation calculation(s.script, false);
+        EXPECT_EQ(calculation.Prepare(), c.slot) << c.text;
+    }
 }
 
 TEST(FreeVariables, DeepDefinitionChainFailsWith16) {
@@ -89,7 +113,7 @@ TEST(FreeVariables, DeepDefinitionChainFailsWith16) {
     chain += "a3000 = x";
     CompiledScript s(chain);
     ASSERT_EQ(s.result, 0);
-    EXPECT_EQ(talvex::script::BuildDependencies(s.script), 16);
+    EXPECT_EQ(talvex::script::BuildDependencies(s.script).code, 16);
 }
 
 TEST(GridPlan, ReductionsAndLimits) {
@@ -258,15 +282,29 @@ TEST_F(Calculation, UnchangedScriptTwiceGivesTheSameGeometry) {
 }
 
 TEST_F(Calculation, FirstFailedEvaluationIsNotANumber) {
+    // z holds a thousand values at once: its evaluation fails at every
+    // sample, so it is not-a-number throughout, and every cell drops out.
+    std::string z = "z = ";
+    for (int i = 0; i < 999; ++i) z += "1+(";
+    z += "x" + std::string(999, ')');
+    ASSERT_EQ(SetScript(0, z + "\nxgrid = 4\nygrid = 2"), 0);
+    ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
+    EXPECT_EQ(Slot(0).kind, GraphKind::Surface);
+    EXPECT_EQ(Slot(0).primitiveCount, 0);
+    const auto v = Vertices(0, 15);
+    for (const GraphVertex& vertex : v) EXPECT_TRUE(std::isnan(vertex.z));
+    EXPECT_EQ(v[14].x, 50.0f) << "the other coordinates are computed";
+    EXPECT_EQ(v[14].y, 50.0f);
+
     ASSERT_EQ(SetScript(0, "x = cos(t)\ny = sin(t)\nz = a\na = 1\ntgrid = 4"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-    // A coordinate whose program cannot run: rebuild the symbol by hand.
-    talvex::script::Symbol* a = talvex::script::FindSymbol(*control->slots[0].script, "a");
-    a->program.clear();
+    // A coordinate whose program cannot run: rebuild the symbol by hand. The
+    // analysis finds the undefined name before anything is evaluated.
+    talvex::script::Script& script = *control->slots[0].script;
     talvex::script::Instruction missing;
     missing.kind = talvex::script::kOpSymbol;
-    missing.operand = talvex::script::InternName(*control->slots[0].script, "nowhere");
-    a->program.push_back(missing);
+    missing.operand = talvex::script::InternName(script, "nowhere");
+    talvex::script::DefineSymbol(script, "a")->program.push_back(missing);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 17);
 }
 

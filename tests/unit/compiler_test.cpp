@@ -146,6 +146,7 @@ TEST(Compiler, DeepNestingCompilesWithoutDeepRecursion) {
         EXPECT_EQ(s.result, 0);
         double value = 0;
         EXPECT_EQ(s.Evaluate("z", value), 16) << "a thousand pending values and more";
+        EXPECT_EQ(s.Compute("z", value), 16) << "the library";
     }
     {
         CompiledScript s("z = " + std::string(depth, '('));

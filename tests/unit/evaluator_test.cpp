@@ -11,6 +11,7 @@
 
 #include "script/builtins.h"
 #include "script/dependencies.h"
+#include "script/evaluation_check.h"
 #include "script_fixture.h"
 
 namespace {
@@ -31,22 +32,27 @@ TEST(Evaluator, OperatorEdgeCases) {
     for (const auto& c : cases) {
         CompiledScript s("x = 3\nz = " + c.expression);
         ASSERT_EQ(s.result, 0) << c.expression;
-        double value = -1;
+        double value = -1, computed = -1;
         ASSERT_EQ(s.Evaluate("z", value), 0) << c.expression;
         EXPECT_EQ(value, c.expected) << c.expression;
+        ASSERT_EQ(s.Compute("z", computed), 0) << c.expression;
+        EXPECT_EQ(computed, c.expected) << "the library: " << c.expression;
     }
 }
 
 TEST(Evaluator, FailureCodes) {
     CompiledScript s("z = k\nw = z + 1");
-    double value = 42;
-    EXPECT_EQ(s.Evaluate("z", value), 2);
-    EXPECT_EQ(s.Evaluate("w", value), 2);
-    EXPECT_EQ(s.Evaluate("k", value), 15);
-    EXPECT_EQ(value, 42) << "out is untouched on failure";
-    EXPECT_EQ(s.script.stack.count, 0) << "a failure leaves the stack as it found it";
-    EXPECT_EQ(s.Evaluate("scale", value), 0) << "an unassigned setting has its default";
-    EXPECT_EQ(value, 10);
+    const struct {
+        const char* name;
+        int32_t code;
+    } cases[] = {{"z", 2}, {"w", 2}, {"k", 15}, {"scale", 0}};
+    for (const auto& c : cases) {
+        double value = 42, computed = 42;
+        EXPECT_EQ(s.Evaluate(c.name, value), c.code) << c.name;
+        EXPECT_EQ(s.Compute(c.name, computed), c.code) << "the library: " << c.name;
+        EXPECT_EQ(value, c.code == 0 ? 10 : 42) << "out is untouched on failure; an unassigned setting has its default";
+        EXPECT_EQ(computed, value) << c.name;
+    }
 }
 
 TEST(Evaluator, ThousandValueLimit) {
@@ -61,13 +67,27 @@ TEST(Evaluator, ThousandValueLimit) {
     ASSERT_EQ(fits.result, 0);
     EXPECT_EQ(fits.Evaluate("z", value), 0) << "999 values pending at most";
     EXPECT_EQ(value, 999);
+    EXPECT_EQ(fits.Compute("z", value), 0) << "the library";
+    EXPECT_EQ(value, 999);
     CompiledScript full(nested(999));
     EXPECT_EQ(full.Evaluate("z", value), 16) << "a thousand pending values";
-    EXPECT_EQ(full.script.stack.count, 0);
+    EXPECT_EQ(full.Compute("z", value), 16) << "the library";
+    // A variadic call's count takes a place: 994 pending values and the five
+    // arguments are 999, and the count would be the thousandth.
+    auto spline = [](int depth) {
+        std::string text = "z = ";
+        for (int i = 0; i < depth; ++i) text += "1+(";
+        return text + "bspline(1, 2, 3, 4, 5)" + std::string(static_cast<size_t>(depth), ')');
+    };
+    for (const auto& [depth, code] : {std::pair<int, int32_t>{993, 0}, {994, 16}}) {
+        CompiledScript s(spline(depth));
+        EXPECT_EQ(s.Evaluate("z", value), code) << depth;
+        EXPECT_EQ(s.Compute("z", value), code) << "the library: " << depth;
+    }
 }
 
 // A name computed once and used again where a fresh evaluation of it would
-// not have found room on the stack fails there as it always did.
+// not have found room on the stack fails there as evaluation always did.
 TEST(Evaluator, ReusedNamesKeepTheThousandValueLimit) {
     auto nested = [](int depth, const std::string& inner) {
         std::string text;
@@ -78,100 +98,34 @@ TEST(Evaluator, ReusedNamesKeepTheThousandValueLimit) {
     for (const int depth : {497, 498}) {
         CompiledScript s("a = " + nested(500, "x") + "\nz = a + (" + nested(depth, "a") + ")\nx = 1");
         ASSERT_EQ(s.result, 0);
-        double value = 0;
-        const int32_t code = s.Evaluate("z", value);
-        if (depth == 497) {
-            EXPECT_EQ(code, 0) << "fits";
+        const int32_t code = depth == 497 ? 0 : 2;  // the stack fills inside the second use of a
+        double value = 0, computed = 0;
+        EXPECT_EQ(s.Evaluate("z", value), code) << depth;
+        EXPECT_EQ(s.Compute("z", computed), code) << "the library: " << depth;
+        if (code == 0) {
             EXPECT_EQ(value, 501 + 497 + 501);
-        } else {
-            EXPECT_EQ(code, 2) << "the stack fills inside the second use of a";
+            EXPECT_EQ(computed, value);
         }
-        EXPECT_EQ(s.script.stack.count, 0);
     }
-    // The same name nested in more names than the evaluator follows.
+    // The same name nested in more names than evaluation follows.
     std::string chain = "z = a1 + b\nb = c1\n";
     for (int i = 1; i < 999; ++i) chain += "a" + std::to_string(i) + " = a" + std::to_string(i + 1) + "\n";
     for (int i = 1; i < 999; ++i) chain += "c" + std::to_string(i) + " = c" + std::to_string(i + 1) + "\n";
     CompiledScript deep(chain + "a999 = w + 1\nc999 = w + 1\nw = 1 + 1\n");
     ASSERT_EQ(deep.result, 0);
     double value = 0;
-    EXPECT_EQ(deep.Evaluate("a1", value), 0) << "w at level 999";
-    EXPECT_EQ(deep.Evaluate("z", value), 16) << "w again at level 1001, through b";
-}
-
-// Name-by-name evaluation and the tree-shaped analysis as they were before
-// names were remembered and shared: the reference the engine must agree with.
-namespace reference {
-
-int32_t Run(Script& script, const Symbol& symbol, int depth, double& out) {
-    if (depth > kMaximumNameDepth) return -16;
-    for (const Instruction& instruction : symbol.program) {
-        if (instruction.kind != kOpSymbol) {
-            if (!Step(script.stack, instruction)) return 16;
-            continue;
-        }
-        const Symbol& name = *script.names[static_cast<size_t>(instruction.operand)];
-        if (!name.defined) return 2;
-        if (name.IsConstant()) {
-            if (depth + 1 > kMaximumNameDepth) return -16;
-            if (!Push(script.stack, name.ConstantValue())) return 2;
-            continue;
-        }
-        double value;
-        const int32_t result = Run(script, name, depth + 1, value);
-        if (result == -16) return -16;
-        if (result != 0) return 2;
-        if (!Push(script.stack, value)) return 16;
+    for (const auto& [name, code] : {std::pair<const char*, int32_t>{"a1", 0}, {"z", 16}}) {
+        EXPECT_EQ(deep.Evaluate(name, value), code) << name << ": w at level 999, and at 1001 through b";
+        EXPECT_EQ(deep.Compute(name, value), code) << "the library: " << name;
     }
-    out = Pop(script.stack);
-    return 0;
 }
-
-int32_t Evaluate(Script& script, const std::string& name, double& out) {
-    const Symbol* symbol = FindSymbol(script, name);
-    if (symbol == nullptr) return 15;
-    if (symbol->IsConstant()) {
-        out = symbol->ConstantValue();
-        return 0;
-    }
-    const int32_t count = script.stack.count;
-    const int32_t result = Run(script, *symbol, 0, out);
-    if (result != 0) script.stack.count = count;
-    return result == -16 ? 16 : result;
-}
-
-int32_t Collect(Script& script, const std::string& name, std::vector<std::string>& path, int depth,
-                std::array<bool, kVariableCount>& free) {
-    if (depth > kMaximumNameDepth) return 16;
-    const Symbol* symbol = FindSymbol(script, name);
-    if (symbol == nullptr) {
-        const size_t variable = std::string("xyzpqt").find(name);
-        if (name.size() != 1 || variable == std::string::npos) return 17;
-        free[variable] = true;
-        return 0;
-    }
-    std::vector<std::string> children;
-    for (const Instruction& instruction : symbol->program) {
-        if (instruction.kind != kOpSymbol) continue;
-        const std::string& referred = script.names[static_cast<size_t>(instruction.operand)]->name;
-        if (std::find(children.begin(), children.end(), referred) != children.end()) continue;
-        if (std::find(path.begin(), path.end(), referred) != path.end()) return 19;
-        children.push_back(referred);
-        path.push_back(referred);
-        const int32_t result = Collect(script, referred, path, depth + 1, free);
-        path.pop_back();
-        if (result != 0) return result;
-    }
-    return 0;
-}
-
-}  // namespace reference
 
 // Random scripts of names shared many times over, some in cycles, some in
 // chains near the thousand-level limit, used at stack depths near the
-// thousand-value limit: the same codes, values and free variables as
-// following every use, whatever the order of the evaluations.
-TEST(Evaluator, RememberedNamesGiveWhatFollowingEveryUseGives) {
+// thousand-value limit: the library's analysis and block program give the
+// codes, values and free variables of following every use, whatever the
+// order of the questions.
+TEST(Evaluator, AnalysisGivesWhatFollowingEveryUseGives) {
     std::mt19937 random(2026);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     int compared = 0, failed = 0;
@@ -205,32 +159,30 @@ TEST(Evaluator, RememberedNamesGiveWhatFollowingEveryUseGives) {
         if (s.result != 0) continue;
 
         std::array<bool, kVariableCount> free{};
-        int32_t expected = 0;
-        for (const char* top : {"x", "y", "z"}) {
-            std::vector<std::string> path{top};
-            if ((expected = reference::Collect(s.script, top, path, 0, free)) != 0) break;
-        }
-        ASSERT_EQ(BuildDependencies(s.script), expected) << text;
+        const int32_t expected = talvex::reference::CollectDependencies(s.script, free);
+        const Dependencies found = BuildDependencies(s.script);
+        ASSERT_EQ(found.code, expected) << text;
         if (expected == 0) {
-            ASSERT_EQ(s.script.freeVariables, free) << text;
+            ASSERT_EQ(found.freeVariables, free) << text;
         }
 
-        DefineInput(s.script, "y", 0.25);
-        DefineInput(s.script, "t", 2.0);
+        s.SetInput("y", 0.25);
+        s.SetInput("t", 2.0);
         std::vector<std::string> order = {"z", "x", "y"};
         for (int i = 0; i < count; ++i) order.push_back(name(i));
         if (chain > 0) order.push_back("c" + std::to_string(pick(chain)));
         std::shuffle(order.begin(), order.end(), random);
-        for (int pass = 0; pass < 2; ++pass) {
-            for (const std::string& evaluated : order) {
-                double wanted = -7, got = -7;
-                const int32_t code = reference::Evaluate(s.script, evaluated, wanted);
-                ASSERT_EQ(Evaluate(s.script, evaluated, got), code) << evaluated << " in\n" << text;
-                ASSERT_EQ(std::memcmp(&wanted, &got, sizeof got), 0) << evaluated << " in\n" << text;
-                ASSERT_EQ(s.script.stack.count, 0);
-                ++compared;
-                failed += code != 0;
-            }
+        // One check for all the names, in random order, as the library
+        // shares what it learnt of one name with the next.
+        EvaluationCheck check(s.script, {"y", "t"});
+        for (const std::string& evaluated : order) {
+            double wanted = -7, got = -7;
+            const int32_t code = s.Evaluate(evaluated, wanted);
+            ASSERT_EQ(check.Check(evaluated), code) << evaluated << " in\n" << text;
+            ASSERT_EQ(s.Compute(evaluated, got), code) << evaluated << " in\n" << text;
+            ASSERT_EQ(std::memcmp(&wanted, &got, sizeof got), 0) << evaluated << " in\n" << text;
+            ++compared;
+            failed += code != 0;
         }
     }
     EXPECT_GT(failed, compared / 20) << "the limits are met often enough to be tested";
@@ -238,17 +190,26 @@ TEST(Evaluator, RememberedNamesGiveWhatFollowingEveryUseGives) {
 }
 
 TEST(Evaluator, RecursionThroughNamesIsBounded) {
-    CompiledScript self("scale = scale\nz = 1");
-    double value = 0;
-    EXPECT_EQ(self.Evaluate("scale", value), 16);
     std::string chain;
     for (int i = 0; i < 5000; ++i) chain += "a" + std::to_string(i) + " = a" + std::to_string(i + 1) + " + 1\n";
     chain += "a5000 = 0\n";
     CompiledScript deep(chain);
     ASSERT_EQ(deep.result, 0);
-    EXPECT_EQ(deep.Evaluate("a0", value), 16);
-    EXPECT_EQ(deep.Evaluate("a4500", value), 0);
-    EXPECT_EQ(value, 500);
+    CompiledScript self("scale = scale\nz = 1");
+    const struct {
+        const CompiledScript& script;
+        const char* name;
+        int32_t code;
+    } cases[] = {{self, "scale", 16}, {deep, "a0", 16}, {deep, "a4500", 0}};
+    for (const auto& c : cases) {
+        double value = 0, computed = 0;
+        EXPECT_EQ(c.script.Evaluate(c.name, value), c.code) << c.name;
+        EXPECT_EQ(c.script.Compute(c.name, computed), c.code) << "the library: " << c.name;
+        if (c.code == 0) {
+            EXPECT_EQ(value, 500);
+            EXPECT_EQ(computed, 500);
+        }
+    }
 }
 
 TEST(Evaluator, NamesFollowTheCurrentPrograms) {
@@ -258,6 +219,9 @@ TEST(Evaluator, NamesFollowTheCurrentPrograms) {
     EXPECT_EQ(s.Value("z"), 6);
     SetConstant(s.script, "x", 5);
     EXPECT_EQ(s.Value("z"), 15) << "a resolved name sees the symbol's new program";
+    double computed = 0;
+    EXPECT_EQ(s.Compute("z", computed), 0);
+    EXPECT_EQ(computed, 15) << "the library";
 }
 
 TEST(Builtins, Values) {

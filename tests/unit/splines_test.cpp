@@ -60,7 +60,11 @@ TEST(Splines, ThroughTheScriptLanguage) {
     ASSERT_EQ(s.result, 0);
     EXPECT_NEAR(s.Value("z"), 4, kSingle);
     EXPECT_NEAR(s.Value("w"), 5, kSingle);
-    EXPECT_EQ(s.script.stack.count, 0);
+    for (const char* name : {"z", "w"}) {
+        double computed = 0;
+        ASSERT_EQ(s.Compute(name, computed), 0);
+        EXPECT_EQ(computed, s.Value(name)) << "the library: " << name;
+    }
 }
 
 }  // namespace
