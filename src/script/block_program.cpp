@@ -244,8 +244,8 @@ private:
             } else if (op.kind != kUnary) {
                 op.right = column(op.right);
             }
-            // A result nobody reads is still computed (the evaluator computes
-            // it too) but its column is free again at once.
+            // A result nobody reads is still computed (evaluating name by
+            // name computes it too) but its column is free again at once.
             if (result.lastUse < 0) {
                 free.push_back(result.column);
             }
@@ -358,8 +358,8 @@ void BlockProgram::Run(int count) {
             Apply(result, left, right, n, op.binary);
             break;
         case kVariadic: {
-            // The further arguments of one sample side by side, as the
-            // evaluator passes them from its stack.
+            // The further arguments of one sample side by side, as they lie
+            // on the stack of a name-by-name evaluation.
             further_.resize(static_cast<size_t>(op.count));
             const int32_t* columns = arguments_.data() + op.right;
             for (size_t i = 0; i < n; ++i) {

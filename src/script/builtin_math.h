@@ -1,5 +1,5 @@
 // The plain math of the built-in functions, inline so that the table of
-// built-ins and the block evaluator share one definition of each.
+// built-ins and the block program share one definition of each.
 #pragma once
 
 #include <cmath>
