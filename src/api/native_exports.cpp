@@ -41,7 +41,7 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
     return Act(handle, [&](ChartControl& c) {
         if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
         if (out == nullptr) return talvex::kPointer;
-        *out = Describe(c.slots[static_cast<size_t>(slot)].geometry);
+        *out = Describe(c.Slot(slot).geometry);
         return talvex::kOk;
     });
 }

@@ -32,15 +32,6 @@ Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHand
     if (!lock.Locked()) return kFail;
     calculation.Sample(slot.geometry);
     lock.Write(slot.geometry);
-    const graph::SlotGeometry& geometry = slot.geometry;
-    slot.kind = geometry.kind;
-    slot.samplesU = geometry.samplesU;
-    slot.samplesV = geometry.samplesV;
-    // A point leaves the counts as they were; nothing reads them for a point.
-    if (geometry.kind != GraphKind::Point) {
-        slot.vertexCount = geometry.VertexCount();
-        slot.primitiveCount = geometry.PrimitiveCount();
-    }
     buffers.buffersFilled = true;
     return kOk;
 }
@@ -52,16 +43,16 @@ Result ChartControl::Calculate() {
     Result firstFailure = kOk;
     bool anyScript = false, anyComputed = false;
     for (int i = 0; i < kSlotCount; ++i) {
-        ScriptSlot& slot = slots[i];
+        ScriptSlot& slot = slots_[i];
         if (slot.script == nullptr) continue;
         Trace().Output("i=%d", i);
-        const Result result = ComputeSlot(slot, scene.slots[static_cast<size_t>(i)], leftHanded);
+        const Result result = ComputeSlot(slot, scene_.slots[static_cast<size_t>(i)], leftHanded_);
         Trace().Output("--------------");
         if (result == kOk) anyComputed = true;
         else if (!anyScript) firstFailure = result;
         anyScript = true;
     }
-    ready = true;
+    ready_ = true;
     Trace().Output("    done");
     if (anyComputed) return kOk;
     return anyScript ? firstFailure : kFail;

@@ -55,7 +55,7 @@ protected:
     std::vector<talvex::render::GraphVertex> Vertices(int slot, int count) {
         std::vector<talvex::render::GraphVertex> out(static_cast<size_t>(count));
         uint8_t* data = nullptr;
-        auto* buffer = control->scene.slots[static_cast<size_t>(slot)].vertexBuffer;
+        auto* buffer = control->Scene().slots[static_cast<size_t>(slot)].vertexBuffer;
         if (buffer == nullptr || buffer->Lock(0, 0, &data, 0) != 0) return {};
         std::memcpy(out.data(), data, out.size() * sizeof out[0]);
         buffer->Unlock();
@@ -65,7 +65,7 @@ protected:
     std::vector<uint16_t> Indices(int slot, int count) {
         std::vector<uint16_t> out(static_cast<size_t>(count));
         uint8_t* data = nullptr;
-        auto* buffer = control->scene.slots[static_cast<size_t>(slot)].indexBuffer;
+        auto* buffer = control->Scene().slots[static_cast<size_t>(slot)].indexBuffer;
         if (buffer == nullptr || buffer->Lock(0, 0, &data, 0) != 0) return {};
         std::memcpy(out.data(), data, out.size() * sizeof out[0]);
         buffer->Unlock();

@@ -164,19 +164,19 @@ TEST_F(Mouse, LeftDragsTurnTheView) {
     Send(0x0201, 100, 100);
     EXPECT_EQ(talvex_window_capture(), Child());
     Send(0x0200, 110, 100);
-    EXPECT_EQ(control->angleY, static_cast<float>(10 * 3.14 / 360));
-    EXPECT_EQ(control->angleX, 0.0f);
-    EXPECT_EQ(control->angleZ, 0.0f);
+    EXPECT_EQ(control->View().angleY, static_cast<float>(10 * 3.14 / 360));
+    EXPECT_EQ(control->View().angleX, 0.0f);
+    EXPECT_EQ(control->View().angleZ, 0.0f);
     EXPECT_EQ(talvex_window_needs_paint(Child()), 1) << "invalidated";
     talvex_window_run_paints();
     EXPECT_NE(Read(), before) << "the picture changes";
     Send(0x0200, 110, 110);
-    EXPECT_EQ(control->angleX, static_cast<float>(10 * 3.14 / 360)) << "a drag down";
+    EXPECT_EQ(control->View().angleX, static_cast<float>(10 * 3.14 / 360)) << "a drag down";
     Send(0x0202, 110, 110);
     EXPECT_EQ(talvex_window_capture(), nullptr);
-    const float angleX = control->angleX;
+    const float angleX = control->View().angleX;
     Send(0x0200, 150, 150);
-    EXPECT_EQ(control->angleX, angleX) << "moves without the capture change nothing";
+    EXPECT_EQ(control->View().angleX, angleX) << "moves without the capture change nothing";
 }
 
 TEST_F(Mouse, RightDragsRollWithOppositeSignsOnEachHalf) {
@@ -184,19 +184,19 @@ TEST_F(Mouse, RightDragsRollWithOppositeSignsOnEachHalf) {
     talvex_window_set_key_state(0x02, 1);
     Send(0x0204, 250, 100);
     Send(0x0200, 250, 110);
-    const float rightHalf = control->angleZ;
+    const float rightHalf = control->View().angleZ;
     EXPECT_NEAR(rightHalf, -10 * 3.14 / 360, 1e-6);
     Send(0x0205, 250, 110);
     TALVEX_ControlSetDefaultView(handle);
     Send(0x0204, 50, 100);
     Send(0x0200, 50, 110);
-    EXPECT_NEAR(control->angleZ, 10 * 3.14 / 360, 1e-6) << "left half: the other way";
+    EXPECT_NEAR(control->View().angleZ, 10 * 3.14 / 360, 1e-6) << "left half: the other way";
     talvex_window_run_paints();
     EXPECT_EQ(Read(), before) << "angleZ is not drawn";
-    EXPECT_EQ(control->angleX, 0.0f);
-    EXPECT_EQ(control->angleY, 0.0f);
+    EXPECT_EQ(control->View().angleX, 0.0f);
+    EXPECT_EQ(control->View().angleY, 0.0f);
     Send(0x0200, -20, 120);
-    EXPECT_NEAR(control->angleZ, 10 * 3.14 / 360 - 10 * 3.14 / 360, 1e-6) << "left of the window counts as the right half";
+    EXPECT_NEAR(control->View().angleZ, 10 * 3.14 / 360 - 10 * 3.14 / 360, 1e-6) << "left of the window counts as the right half";
 }
 
 TEST_F(Mouse, MiddleClickResetsZoomAndView) {
@@ -205,8 +205,8 @@ TEST_F(Mouse, MiddleClickResetsZoomAndView) {
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 90) << "the press alone does nothing";
     Send(0x0208, 10, 10);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
-    EXPECT_EQ(control->angleX, 0.34906587f);
-    EXPECT_EQ(control->angleY, -0.5235988f);
+    EXPECT_EQ(control->View().angleX, 0.34906587f);
+    EXPECT_EQ(control->View().angleY, -0.5235988f);
 }
 
 TEST_F(Mouse, ShowMoveAndInvalidatePassTheWindowSystemsResults) {
@@ -294,7 +294,7 @@ protected:
     };
 
     Screen Project(const TalvexVertex& v) const {
-        const talvex::render::Scene& scene = control->scene;
+        const talvex::render::Scene& scene = control->Scene();
         const talvex::Matrix m = scene.worldMatrix * scene.viewMatrix * scene.projectionMatrix;
         double clip[4];
         for (int j = 0; j < 4; ++j) clip[j] = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j] + m.m[3][j];
