@@ -11,7 +11,7 @@
 #include "common/matrix.h"
 #include "common/result_codes.h"
 #include "control/script_slot.h"
-#include "platform/window_system.h"
+#include "common/window_system.h"
 #include "render/frame.h"
 #include "render/scene.h"
 

@@ -9,7 +9,7 @@
 #include "common/color.h"
 #include "common/matrix.h"
 #include "graph/slot_geometry.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 namespace talvex::render {
 

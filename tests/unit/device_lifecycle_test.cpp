@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "control_fixture.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 namespace {
 

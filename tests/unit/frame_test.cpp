@@ -6,7 +6,7 @@
 
 #include "../temp_path.h"
 #include "control_fixture.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 #include "talvex_native.h"
 
 namespace {
@@ -439,6 +439,22 @@ TEST_F(Picture, KeptGeometryStaysThroughADeviceRecovery) {
         EXPECT_EQ(std::memcmp(before[slot].vertices, vertices[slot].data(), vertices[slot].size() * sizeof(TalvexVertex)), 0);
         EXPECT_EQ(std::memcmp(before[slot].indices, indices[slot].data(), indices[slot].size() * sizeof(uint16_t)), 0);
     }
+}
+
+// A device that waits for a reset and refuses it: the frame is not drawn, and
+// the next one recovers.
+TEST_F(Picture, PictureOfADeviceThatRefusesItsReset) {
+    std::vector<uint32_t> pixels(320 * 240, 0xDEADBEEF);
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceNotReset};
+    talvex::soft::InjectedFaults().resetResults = {talvex::kOutOfVideoMemory};
+    talvex::Trace().Indent();
+    EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 320, 240), talvex::kDeviceLost);
+    EXPECT_EQ(talvex::Trace().Indentation(), 1);
+    talvex::Trace().Unindent();
+    EXPECT_EQ(Count(pixels, 0xDEADBEEF), 320 * 240) << "nothing drawn on a device without its reset";
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceNotReset};
+    EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 320, 240), 0) << "the reset goes through";
+    EXPECT_GT(Count(pixels, kWhite), 0);
 }
 
 // The picture of a frame the device could not draw, and of a device whose

@@ -14,7 +14,7 @@
 #include "platform/soft/render_threads.h"
 #include "platform/soft/soft_faults.h"
 #include "reference_rasterizer.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 #include "render/scene.h"
 #include "talvex.h"
 #include "talvex_native.h"

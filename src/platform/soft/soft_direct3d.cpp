@@ -14,8 +14,8 @@
 #include "platform/soft/rasterizer.h"
 #include "platform/soft/render_threads.h"
 #include "platform/soft/soft_faults.h"
-#include "render/bmp_file.h"
-#include "render/device.h"
+#include "common/bmp_file.h"
+#include "common/graphics_device.h"
 
 namespace talvex::soft {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 struct IDirect3D8;
 struct IDirect3D9;

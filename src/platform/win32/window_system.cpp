@@ -5,7 +5,7 @@
 #undef CreateWindowEx
 #undef DefWindowProc
 
-#include "platform/window_system.h"
+#include "common/window_system.h"
 
 namespace talvex::window {
 
