@@ -1,5 +1,8 @@
 #include "control/chart_control.h"
 
+#include <cmath>
+#include <limits>
+
 #include "common/trace.h"
 #include "script/compiler.h"
 
@@ -18,6 +21,7 @@ constexpr float kMaximumScale = 2.0f;
 
 // One pixel of dragging turns the view by about half a degree.
 constexpr double kRadiansPerPixel = 3.14 / 360.0;
+constexpr double kPi = 3.14159265358979323846;
 
 bool IsSlotIndex(int32_t slot) { return slot >= 0 && slot < kSlotCount; }
 
@@ -83,6 +87,33 @@ void ChartControl::SetAngles(double aboutX, double aboutY, double aboutZ) {
     view_.angleX = static_cast<float>(aboutX);
     view_.angleY = static_cast<float>(aboutY);
     view_.angleZ = static_cast<float>(aboutZ);
+}
+
+namespace {
+
+// Degrees as a single-precision angle in radians; false when they are not
+// finite or beyond single precision.
+bool DegreesToAngle(double degrees, float& out) {
+    const double radians = degrees * (kPi / 180.0);
+    if (!std::isfinite(radians) || std::fabs(radians) > std::numeric_limits<float>::max()) return false;
+    out = static_cast<float>(radians);
+    return std::isfinite(out);
+}
+
+}  // namespace
+
+Result ChartControl::SetAnglesInDegrees(double aboutX, double aboutY, double aboutZ) {
+    float x, y, z;
+    if (!DegreesToAngle(aboutX, x) || !DegreesToAngle(aboutY, y) || !DegreesToAngle(aboutZ, z))
+        return kInvalidArgument;
+    SetAngles(x, y, z);
+    return kOk;
+}
+
+void ChartControl::GetAnglesInDegrees(double& aboutX, double& aboutY, double& aboutZ) const {
+    aboutX = view_.angleX * (180.0 / kPi);
+    aboutY = view_.angleY * (180.0 / kPi);
+    aboutZ = view_.angleZ * (180.0 / kPi);
 }
 
 void ChartControl::ResetZoomAndView() {

@@ -62,6 +62,10 @@ public:
     // The three angles in radians, each stored as the single-precision
     // number that the window procedure would hold.
     void SetAngles(double aboutX, double aboutY, double aboutZ);
+    // The angles in degrees, for hosts. kInvalidArgument, changing nothing,
+    // for an angle that is not finite or does not fit single precision.
+    Result SetAnglesInDegrees(double aboutX, double aboutY, double aboutZ);
+    void GetAnglesInDegrees(double& aboutX, double& aboutY, double& aboutZ) const;
     // The middle button: zoom 1.0 and the isometric preset.
     void ResetZoomAndView();
     // The window procedure's drag (control/window_procedure.cpp): a button
