@@ -81,6 +81,12 @@ _FUNCTIONS = {
 _NATIVE_FUNCTIONS = {
     "talvex_get_slot_geometry": (_i32, [_i32, _i32, ctypes.POINTER(TalvexSlotGeometry)]),
     "talvex_render_picture": (_i32, [_i32, ctypes.c_void_p, _i32, _i32]),
+    "talvex_get_view_angles": (_i32, [_i32] + [ctypes.POINTER(ctypes.c_double)] * 3),
+    "talvex_set_view_angles": (_i32, [_i32, ctypes.c_double, ctypes.c_double, ctypes.c_double]),
+    "talvex_turn_view": (_i32, [_i32, _i32, _i32]),
+    "talvex_get_left_handed": (_i32, [_i32, ctypes.POINTER(_i32)]),
+    "talvex_error_text": (ctypes.c_char_p, [_i32]),
+    "talvex_version": (ctypes.c_char_p, []),
 }
 
 _WINDOW_FUNCTIONS = {

@@ -11,9 +11,6 @@ from ._library import TalvexSlotGeometry, library
 from ._pictures import png_bytes, read_bmp
 
 _CHART_ID = 1
-# The window messages and button codes of a left drag.
-_MOUSE_MOVE, _LEFT_DOWN, _LEFT_UP = 0x0200, 0x0201, 0x0202
-_LEFT_FLAG, _LEFT_KEY = 0x0001, 0x01
 _KINDS = {0: "none", 1: "point", 2: "curve", 3: "surface"}
 _MAX_SIDE = 16384
 
@@ -47,10 +44,6 @@ def _check(code, what):
         raise TalvexError(code, "%s: %s" % (what, _codes.describe(code)))
 
 
-def _point(x, y):
-    return ((y & 0xFFFF) << 16) | (x & 0xFFFF)
-
-
 class Chart:
     """A TALVEX chart of width x height pixels.
 
@@ -62,7 +55,6 @@ class Chart:
         self._lib = library()
         self._handle = 0
         self._window = None
-        self._left_handed = False
         self._calculated = False
         self._check_size(width, height)
         self._window = self._lib.talvex_window_create(width, height)
@@ -212,7 +204,9 @@ class Chart:
     @property
     def left_handed(self):
         """Left-handed axes (z grows away from the viewer)."""
-        return self._left_handed
+        left = ctypes.c_int32()
+        _check(self._lib.talvex_get_left_handed(self.handle, ctypes.byref(left)), "read the handedness")
+        return bool(left.value)
 
     @left_handed.setter
     def left_handed(self, value):
@@ -221,7 +215,6 @@ class Chart:
             self._lib.TALVEX_ControlSetLeftHand(self._handle)
         else:
             self._lib.TALVEX_ControlSetRightHand(self._handle)
-        self._left_handed = bool(value)
         # The chart rebuilds its buffers empty for the new direction of z;
         # a chart that was calculated is calculated again to fill them.
         if self._calculated:
@@ -248,16 +241,20 @@ class Chart:
         """Turns the view as a left-button drag of dx, dy pixels on the chart."""
         if abs(dx) > 30000 or abs(dy) > 30000:
             raise ValueError("a drag of at most 30000 pixels each way")
-        x, y = self.width // 2, self.height // 2  # raises on a closed chart
-        window = self._lib.talvex_window_find_child(self._window, _CHART_ID)
-        send = self._lib.talvex_window_send
-        self._lib.talvex_window_set_key_state(_LEFT_KEY, 1)
-        try:
-            send(window, _LEFT_DOWN, _LEFT_FLAG, _point(x, y))
-            send(window, _MOUSE_MOVE, _LEFT_FLAG, _point(x + dx, y + dy))
-            send(window, _LEFT_UP, 0, _point(x + dx, y + dy))
-        finally:
-            self._lib.talvex_window_set_key_state(_LEFT_KEY, 0)
+        _check(self._lib.talvex_turn_view(self.handle, int(dx), int(dy)), "turn the view")
+
+    @property
+    def view_angles(self):
+        """The view's turn angles in degrees about x, y and z (z is kept, not drawn)."""
+        angles = [ctypes.c_double() for _ in range(3)]
+        _check(self._lib.talvex_get_view_angles(self.handle, *(ctypes.byref(a) for a in angles)),
+               "read the view angles")
+        return tuple(a.value for a in angles)
+
+    @view_angles.setter
+    def view_angles(self, angles):
+        about_x, about_y, about_z = (float(a) for a in angles)
+        _check(self._lib.talvex_set_view_angles(self.handle, about_x, about_y, about_z), "set the view angles")
 
     @staticmethod
     def _check_size(width, height):

@@ -68,6 +68,31 @@ def test_a_turn_and_its_reverse_come_back(surface):
     assert (surface.picture() == before).all()
 
 
+def test_view_angles_read_and_set(surface):
+    surface.default_view()
+    assert surface.view_angles == (0.0, 0.0, 0.0)
+    surface.isometric_view()
+    assert surface.view_angles == pytest.approx((20, -30, 0), abs=1e-5)
+    surface.default_view()
+    straight = surface.picture()
+    surface.view_angles = (45, 60, 0)
+    assert surface.view_angles == pytest.approx((45, 60, 0), abs=1e-5)
+    assert (surface.picture() != straight).any()
+    surface.view_angles = (20, -30, 0)
+    surface.turn(10, 0)
+    assert surface.view_angles[1] == pytest.approx(-30 + 5 * 3.14 / 3.141592653589793, abs=1e-5)
+    with pytest.raises(talvex.TalvexError):
+        surface.view_angles = (float("nan"), 0, 0)
+
+
+def test_left_handed_reads_the_chart(surface):
+    assert surface.left_handed is False
+    surface.left_handed = True
+    assert surface.left_handed is True
+    surface.left_handed = False
+    assert surface.left_handed is False
+
+
 def test_zoom_makes_the_surface_bigger(surface):
     small = count_pink(surface.picture())
     surface.zoom = 90

@@ -12,7 +12,6 @@
 
 #include "mesh_export.h"
 #include "../common/arguments.h"
-#include "../common/chart_messages.h"
 #include "../common/picture_files.h"
 #include "../common/scripts.h"
 #include "talvex.h"
@@ -211,14 +210,8 @@ int Plot(const Options& options) {
     if (options.pointColor) TALVEX_ControlSetPointColor(chart, options.pointColorValue);
     if (options.noPoints) TALVEX_ControlSetPointVisible(chart, 0);
     if (options.noAxes) TALVEX_ControlSetAxisVisible(chart, 0);
-    if (options.turn) {
-        // A left-button drag on the chart's own window.
-        TalvexWindow window = talvex_window_find_child(host, id);
-        const int x = options.width / 2, y = options.height / 2;
-        talvex_window_send(window, kLeftButtonDown, kLeftButtonFlag, PointParam(x, y));
-        talvex_window_send(window, kMouseMove, kLeftButtonFlag, PointParam(x + options.turnX, y + options.turnY));
-        talvex_window_send(window, kLeftButtonUp, 0, PointParam(x + options.turnX, y + options.turnY));
-    }
+    // What a left-button drag of that many pixels does.
+    if (options.turn) talvex_turn_view(chart, options.turnX, options.turnY);
 
     // A script that compiles can still fail to calculate (an undefined name,
     // three free variables): then the picture shows the axes alone.

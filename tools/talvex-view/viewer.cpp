@@ -5,6 +5,7 @@
 
 #include "../common/chart_messages.h"
 #include "../common/picture_files.h"
+#include "talvex_native.h"
 #include "talvex_window.h"
 
 namespace {
@@ -159,12 +160,14 @@ void Viewer::OnKey(SDL_Keycode key) {
     case SDLK_a:
         TALVEX_ControlSetAxisVisible(chart_, TALVEX_ControlIsAxisVisible(chart_) ? 0 : 1);
         break;
-    case SDLK_h:
-        leftHanded_ = !leftHanded_;
-        if (leftHanded_) TALVEX_ControlSetLeftHand(chart_);
+    case SDLK_h: {
+        int32_t leftHanded = 0;
+        talvex_get_left_handed(chart_, &leftHanded);
+        if (leftHanded == 0) TALVEX_ControlSetLeftHand(chart_);
         else TALVEX_ControlSetRightHand(chart_);
         TALVEX_ControlCalculate(chart_);  // the rebuilt buffers wait for a calculation
         break;
+    }
     case SDLK_d:
         TALVEX_ControlSetDefaultView(chart_);
         break;

@@ -77,7 +77,6 @@ private:
     std::vector<Slot> slots_;
     std::vector<uint32_t> picture_;
     int pictureWidth_ = 0, pictureHeight_ = 0;
-    bool leftHanded_ = false;
     bool quit_ = false;
     DrawStats stats_;
 };
