@@ -6,7 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -70,10 +74,6 @@ struct Options {
     uint32_t backgroundValue = 0, pointColorValue = 0;
 };
 
-bool EndsWith(const std::string& text, const std::string& ending) {
-    return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
-}
-
 bool ParseColor(const char* text, uint32_t& color) {
     if (std::strlen(text) != 6) return false;
     char* end = nullptr;
@@ -110,6 +110,8 @@ int Parse(int argc, char** argv, Options& options) {
             if (v == nullptr) return Fail(arg + " needs a value");
             if (arg == "-o") {
                 options.output = v;
+                if (!EndsWith(options.output, ".bmp") && !EndsWith(options.output, ".png"))
+                    return Fail("-o takes a file ending in .bmp or .png");
             } else if (arg == "--mesh") {
                 options.mesh = v;
                 if (!EndsWith(options.mesh, ".obj") && !EndsWith(options.mesh, ".stl"))
@@ -160,6 +162,16 @@ int Parse(int argc, char** argv, Options& options) {
     if (options.output.empty()) return Fail("no output file: give -o chart.bmp (see --help)");
     if (options.scripts.size() > kMaxScripts) return Fail("at most three scripts");
     return -1;
+}
+
+// Why the chart could not write a file, in the system's words where the
+// system has them: the library's code tells that the write failed, the
+// folder tells why.
+std::string WriteFailure(const std::string& path, int32_t code) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) return std::strerror(errno);
+    const char* text = talvex_error_text(code);
+    return text != nullptr ? text : "code " + std::to_string(code);
 }
 
 // The host window and the chart, released on every way out of Plot.
@@ -232,12 +244,13 @@ int Plot(const Options& options) {
         result = TALVEX_SaveBMP(chart, options.output.c_str());
     }
     int status = 0;
+    std::string reason;
     if (result != 0) {
-        std::fprintf(stderr, "talvex-plot: cannot write %s (0x%08X)\n", options.output.c_str(),
-                     static_cast<unsigned>(result));
+        std::fprintf(stderr, "talvex-plot: cannot write %s: %s\n", options.output.c_str(),
+                     WriteFailure(options.output, result).c_str());
         status = 1;
-    } else if (png && !WritePng(options.output, picture)) {
-        std::fprintf(stderr, "talvex-plot: cannot write %s\n", options.output.c_str());
+    } else if (png && !WritePng(options.output, picture, &reason)) {
+        std::fprintf(stderr, "talvex-plot: cannot write %s: %s\n", options.output.c_str(), reason.c_str());
         status = 1;
     }
     if (status == 0 && !options.mesh.empty()) {

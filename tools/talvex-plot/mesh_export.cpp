@@ -6,6 +6,7 @@
 #include <fstream>
 #include <vector>
 
+#include "../common/arguments.h"
 #include "talvex_native.h"
 
 namespace {
@@ -25,11 +26,6 @@ std::string ReadSlots(int32_t chart, int slotCount, std::vector<SlotMesh>& meshe
         if (mesh.geometry.kind != TALVEX_GRAPH_NONE) meshes.push_back(mesh);
     }
     return "";
-}
-
-bool EndsWith(const std::string& text, const char* ending) {
-    const size_t n = std::strlen(ending);
-    return text.size() >= n && text.compare(text.size() - n, n, ending) == 0;
 }
 
 std::string WriteObj(const std::vector<SlotMesh>& meshes, const std::string& path) {
