@@ -42,6 +42,26 @@ typedef struct TalvexSlotGeometry {
     const uint16_t *indices;      /* three per triangle (surface), two per segment (curve), none for a point */
 } TalvexSlotGeometry;
 
+/* How a slot's last successful calculation mapped the script's coordinates
+ * into the box of talvex_get_slot_geometry's vertices, on each axis:
+ *     box = (value - centre) * 100 / scale
+ * with z negated when zNegated (a right-handed chart, where z grows toward
+ * the viewer), after values beyond centre +- scale were clamped to it. So
+ * value = box * scale / 100 + centre (z: -box * scale / 100 + centre).
+ * trianglesReversed: a surface's index triples wind clockwise about the
+ * cross product of its parameters' derivatives (d/du x d/dv) in the script's
+ * coordinates; otherwise counter-clockwise. */
+typedef struct TalvexBoxMapping {
+    double scale;
+    double centre[3];
+    int32_t zNegated;
+    int32_t trianglesReversed;
+} TalvexBoxMapping;
+
+/* The mapping of slot 0..2's kept geometry (scale 100, centres 0, nothing
+ * negated or reversed when it has none). Returns as talvex_get_slot_geometry. */
+TALVEX_NATIVE_API int32_t talvex_get_slot_mapping(int32_t handle, int32_t slot, TalvexBoxMapping *out);
+
 /* The geometry slot 0..2 of the control keeps from its last successful
  * calculation (kind TALVEX_GRAPH_NONE, zero counts and null pointers when it
  * has none). Every sample is there, also those whose cells or segments drop

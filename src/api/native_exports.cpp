@@ -48,6 +48,21 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
     });
 }
 
+TALVEX_NATIVE_API int32_t talvex_get_slot_mapping(int32_t handle, int32_t slot, TalvexBoxMapping* out) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
+        if (out == nullptr) return talvex::kPointer;
+        const talvex::graph::BoxMapping& mapping = c.Slot(slot).geometry.mapping;
+        TalvexBoxMapping record{};
+        record.scale = mapping.scale;
+        for (int axis = 0; axis < 3; ++axis) record.centre[axis] = mapping.centre[axis];
+        record.zNegated = mapping.zNegated ? 1 : 0;
+        record.trianglesReversed = mapping.trianglesReversed ? 1 : 0;
+        *out = record;
+        return talvex::kOk;
+    });
+}
+
 TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t* pixels, int32_t width, int32_t height) {
     return Act(handle, [&](ChartControl& c) { return c.DrawPicture(pixels, width, height); });
 }

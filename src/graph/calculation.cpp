@@ -103,6 +103,7 @@ public:
             if (result != 0) return result;
         }
         const double scale = values[0];
+        scale_ = scale;
         for (int axis = 0; axis < 3; ++axis) {
             centre_[axis] = values[axis + 1];
             low_[axis] = centre_[axis] - scale;
@@ -156,6 +157,15 @@ public:
         }
     }
 
+    // How Map takes the script's coordinates into the box.
+    BoxMapping Mapping() const {
+        BoxMapping mapping;
+        mapping.scale = scale_;
+        for (int axis = 0; axis < 3; ++axis) mapping.centre[axis] = centre_[axis];
+        mapping.zNegated = !leftHanded_;
+        return mapping;
+    }
+
     // Leaves each parameter at the value of the last sample, as sampling one
     // by one would.
     void Finish(const double* lastValues) {
@@ -184,6 +194,7 @@ private:
     bool leftHanded_;
     double centre_[3] = {}, low_[3] = {}, high_[3] = {};
     double factor_ = 0;
+    double scale_ = 0;
     std::vector<const VariableRange*> parameters_;
     const script::Symbol* symbols_[3] = {};
     double previous_[3] = {};
@@ -396,10 +407,18 @@ int32_t SlotCalculation::Prepare() {
 void SlotCalculation::Sample(SlotGeometry& geometry) {
     if (state_ == nullptr) return;
     State& state = *state_;
+    geometry.mapping = state.sampler.Mapping();
     switch (state.kind) {
-    case GraphKind::Surface:
+    case GraphKind::Surface: {
         ComputeSurface(geometry, state.sampler, state.first, state.second, leftHanded_);
+        // The cells wind one way about the parameters' cross product in box
+        // coordinates of a right-handed chart; the other handedness, or one
+        // parameter stepping down, turns them round in the script's own.
+        const bool stepsOpposed = (state.first.maximum - state.first.minimum) *
+                                      (state.second.maximum - state.second.minimum) < 0;
+        geometry.mapping.trianglesReversed = leftHanded_ != stepsOpposed;
         break;
+    }
     case GraphKind::Curve:
         ComputeCurve(geometry, state.sampler, state.first);
         break;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -210,11 +212,13 @@ TEST(TalvexPlot, MeshExports) {
     EXPECT_EQ(CountPrefix(lines, "o slot0"), 1);
     EXPECT_EQ(CountPrefix(lines, "v "), 441);
     EXPECT_EQ(CountPrefix(lines, "f "), 800);
-    float x = 0, y = 0, z = 0;
-    ASSERT_EQ(std::sscanf(lines[2].c_str(), "v %f %f %f", &x, &y, &z), 3);
-    EXPECT_EQ(x, -50.0f);
-    EXPECT_EQ(y, -50.0f);
-    EXPECT_NEAR(z, static_cast<float>(-std::sin(-5.0) * std::cos(-5.0) * 10), 1e-5f) << "right-handed box Z";
+    double x = 0, y = 0, z = 0;
+    const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("v ", 0) == 0; });
+    ASSERT_NE(first, lines.end());
+    ASSERT_EQ(std::sscanf(first->c_str(), "v %lf %lf %lf", &x, &y, &z), 3);
+    EXPECT_EQ(x, -5.0) << "the script's own x";
+    EXPECT_EQ(y, -5.0);
+    EXPECT_NEAR(z, std::sin(-5.0) * std::cos(-5.0), 1e-6) << "the script's z, not the box's";
     EXPECT_NE(std::find(lines.begin(), lines.end(), "f 1 2 22"), lines.end()) << "the first cell's winding";
 
     ASSERT_EQ(Plot("-e 'z = 1/x;xgrid = 4;ygrid = 2' -e 'x = cos(t);y = sin(t);z = t/5' -e 'x = 1;y = 2;z = 3' --wireframe --mesh " + obj + " " + Out()).status, 0);
@@ -296,11 +300,75 @@ TEST(TalvexPlot, MeshHasEverySlotsVerticesInItsOwnObject) {
         EXPECT_EQ(CountPrefix(lines, "l "), expected[i].segments) << name;
         EXPECT_EQ(CountPrefix(lines, "p "), expected[i].points) << name;
     }
-    EXPECT_EQ(objects[0].second.front(), "v -50 -50 -100") << "the first sample, on the box's face";
-    EXPECT_EQ(objects[0].second.back(), "v 50 50 -100");
+    EXPECT_EQ(objects[0].second.front(), "v -5 -5 10") << "the first sample, clamped to the box's face";
+    EXPECT_EQ(objects[0].second.back(), "v 5 5 10");
     EXPECT_EQ(objects[1].second[5], "l 13 14") << "numbered after the surface's 12 vertices";
-    EXPECT_EQ(objects[2].second, (std::vector<std::string>{"v 10 20 -30", "p 18"}));
+    EXPECT_EQ(objects[2].second, (std::vector<std::string>{"v 1 2 3", "p 18"})) << "the script's own point";
     std::remove(obj.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+struct StlTriangle {
+    float normal[3];
+    float corners[3][3];
+};
+
+std::vector<StlTriangle> ReadStl(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<StlTriangle> triangles;
+    if (bytes.size() < 84) return triangles;
+    uint32_t count = 0;
+    std::memcpy(&count, bytes.data() + 80, 4);
+    if (bytes.size() != 84u + 50u * count) return triangles;
+    triangles.resize(count);
+    for (uint32_t t = 0; t < count; ++t) std::memcpy(&triangles[t], bytes.data() + 84 + 50 * t, 48);
+    return triangles;
+}
+
+// A closed surface exported from either handedness and either direction of
+// its parameters: every triangle wound the same way round (no directed edge
+// twice), each normal along its triangle's own winding, and the enclosed
+// volume that of the torus, positive because its parameters' cross product
+// points outward.
+TEST(TalvexPlot, MeshIsInTheScriptsCoordinatesAndWoundAlongItsParameters) {
+    const std::string torus = "-e 'x = (3 + cos(q))*cos(p); y = (3 + cos(q))*sin(p); z = sin(q); scale = 5; pgrid = 60; qgrid = 30";
+    const double volume = 2 * 3.141592653589793 * 3.141592653589793 * 3;  // 2 pi^2 R r^2
+    for (const char* variant : {"'", "' --left-handed", "; pmin = 6.283185307; pmax = 0'",
+                                "; pmin = 6.283185307; pmax = 0' --left-handed"}) {
+        const std::string stl = Temp("torus.stl");
+        ASSERT_EQ(Plot(torus + variant + " --mesh " + stl + " " + Out()).status, 0) << variant;
+        const std::vector<StlTriangle> triangles = ReadStl(stl);
+        ASSERT_EQ(triangles.size(), 3600u) << variant;
+        std::set<std::array<long, 6>> edges;
+        double enclosed = 0;
+        int duplicates = 0, disagreeing = 0;
+        for (const StlTriangle& t : triangles) {
+            const float(*c)[3] = t.corners;
+            for (int k = 0; k < 3; ++k) {
+                const float* a = c[k];
+                const float* b = c[(k + 1) % 3];
+                // Corners shared by neighbours are the same floats.
+                const std::array<long, 6> edge = {std::lround(a[0] * 1e5), std::lround(a[1] * 1e5), std::lround(a[2] * 1e5),
+                                                  std::lround(b[0] * 1e5), std::lround(b[1] * 1e5), std::lround(b[2] * 1e5)};
+                duplicates += edges.insert(edge).second ? 0 : 1;
+            }
+            const double u[3] = {c[1][0] - c[0][0], c[1][1] - c[0][1], c[1][2] - c[0][2]};
+            const double w[3] = {c[2][0] - c[0][0], c[2][1] - c[0][1], c[2][2] - c[0][2]};
+            const double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+            disagreeing += n[0] * t.normal[0] + n[1] * t.normal[1] + n[2] * t.normal[2] > 0 ? 0 : 1;
+            // The signed volume of the tetrahedron from the origin.
+            enclosed += (c[0][0] * (c[1][1] * c[2][2] - c[1][2] * c[2][1]) - c[0][1] * (c[1][0] * c[2][2] - c[1][2] * c[2][0]) +
+                         c[0][2] * (c[1][0] * c[2][1] - c[1][1] * c[2][0])) / 6;
+        }
+        EXPECT_EQ(duplicates, 0) << variant << ": a triangle wound the other way";
+        EXPECT_EQ(disagreeing, 0) << variant << ": normals against their triangles";
+        EXPECT_NEAR(enclosed, volume, 0.02 * volume) << variant;
+        std::remove(stl.c_str());
+    }
 }
 
 }  // namespace
