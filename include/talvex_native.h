@@ -42,6 +42,19 @@ typedef struct TalvexSlotGeometry {
     const uint16_t *indices;      /* three per triangle (surface), two per segment (curve), none for a point */
 } TalvexSlotGeometry;
 
+/* What the last TALVEX_ControlCalculate made of slot 0..2's script: its code
+ * into *code (0 when the slot was computed or holds no script; a calculation
+ * code, talvex_codes.h; E_FAIL when the device's buffers could not take the
+ * geometry) and, when text is not null, a sentence that names the cause into
+ * text, at most size bytes with the closing 0 (cut to fit): "" for 0,
+ * otherwise "script N: ..." with N counted from 1 as in the compile reports,
+ * e.g. "script 2: 'k' is used but never defined". SetScript and DelScript of
+ * the slot clear it. Each slot keeps its own, so a Calculate that returned 0
+ * because another slot was computed still tells what failed here.
+ * Returns 0; E_FAIL for an invalid handle; 21 for a slot outside 0..2;
+ * E_POINTER for a null code; E_INVALIDARG for a text with a size below 1. */
+TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, int32_t *code, char *text, int32_t size);
+
 /* How a slot's last successful calculation mapped the script's coordinates
  * into the box of talvex_get_slot_geometry's vertices, on each axis:
  *     box = (value - centre) * 100 / scale

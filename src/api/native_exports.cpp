@@ -3,6 +3,10 @@
 // each behind the same handle check as the 33 functions and with nothing
 // thrown across the boundary; the codes' sentences, the version and the
 // software device's number of threads.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include "api/control_call.h"
 #include "platform/soft/render_threads.h"
 #include "talvex.h"
@@ -44,6 +48,23 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
         if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
         if (out == nullptr) return talvex::kPointer;
         *out = Describe(c.Slot(slot).geometry);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, int32_t* code, char* text, int32_t size) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
+        if (code == nullptr) return talvex::kPointer;
+        if (text != nullptr && size < 1) return talvex::kInvalidArgument;
+        const talvex::ScriptSlot& kept = c.Slot(slot);
+        *code = kept.lastCalculation;
+        if (text != nullptr) {
+            const std::string& sentence = kept.lastCalculationText;
+            const size_t length = std::min(sentence.size(), static_cast<size_t>(size) - 1);
+            std::memcpy(text, sentence.data(), length);
+            text[length] = '\0';
+        }
         return talvex::kOk;
     });
 }

@@ -1,6 +1,8 @@
 // Calculate on the whole control: each slot's geometry computed from its
 // script, kept by the slot and uploaded into its device buffers.
 
+#include <string>
+
 #include "common/trace.h"
 #include "control/chart_control.h"
 #include "graph/calculation.h"
@@ -36,6 +38,12 @@ Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHand
     return kOk;
 }
 
+// "script N: what went wrong", N counted from 1 as in the compile reports.
+std::string FailureSentence(int slot, Result code) {
+    const char* text = code == kFail ? "the device's buffers could not take the geometry" : ResultText(code);
+    return "script " + std::to_string(slot + 1) + ": " + (text != nullptr ? text : "failed");
+}
+
 }  // namespace
 
 Result ChartControl::Calculate() {
@@ -48,6 +56,8 @@ Result ChartControl::Calculate() {
         Trace().Output("i=%d", i);
         const Result result = ComputeSlot(slot, scene_.slots[static_cast<size_t>(i)], leftHanded_);
         Trace().Output("--------------");
+        slot.lastCalculation = result;
+        slot.lastCalculationText = result == kOk ? std::string() : FailureSentence(i, result);
         if (result == kOk) anyComputed = true;
         else if (!anyScript) firstFailure = result;
         anyScript = true;

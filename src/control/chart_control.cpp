@@ -173,6 +173,9 @@ Result ChartControl::SetScript(int32_t slot, char* text) {
     const Result result = script::Compile(*target.script, text);
     // The line survives a failed compile so that the host can say where.
     target.lastErrorLine = result != kOk ? script::ErrorLine(*target.script) : 0;
+    // What a calculation said of the old script says nothing of the new one.
+    target.lastCalculation = kOk;
+    target.lastCalculationText.clear();
     if (result != kOk || text[0] == '\0') target.script.reset();
     return result;
 }
@@ -183,6 +186,8 @@ Result ChartControl::DelScript(int32_t slot) {
     if (IsSlotIndex(slot)) {
         slots_[slot].script.reset();
         slots_[slot].lastErrorLine = 0;
+        slots_[slot].lastCalculation = kOk;
+        slots_[slot].lastCalculationText.clear();
         result = kOk;
     }
     Trace().Output("    done(%d)", result);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "common/result_codes.h"
 #include "graph/slot_geometry.h"
@@ -24,6 +25,10 @@ struct ScriptSlot {
     // The 0-based line of the last compile of this slot, kept after a failed
     // compile has emptied the slot so that the host can show where it failed.
     int32_t lastErrorLine = 0;
+    // What the last calculation made of this slot's script: 0, or the code
+    // that stopped it and a sentence that names the cause.
+    Result lastCalculation = kOk;
+    std::string lastCalculationText;
 };
 
 }  // namespace talvex

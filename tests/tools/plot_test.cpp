@@ -248,8 +248,16 @@ namespace {
 TEST(TalvexPlot, ScriptThatCannotBeCalculatedFails) {
     const PlotRun run = Plot("-e 'z = k' " + Out());
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.errors.find("code 17"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("script 1: 'k' is used but never defined"), std::string::npos) << run.errors;
     EXPECT_EQ(run.picture.size(), 230456u) << "the axes alone are still drawn";
+    // One slot that fails among others that draw: told, and the run fails.
+    const PlotRun partly = Plot("-e 'x = cos(t)' -e 'x = 1; y = 2; z = 3' -e 'a = b; b = a; z = a' " + Out());
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_NE(partly.errors.find("script 1: more than two free variables: t, y, z"), std::string::npos) << partly.errors;
+    EXPECT_EQ(partly.errors.find("script 2"), std::string::npos) << partly.errors;
+    EXPECT_NE(partly.errors.find("script 3: 'a' and 'b' are defined in terms of each other"), std::string::npos)
+        << partly.errors;
+    EXPECT_EQ(partly.picture.size(), 230456u) << "the slot that calculates is drawn";
 }
 
 // A user's file of any name beside the output is never touched: the PNG is

@@ -174,6 +174,19 @@ std::string WriteFailure(const std::string& path, int32_t code) {
     return text != nullptr ? text : "code " + std::to_string(code);
 }
 
+// Tells on stderr what failed in each slot's calculation; the number of them.
+int ReportFailedSlots(int32_t chart, int slotCount) {
+    int failed = 0;
+    for (int slot = 0; slot < slotCount; ++slot) {
+        int32_t code = 0;
+        char text[512];
+        if (talvex_get_slot_error(chart, slot, &code, text, sizeof text) != 0 || code == 0) continue;
+        std::fprintf(stderr, "talvex-plot: %s\n", text);
+        ++failed;
+    }
+    return failed;
+}
+
 // The host window and the chart, released on every way out of Plot.
 class ChartInWindow {
 public:
@@ -226,11 +239,10 @@ int Plot(const Options& options) {
     if (options.turn) talvex_turn_view(chart, options.turnX, options.turnY);
 
     // A script that compiles can still fail to calculate (an undefined name,
-    // three free variables): then the picture shows the axes alone.
-    const int32_t calculated = TALVEX_ControlCalculate(chart);
-    if (calculated != 0)
-        std::fprintf(stderr, "talvex-plot: no script could be calculated (code %d); drawing the axes alone\n",
-                     static_cast<int>(calculated));
+    // three free variables): each one that did is told, the picture shows
+    // the others, and the run fails.
+    TALVEX_ControlCalculate(chart);
+    const int failedSlots = ReportFailedSlots(chart, static_cast<int>(scripts.size()));
     // A PNG is encoded from the picture in memory, the very frame a BMP
     // snapshot saves; no file but the output is written.
     const bool png = EndsWith(options.output, ".png");
@@ -260,7 +272,7 @@ int Plot(const Options& options) {
             status = 1;
         }
     }
-    return status != 0 ? status : calculated != 0 ? 1 : 0;
+    return status != 0 ? status : failedSlots != 0 ? 1 : 0;
 }
 
 }  // namespace
