@@ -83,9 +83,4 @@ WindowHandle GetCapture();
 int16_t GetAsyncKeyState(int32_t key);
 LResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
-// Zero-initialised memory blocks (GlobalAlloc with GMEM_ZEROINIT); null when
-// the block cannot be had.
-void* AllocateZeroed(uint32_t size);
-void FreeBlock(void* block);
-
 }  // namespace talvex::window

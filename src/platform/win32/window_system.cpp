@@ -60,8 +60,4 @@ LResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LPar
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-void* AllocateZeroed(uint32_t size) { return ::GlobalAlloc(GPTR, size); }
-
-void FreeBlock(void* block) { ::GlobalFree(block); }
-
 }  // namespace talvex::window
