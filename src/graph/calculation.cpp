@@ -95,12 +95,15 @@ public:
 
     Sampler(Script& script, bool leftHanded) : script_(script), leftHanded_(leftHanded) {}
 
-    int32_t ReadSettings() {
+    int32_t ReadSettings(std::string& cause) {
         static const char* const kSettings[] = {"scale", "xcenter", "ycenter", "zcenter"};
         double values[4];
         for (int i = 0; i < 4; ++i) {
             const int32_t result = script::Evaluate(script_, kSettings[i], values[i]);
-            if (result != 0) return result;
+            if (result != 0) {
+                cause = script::SettingFailure(kSettings[i], result);
+                return result;
+            }
         }
         const double scale = values[0];
         scale_ = scale;
@@ -383,23 +386,29 @@ SlotCalculation::SlotCalculation(Script& script, bool leftHanded, Sampling sampl
 SlotCalculation::~SlotCalculation() = default;
 
 int32_t SlotCalculation::Prepare() {
-    int32_t result = script::BuildDependencies(script_);
+    cause_.clear();
+    int32_t result = script::BuildDependencies(script_, &cause_);
     if (result != 0) return result;
     auto state = std::make_unique<State>(script_, leftHanded_);
-    if ((result = state->sampler.ReadSettings()) != 0) return result;
-    result = script::GetFreeVariable(script_, 1, state->first);
+    if ((result = state->sampler.ReadSettings(cause_)) != 0) return result;
+    result = script::GetFreeVariable(script_, 1, state->first, &cause_);
     if (result == 0) {
-        const int32_t secondResult = script::GetFreeVariable(script_, 2, state->second);
+        const int32_t secondResult = script::GetFreeVariable(script_, 2, state->second, &cause_);
         if (secondResult == 0) state->kind = GraphKind::Surface;
         else if (secondResult == kOnlyOneFreeVariable) state->kind = GraphKind::Curve;
         else return secondResult;  // a setting of the second parameter failed
     } else if (result != kNoFreeVariable) {
+        if (result == kCalculationTooManyFreeVariables)
+            cause_ = "more than two free variables: " + script::FreeVariableNames(script_);
         return result;
     }
     std::vector<const VariableRange*> parameters;
     if (state->kind != GraphKind::Point) parameters.push_back(&state->first);
     if (state->kind == GraphKind::Surface) parameters.push_back(&state->second);
-    if (!state->sampler.Prepare(parameters, sampling_ == Sampling::kBlocks)) return kNoCoordinates;
+    if (!state->sampler.Prepare(parameters, sampling_ == Sampling::kBlocks)) {
+        cause_ = "a coordinate has no symbol";
+        return kNoCoordinates;
+    }
     state_ = std::move(state);
     return 0;
 }

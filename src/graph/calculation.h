@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "graph/slot_geometry.h"
 #include "script/script.h"
@@ -27,6 +28,9 @@ public:
     // the code that ends the calculation (17, 19 from the analysis, 18 for
     // three or more free variables, a setting's evaluation code).
     int32_t Prepare();
+    // After Prepare failed: words that name what failed ("'k' is used but
+    // never defined", "more than two free variables: p, q, t").
+    const std::string& Cause() const { return cause_; }
     // Samples the script into geometry, replacing what it held; only after
     // Prepare gave 0 (otherwise geometry is untouched).
     void Sample(SlotGeometry& geometry);
@@ -37,6 +41,7 @@ private:
     bool leftHanded_;
     Sampling sampling_;
     std::unique_ptr<State> state_;
+    std::string cause_;
 };
 
 // Both steps at once: 0 with geometry filled, or Prepare's code and geometry

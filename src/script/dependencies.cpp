@@ -28,25 +28,40 @@ NameAnalysis& Analysis(Script& script, int32_t index) {
 // below it. A name analysed before in this analysis is not followed again:
 // its names are known to be defined and free of cycles, so following them
 // once more could only end in names nested too deep, which its height tells.
-int32_t CollectDependencies(Script& script, const Symbol* symbol, const std::string& name, int depth,
-                            int32_t& height) {
+// cause receives, on failure, the words that name what failed.
+int32_t CollectDependencies(Script& script, const Symbol* symbol, const std::string& name, const std::string& user,
+                            int depth, int32_t& height, std::string& cause) {
     const bool defined = symbol != nullptr && symbol->defined;
     if (defined) {
         const NameAnalysis& known = Analysis(script, symbol->index);
-        if (known.generation == script.generation && known.onPath) return kCalculationCircular;
+        if (known.generation == script.generation && known.onPath) {
+            cause = name == user ? "'" + name + "' is defined in terms of itself"
+                                 : "'" + name + "' and '" + user + "' are defined in terms of each other";
+            return kCalculationCircular;
+        }
     }
-    if (depth > kMaximumNameDepth) return kEvaluateTooDeep;
+    if (depth > kMaximumNameDepth) {
+        cause = "names are nested more than " + std::to_string(kMaximumNameDepth) + " levels deep below '" + name + "'";
+        return kEvaluateTooDeep;
+    }
     height = 0;
     if (!defined) {
         const int variable = VariableIndex(name);
-        if (variable < 0) return kCalculationUndefinedName;
+        if (variable < 0) {
+            cause = "'" + name + "' is used but never defined";
+            return kCalculationUndefinedName;
+        }
         script.freeVariables[static_cast<size_t>(variable)] = true;
         return 0;
     }
     {
         NameAnalysis& known = Analysis(script, symbol->index);
         if (known.generation == script.generation) {
-            if (depth + known.height > kMaximumNameDepth) return kEvaluateTooDeep;
+            if (depth + known.height > kMaximumNameDepth) {
+                cause = "names are nested more than " + std::to_string(kMaximumNameDepth) + " levels deep below '" +
+                        name + "'";
+                return kEvaluateTooDeep;
+            }
             height = known.height;
             return 0;
         }
@@ -68,8 +83,8 @@ int32_t CollectDependencies(Script& script, const Symbol* symbol, const std::str
         }
         const Symbol* child = known ? script.names[static_cast<size_t>(referred)].get() : nullptr;
         int32_t childHeight = 0;
-        const int32_t result =
-            CollectDependencies(script, child, child != nullptr ? child->name : std::string(), depth + 1, childHeight);
+        const int32_t result = CollectDependencies(script, child, child != nullptr ? child->name : std::string(), name,
+                                                   depth + 1, childHeight, cause);
         if (result != 0) return result;
         height = std::max(height, childHeight + 1);
     }
@@ -82,19 +97,36 @@ int32_t CollectDependencies(Script& script, const Symbol* symbol, const std::str
 
 }  // namespace
 
-int32_t BuildDependencies(Script& script) {
+std::string SettingFailure(const std::string& setting, int32_t code) {
+    return code == kCalculationTooDeep
+               ? "the setting '" + setting + "' needs more than 1000 values at once or names nested too deep"
+               : "the setting '" + setting + "' cannot be evaluated";
+}
+
+int32_t BuildDependencies(Script& script, std::string* cause) {
     // A new generation: nothing analysed or evaluated before counts now.
     ++script.generation;
+    std::string found;
     for (int v = kVariableX; v <= kVariableZ; ++v) {
         int32_t height = 0;
-        const int32_t result =
-            CollectDependencies(script, FindSymbol(script, kVariableNames[v]), kVariableNames[v], 0, height);
-        if (result != 0) return result;
+        const int32_t result = CollectDependencies(script, FindSymbol(script, kVariableNames[v]), kVariableNames[v],
+                                                   kVariableNames[v], 0, height, found);
+        if (result != 0) {
+            if (cause != nullptr) *cause = found;
+            return result;
+        }
     }
     return 0;
 }
 
-int32_t GetFreeVariable(Script& script, int n, VariableRange& range) {
+std::string FreeVariableNames(const Script& script) {
+    std::string names;
+    for (int v = 0; v < kVariableCount; ++v)
+        if (script.freeVariables[static_cast<size_t>(v)]) names += (names.empty() ? "" : ", ") + std::string(kVariableNames[v]);
+    return names;
+}
+
+int32_t GetFreeVariable(Script& script, int n, VariableRange& range, std::string* cause) {
     if (n != 1 && n != 2) return kNoFreeVariable;
     int32_t result = kOnlyOneFreeVariable;
     int counted = 0;
@@ -102,7 +134,7 @@ int32_t GetFreeVariable(Script& script, int n, VariableRange& range) {
         if (!script.freeVariables[static_cast<size_t>(v)]) continue;
         ++counted;
         if (counted == n) {
-            result = DescribeVariable(script, v, range);
+            result = DescribeVariable(script, v, range, cause);
             if (result != 0) return result;
         } else if (counted > 2) {
             result = kCalculationTooManyFreeVariables;
@@ -111,11 +143,15 @@ int32_t GetFreeVariable(Script& script, int n, VariableRange& range) {
     return counted == 0 ? kNoFreeVariable : result;
 }
 
-int32_t DescribeVariable(Script& script, int variable, VariableRange& range) {
+int32_t DescribeVariable(Script& script, int variable, VariableRange& range, std::string* cause) {
     range.symbol = DefineInput(script, kVariableNames[variable], 0.0);
     // Each setting is read in the order written; a setting that cannot be
     // evaluated ends the description with its code.
-    auto read = [&](const char* setting, double& value) { return Evaluate(script, setting, value); };
+    auto read = [&](const char* setting, double& value) {
+        const int32_t result = Evaluate(script, setting, value);
+        if (result != 0 && cause != nullptr) *cause = SettingFailure(setting, result);
+        return result;
+    };
     int32_t result;
     double grid = 0.0;
     if (variable <= kVariableZ) {

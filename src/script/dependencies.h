@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "common/result_codes.h"
 
@@ -28,15 +29,25 @@ struct VariableRange {
 // deeper than the evaluator could follow). Sets the free-variable flags.
 // Each name is analysed once, however often it is used: the cost grows with
 // the size of the script, and the codes are those of following every use.
-int32_t BuildDependencies(Script& script);
+// On failure, cause (when given) receives words that name it: "'k' is used
+// but never defined", "'a' and 'b' are defined in terms of each other".
+int32_t BuildDependencies(Script& script, std::string* cause = nullptr);
+
+// The free variables the analysis found, in the order x, y, z, p, q, t:
+// "p, q, t".
+std::string FreeVariableNames(const Script& script);
+
+// The words for a setting whose evaluation gave code.
+std::string SettingFailure(const std::string& setting, int32_t code);
 
 // Fills range for the n-th free variable (n = 1 or 2): 0; 1 when n is 2 and
 // there is one; 18 for three or more; 23 for none or another n. A setting
 // whose evaluation fails gives that failure's code.
-int32_t GetFreeVariable(Script& script, int n, VariableRange& range);
+// A failing setting's words go to cause when given.
+int32_t GetFreeVariable(Script& script, int n, VariableRange& range, std::string* cause = nullptr);
 
 // Makes the variable an input and describes its range.
-int32_t DescribeVariable(Script& script, int variable, VariableRange& range);
+int32_t DescribeVariable(Script& script, int variable, VariableRange& range, std::string* cause = nullptr);
 
 // The variable's symbol is now an input holding value: 0, or 24 without a
 // symbol.

@@ -323,6 +323,40 @@ TEST_F(Native, HandednessReadsBack) {
     EXPECT_EQ(leftHanded, 0);
 }
 
+TEST_F(Native, EachSlotTellsWhatItsCalculationFailedOn) {
+    ASSERT_EQ(SetScript(0, "x = cos(t)"), 0);
+    ASSERT_EQ(SetScript(1, "z = sin(x)"), 0);
+    ASSERT_EQ(SetScript(2, "a = b\nb = a\nz = a"), 0);
+    ASSERT_EQ(TALVEX_ControlCalculate(handle), 0) << "one slot was computed";
+    const struct {
+        int32_t code;
+        const char* text;
+    } expected[] = {{18, "script 1: more than two free variables: y, z, t"},
+                    {0, ""},
+                    {19, "script 3: 'a' and 'b' are defined in terms of each other"}};
+    for (int slot = 0; slot < 3; ++slot) {
+        int32_t code = -1;
+        char text[128];
+        std::memset(text, 'x', sizeof text);
+        ASSERT_EQ(talvex_get_slot_error(handle, slot, &code, text, sizeof text), 0);
+        EXPECT_EQ(code, expected[slot].code) << slot;
+        EXPECT_STREQ(text, expected[slot].text) << slot;
+    }
+    int32_t code = -1;
+    char cut[9];
+    ASSERT_EQ(talvex_get_slot_error(handle, 2, &code, cut, sizeof cut), 0);
+    EXPECT_STREQ(cut, "script 3") << "cut to fit, closed";
+    ASSERT_EQ(talvex_get_slot_error(handle, 2, &code, nullptr, 0), 0) << "the code alone";
+    EXPECT_EQ(code, 19);
+    ASSERT_EQ(SetScript(2, "z = 1"), 0);
+    ASSERT_EQ(talvex_get_slot_error(handle, 2, &code, nullptr, 0), 0);
+    EXPECT_EQ(code, 0) << "a new script has no failure yet";
+    EXPECT_EQ(talvex_get_slot_error(handle, 3, &code, nullptr, 0), kBadSlot);
+    EXPECT_EQ(talvex_get_slot_error(handle, 0, nullptr, nullptr, 0), kPointer);
+    EXPECT_EQ(talvex_get_slot_error(handle, 0, &code, cut, 0), kInvalidArgument);
+    EXPECT_EQ(talvex_get_slot_error(4242, 0, &code, nullptr, 0), kFail);
+}
+
 TEST(NativeTexts, EveryCodeHasItsSentence) {
     struct Row {
         int32_t code;
