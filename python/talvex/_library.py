@@ -24,6 +24,15 @@ class TalvexVertex(ctypes.Structure):
     _fields_ = [(name, ctypes.c_float) for name in ("x", "y", "z", "nx", "ny", "nz", "tu", "tv")]
 
 
+class TalvexBoxMapping(ctypes.Structure):
+    _fields_ = [
+        ("scale", ctypes.c_double),
+        ("centre", ctypes.c_double * 3),
+        ("zNegated", ctypes.c_int32),
+        ("trianglesReversed", ctypes.c_int32),
+    ]
+
+
 class TalvexSlotGeometry(ctypes.Structure):
     _fields_ = [
         ("kind", ctypes.c_int32),
@@ -80,6 +89,8 @@ _FUNCTIONS = {
 # The native interface: pictures and geometry without a file in between.
 _NATIVE_FUNCTIONS = {
     "talvex_get_slot_geometry": (_i32, [_i32, _i32, ctypes.POINTER(TalvexSlotGeometry)]),
+    "talvex_get_slot_mapping": (_i32, [_i32, _i32, ctypes.POINTER(TalvexBoxMapping)]),
+    "talvex_get_slot_error": (_i32, [_i32, _i32, ctypes.POINTER(_i32), ctypes.c_char_p, _i32]),
     "talvex_render_picture": (_i32, [_i32, ctypes.c_void_p, _i32, _i32]),
     "talvex_get_view_angles": (_i32, [_i32] + [ctypes.POINTER(ctypes.c_double)] * 3),
     "talvex_set_view_angles": (_i32, [_i32, ctypes.c_double, ctypes.c_double, ctypes.c_double]),

@@ -3,11 +3,12 @@
 import ctypes
 import os
 import tempfile
+import warnings
 
 import numpy as np
 
 from . import _codes
-from ._library import TalvexSlotGeometry, library
+from ._library import TalvexBoxMapping, TalvexSlotGeometry, library
 from ._pictures import png_bytes, read_bmp
 
 _CHART_ID = 1
@@ -24,19 +25,56 @@ class TalvexError(Exception):
 
 
 class ScriptError(TalvexError):
-    """A script that does not compile: .code, .line (from 1), the sentence as message."""
+    """A script that does not compile: .code, .slot, .line (from 1) and .sentence;
+    the message reads "script N, line L: sentence" (N counted from 1)."""
 
-    def __init__(self, code, line, slot=None):
-        super().__init__(code, _codes.compile_sentence(code))
+    def __init__(self, code, line, slot):
+        self.sentence = _codes.compile_sentence(code)
+        super().__init__(code, "script %d, line %d: %s" % (slot + 1, line, self.sentence))
         self.line = line
         self.slot = slot
 
 
 class CalculationError(TalvexError):
-    """No script could be calculated: .code tells why."""
+    """Slots whose scripts could not be calculated.
 
-    def __init__(self, code):
-        super().__init__(code, _codes.describe(code, _codes.CALCULATION_SENTENCES))
+    .failures maps each failing slot to (code, sentence); .code is the first
+    failing slot's code; the message holds every sentence ("script 1: 'k' is
+    used but never defined"). The other slots were calculated and are drawn.
+    """
+
+    def __init__(self, code, failures=None):
+        self.failures = dict(failures or {})
+        if self.failures:
+            message = "; ".join(text for _, text in self.failures.values())
+        else:
+            message = _codes.describe(code, _codes.CALCULATION_SENTENCES)
+        super().__init__(code, message)
+
+
+class SlotError(TalvexError, ValueError):
+    """A script slot outside 0 ... 2 (the library's code 21)."""
+
+    def __init__(self, slot):
+        super().__init__(_codes.BAD_SLOT, "script slot %d is outside 0 ... 2" % slot)
+
+
+def _slot(slot):
+    """A script slot: an int 0, 1 or 2."""
+    if isinstance(slot, bool) or not isinstance(slot, int):
+        raise TypeError("a script slot is an int 0, 1 or 2, not %r" % (slot,))
+    if not 0 <= slot <= 2:
+        raise SlotError(slot)
+    return slot
+
+
+def _whole(value, low, high, what):
+    """An int within low ... high (a bool is not taken for one)."""
+    if isinstance(value, bool) or not isinstance(value, int):
+        raise TypeError("%s takes an int %d ... %d, not %r" % (what, low, high, value))
+    if not low <= value <= high:
+        raise ValueError("%s takes %d ... %d, not %r" % (what, low, high, value))
+    return value
 
 
 def _check(code, what):
@@ -56,6 +94,7 @@ class Chart:
         self._handle = 0
         self._window = None
         self._calculated = False
+        self._changed = False
         self._check_size(width, height)
         self._window = self._lib.talvex_window_create(width, height)
         handle = self._lib.TALVEX_ControlCreate()
@@ -107,8 +146,11 @@ class Chart:
         Raises ScriptError (.code, .line from 1) when it does not compile; an
         empty text clears the slot.
         """
+        _slot(slot)
         if isinstance(text, str):
             text = text.encode("utf-8")
+        elif not isinstance(text, bytes):
+            raise TypeError("a script is a str, not %r" % (text,))
         text = text.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
         # The library lower-cases the text in place: it gets a buffer of its own.
         buffer = ctypes.create_string_buffer(text)
@@ -117,19 +159,53 @@ class Chart:
             raise TalvexError(code, "script slot %d is outside 0 ... 2" % slot)
         if code != 0:
             line = self._lib.TALVEX_ControlScriptGetErrorLine(self.handle, slot) + 1
+            self._changed = True
             raise ScriptError(code, line, slot)
+        self._changed = True
 
     def del_script(self, slot):
+        _slot(slot)
+        self._changed = True
         code = self._lib.TALVEX_ControlDelScript(self.handle, slot)
         if code == _codes.BAD_SLOT:
             raise TalvexError(code, "script slot %d is outside 0 ... 2" % slot)
 
     def calculate(self):
-        """Samples the scripts into geometry; CalculationError when no slot could be."""
+        """Samples the scripts into geometry.
+
+        Raises CalculationError when any slot's script could not be
+        calculated (the others are, and are drawn), or when there is none.
+        """
         code = self._lib.TALVEX_ControlCalculate(self.handle)
-        self._calculated = code == 0
+        self._calculated = True
+        self._changed = False
+        failures = self.failures()
+        if failures:
+            first = failures[min(failures)][0]
+            raise CalculationError(first, failures)
         if code != 0:
             raise CalculationError(code)
+
+    def failures(self):
+        """What the last calculation failed on, by slot: {slot: (code, sentence)}."""
+        failures = {}
+        text = ctypes.create_string_buffer(512)
+        for slot in range(3):
+            code = ctypes.c_int32()
+            _check(self._lib.talvex_get_slot_error(self.handle, slot, ctypes.byref(code), text, len(text)),
+                   "read slot %d" % slot)
+            if code.value != 0:
+                failures[slot] = (code.value, text.value.decode("utf-8", "replace"))
+        return failures
+
+    def _calculate_if_changed(self):
+        """Before a picture: the scripts as they stand now, the failures told."""
+        if not self._changed:
+            return
+        try:
+            self.calculate()
+        except CalculationError as error:
+            warnings.warn(str(error), stacklevel=3)
 
     # -- view and settings ------------------------------------------------
 
@@ -152,9 +228,7 @@ class Chart:
 
     @zoom.setter
     def zoom(self, value):
-        if not 0 <= value <= 100:
-            raise ValueError("zoom takes 0 ... 100, not %r" % (value,))
-        self._lib.TALVEX_ControlSetScale(self.handle, int(value))
+        self._lib.TALVEX_ControlSetScale(self.handle, _whole(value, 0, 100, "zoom"))
 
     @property
     def background(self):
@@ -163,7 +237,7 @@ class Chart:
 
     @background.setter
     def background(self, color):
-        self._lib.TALVEX_ControlSetBackgroundColor(self.handle, int(color) & 0xFFFFFF)
+        self._lib.TALVEX_ControlSetBackgroundColor(self.handle, _whole(color, 0, 0xFFFFFF, "background"))
 
     @property
     def point_color(self):
@@ -172,7 +246,7 @@ class Chart:
 
     @point_color.setter
     def point_color(self, color):
-        self._lib.TALVEX_ControlSetPointColor(self.handle, int(color) & 0xFFFFFF)
+        self._lib.TALVEX_ControlSetPointColor(self.handle, _whole(color, 0, 0xFFFFFF, "point_color"))
 
     @property
     def solid(self):
@@ -258,6 +332,9 @@ class Chart:
 
     @staticmethod
     def _check_size(width, height):
+        for side in (width, height):
+            if isinstance(side, bool) or not isinstance(side, int):
+                raise TypeError("a side is an int number of pixels, not %r" % (side,))
         if not (0 < width <= _MAX_SIDE and 0 < height <= _MAX_SIDE):
             raise ValueError("each side from 1 to %d pixels, not %r x %r" % (_MAX_SIDE, width, height))
 
@@ -270,7 +347,12 @@ class Chart:
     # -- pictures ---------------------------------------------------------
 
     def picture(self):
-        """The chart's current picture: a (height, width, 3) uint8 RGB array."""
+        """The chart's current picture: a (height, width, 3) uint8 RGB array.
+
+        Scripts set since the last calculation are calculated first (a slot
+        that fails is told as a warning; the picture shows the rest).
+        """
+        self._calculate_if_changed()
         width, height = self.width, self.height
         if self._lib.has("talvex_render_picture"):
             pixels = np.zeros((height, width), dtype=np.uint32)
@@ -296,11 +378,14 @@ class Chart:
 
     def save(self, path):
         """Writes the picture as PNG or BMP, by the file name's extension."""
-        extension = os.path.splitext(os.fspath(path))[1].lower()
+        if not isinstance(path, (str, bytes, os.PathLike)):
+            raise TypeError("save takes a path, not %r" % (path,))
+        extension = os.path.splitext(os.fsdecode(path))[1].lower()
         if extension == ".png":
             with open(path, "wb") as file:
                 file.write(self.png())
         elif extension == ".bmp":
+            self._calculate_if_changed()
             self._save_bmp(path)
         else:
             raise ValueError("save writes .png or .bmp files, not %r" % os.fspath(path))
@@ -308,15 +393,31 @@ class Chart:
     def _repr_png_(self):
         return self.png()
 
+    def __repr__(self):
+        if not self._handle:
+            return "<talvex.Chart closed>"
+        slots = [slot for slot in range(3) if self.geometry(slot)[0] != "none" or slot in self.failures()]
+        return "<talvex.Chart %dx%d, slots %s, zoom %d, %s-handed, view %.1f/%.1f degrees>" % (
+            self.width, self.height, slots or "none calculated", self.zoom,
+            "left" if self.left_handed else "right", *self.view_angles[:2])
+
     # -- geometry ---------------------------------------------------------
 
-    def geometry(self, slot):
+    def geometry(self, slot, coordinates="box"):
         """The calculated geometry of a slot: (kind, vertices, indices).
 
-        kind is "surface", "curve", "point" or "none"; vertices a float32
-        array of shape (n, 3) in box coordinates; indices a 1-D int32 array,
-        three per triangle or two per segment. Both are copies.
+        kind is "surface", "curve", "point" or "none"; indices a 1-D int32
+        array, three per triangle or two per segment. vertices has shape
+        (n, 3): with coordinates="box" (the default) float32 in the chart's
+        box, -100 ... 100 on each axis, z negated on a right-handed chart;
+        with coordinates="script" float64 x, y, z as the script computed them
+        (clamped to the box's faces), and then each triangle winds
+        counter-clockwise about the parameters' cross product d/du x d/dv.
+        Both are copies.
         """
+        _slot(slot)
+        if coordinates not in ("box", "script"):
+            raise ValueError('coordinates is "box" or "script", not %r' % (coordinates,))
         if not self._lib.has("talvex_get_slot_geometry"):
             raise TalvexError(_codes.E_FAIL, "this libtalvex.so has no talvex_get_slot_geometry")
         out = TalvexSlotGeometry()
@@ -332,4 +433,40 @@ class Chart:
             vertices = raw[:, :3].copy()
         if out.indexCount > 0 and out.indices:
             indices = np.ctypeslib.as_array(out.indices, shape=(out.indexCount,)).astype(np.int32)
-        return _KINDS.get(out.kind, "none"), vertices, indices
+        kind = _KINDS.get(out.kind, "none")
+        if coordinates == "script":
+            mapping = TalvexBoxMapping()
+            _check(self._lib.talvex_get_slot_mapping(self.handle, slot, ctypes.byref(mapping)), "geometry")
+            vertices = vertices.astype(np.float64)
+            if mapping.zNegated:
+                vertices[:, 2] = -vertices[:, 2]
+            vertices = vertices * mapping.scale / 100 + np.array(list(mapping.centre))
+            if kind == "surface" and mapping.trianglesReversed:
+                triangles = indices.reshape(-1, 3)
+                indices = triangles[:, [0, 2, 1]].reshape(-1).copy()
+        return kind, vertices, indices
+
+    def save_mesh(self, path):
+        """Writes every calculated slot as a Wavefront OBJ file in the scripts' own coordinates."""
+        if not isinstance(path, (str, os.PathLike)):
+            raise TypeError("save_mesh takes a path, not %r" % (path,))
+        if os.path.splitext(os.fspath(path))[1].lower() != ".obj":
+            raise ValueError("save_mesh writes .obj files, not %r" % os.fspath(path))
+        self._calculate_if_changed()
+        lines = ["# TALVEX chart geometry in the scripts' own coordinates"]
+        base = 1
+        for slot in range(3):
+            kind, vertices, indices = self.geometry(slot, coordinates="script")
+            if kind == "none":
+                continue
+            lines.append("o slot%d" % slot)
+            lines.extend("v %.9g %.9g %.9g" % tuple(v) for v in vertices)
+            if kind == "point":
+                lines.append("p %d" % base)
+            else:
+                per, element = (3, "f") if kind == "surface" else (2, "l")
+                for group in (indices.reshape(-1, per) + base):
+                    lines.append(element + "".join(" %d" % i for i in group))
+            base += len(vertices)
+        with open(path, "w") as file:
+            file.write("\n".join(lines) + "\n")
