@@ -57,25 +57,36 @@ std::vector<uint32_t> DrawChart(int worker, LiveHandles& live, std::string& fail
     if (TALVEX_ControlInit(handle, host.handle(), host.instance(), id) == 0) {
         std::string surface = "z = sin(x*" + std::to_string(worker + 1) + ")*cos(y)";
         std::string curve = "x = 4*cos(t);y = 4*sin(t);tgrid = 100;z = t/" + std::to_string(worker + 2);
-        TALVEX_ControlSetScript(handle, 0, &surface[0]);
-        TALVEX_ControlSetScript(handle, 1, &curve[0]);
-        TALVEX_ControlSize(handle, 160 + 8 * worker, 120);
-        TALVEX_ControlSetIsometricView(handle);
-        TALVEX_ControlSetSolid(handle, worker % 2);
+        // Every call's result is checked: a call that failed on one thread
+        // only would otherwise show as a picture that differs, or not at all.
+        const struct {
+            const char* what;
+            int32_t result;
+        } calls[] = {{"SetScript 0", TALVEX_ControlSetScript(handle, 0, &surface[0])},
+                     {"SetScript 1", TALVEX_ControlSetScript(handle, 1, &curve[0])},
+                     {"Size", TALVEX_ControlSize(handle, 160 + 8 * worker, 120)},
+                     {"SetIsometricView", TALVEX_ControlSetIsometricView(handle)},
+                     {"SetSolid", TALVEX_ControlSetSolid(handle, worker % 2)}};
+        for (const auto& call : calls)
+            if (call.result != 0 && failure.empty()) failure = std::string(call.what) + " gave " + std::to_string(call.result);
         const TalvexWindow child = host.FindChild(id);
         host.Send(child, kLeftButtonDown, 0, Point(10, 10));
         host.Send(child, kMouseMove, 0, Point(10 + 5 * worker, 20));
         host.Send(child, kLeftButtonUp, 0, Point(10 + 5 * worker, 20));
-        TALVEX_ControlCalculate(handle);
+        const int32_t calculated = TALVEX_ControlCalculate(handle);
+        if (calculated != 0 && failure.empty()) failure = "Calculate gave " + std::to_string(calculated);
         const std::string path = UniqueTempPath("thread.bmp");
-        if (TALVEX_SaveBMP(handle, path.c_str()) == 0) pixels = BmpPicture::Load(path).pixels;
+        const int32_t saved = TALVEX_SaveBMP(handle, path.c_str());
+        if (saved == 0) pixels = BmpPicture::Load(path).pixels;
         std::remove(path.c_str());
-        if (pixels.empty()) failure = "no picture";
+        if (saved != 0 && failure.empty()) failure = "SaveBMP gave " + std::to_string(saved);
+        if (pixels.empty() && failure.empty()) failure = "no picture";
     } else {
         failure = "Init failed";
     }
     live.Remove(handle);
-    TALVEX_ControlDestroy(handle);
+    const int32_t width = TALVEX_ControlDestroy(handle);
+    if (width != 160 + 8 * worker && failure.empty()) failure = "Destroy gave " + std::to_string(width);
     return pixels;
 }
 

@@ -69,9 +69,9 @@ TEST_F(Chart, SizesAndFiles) {
     EXPECT_EQ(wide.At(0, 0), 0xFFFFFFu);
     EXPECT_EQ(TALVEX_ControlSize(handle, -1, 5), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 641);
-    EXPECT_NE(TALVEX_SaveBMP(handle, nullptr), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, nullptr), static_cast<int32_t>(0x8876086Cu)) << "D3DERR_INVALIDCALL";
     const std::string unwritable = ::testing::TempDir() + "no-such-folder/chart.bmp";
-    EXPECT_NE(TALVEX_SaveBMP(handle, unwritable.c_str()), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, unwritable.c_str()), static_cast<int32_t>(0x80070005u)) << "E_ACCESSDENIED";
     EXPECT_EQ(BmpPicture::Load(unwritable).fileSize, -1) << "no file";
     EXPECT_EQ(TALVEX_SaveBMP(handle, ::testing::TempDir().c_str()), TALVEX_E_NOT_A_FILE) << "a folder";
     EXPECT_EQ(Snapshot().width, 641) << "a picture over the last one";

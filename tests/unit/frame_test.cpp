@@ -276,9 +276,9 @@ TEST_F(Picture, SnapshotFiles) {
     EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0);
     EXPECT_EQ(size(), 54 + 480 * 1924 + 2);
     std::remove(path.c_str());
-    EXPECT_NE(TALVEX_SaveBMP(handle, nullptr), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, nullptr), static_cast<int32_t>(0x8876086Cu)) << "D3DERR_INVALIDCALL";
     const std::string unwritable = ::testing::TempDir() + "missing-folder/x.bmp";
-    EXPECT_NE(TALVEX_SaveBMP(handle, unwritable.c_str()), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, unwritable.c_str()), static_cast<int32_t>(0x80070005u)) << "E_ACCESSDENIED";
 }
 
 }  // namespace
