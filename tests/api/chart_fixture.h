@@ -11,6 +11,7 @@
 #include "bmp_picture.h"
 #include "host_window.h"
 #include "talvex.h"
+#include "../../tools/common/line_ends.h"
 
 class Chart : public ::testing::Test {
 protected:
@@ -29,11 +30,7 @@ protected:
     }
 
     int32_t SetScript(int slot, const std::string& text) {
-        std::string buffer;
-        for (char c : text) {
-            if (c == '\n') buffer += '\r';
-            buffer += c;
-        }
+        std::string buffer = WithCrLf(text);
         return TALVEX_ControlSetScript(handle, slot, &buffer[0]);
     }
 

@@ -15,6 +15,7 @@
 #include "render/scene.h"
 #include "talvex.h"
 #include "talvex_window.h"
+#include "../../tools/common/line_ends.h"
 
 class NativeControl : public ::testing::Test {
 protected:
@@ -43,11 +44,7 @@ protected:
     TalvexWindow Child() const { return talvex_window_find_child(host, kChildId); }
 
     int32_t SetScript(int slot, const std::string& text) {
-        std::string buffer;
-        for (char c : text) {
-            if (c == '\n') buffer += '\r';
-            buffer += c;
-        }
+        std::string buffer = WithCrLf(text);
         return TALVEX_ControlSetScript(handle, slot, buffer.data());
     }
 
