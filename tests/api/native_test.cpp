@@ -268,10 +268,9 @@ TEST_F(Native, ViewAnglesAreWhatDragsAndPresetsMake) {
     EXPECT_EQ(isometric.z, 0);
 
     // A drag and a turn by as many pixels leave the same bits.
-    constexpr uint32_t kMouseMove = 0x0200, kLeftDown = 0x0201, kLeftUp = 0x0202;
-    host.Send(child, kLeftDown, 0x0001, Point(100, 100));
-    host.Send(child, kMouseMove, 0x0001, Point(137, 89));
-    host.Send(child, kLeftUp, 0, Point(137, 89));
+    host.Send(child, kLeftButtonDown, 0x0001, PointParam(100, 100));
+    host.Send(child, kMouseMove, 0x0001, PointParam(137, 89));
+    host.Send(child, kLeftButtonUp, 0, PointParam(137, 89));
     const Angles dragged = ViewAngles(handle);
     EXPECT_NE(dragged, isometric);
     ASSERT_EQ(TALVEX_ControlSetIsometricView(handle), 0);

@@ -14,6 +14,7 @@
 #include "bmp_picture.h"
 #include "host_window.h"
 #include "talvex.h"
+#include "../../tools/common/chart_messages.h"
 
 namespace {
 
@@ -21,7 +22,6 @@ constexpr int kThreads = 4;
 // Enough rounds for the threads to overlap often (ThreadSanitizer needs only
 // one).
 constexpr int kRounds = 20;
-constexpr uint32_t kMouseMove = 0x0200, kLeftButtonDown = 0x0201, kLeftButtonUp = 0x0202;
 
 // The handles alive at this moment, over all threads: a handle handed out
 // while another thread holds it shows up twice.
@@ -40,8 +40,6 @@ private:
     std::mutex lock_;
     std::set<int32_t> handles_;
 };
-
-int32_t Point(int x, int y) { return (y << 16) | x; }
 
 // One control's life on the calling thread: scripts of its own, a turned and
 // dragged view, a calculation and a snapshot; its picture.
@@ -70,9 +68,9 @@ std::vector<uint32_t> DrawChart(int worker, LiveHandles& live, std::string& fail
         for (const auto& call : calls)
             if (call.result != 0 && failure.empty()) failure = std::string(call.what) + " gave " + std::to_string(call.result);
         const TalvexWindow child = host.FindChild(id);
-        host.Send(child, kLeftButtonDown, 0, Point(10, 10));
-        host.Send(child, kMouseMove, 0, Point(10 + 5 * worker, 20));
-        host.Send(child, kLeftButtonUp, 0, Point(10 + 5 * worker, 20));
+        host.Send(child, kLeftButtonDown, 0, PointParam(10, 10));
+        host.Send(child, kMouseMove, 0, PointParam(10 + 5 * worker, 20));
+        host.Send(child, kLeftButtonUp, 0, PointParam(10 + 5 * worker, 20));
         const int32_t calculated = TALVEX_ControlCalculate(handle);
         if (calculated != 0 && failure.empty()) failure = "Calculate gave " + std::to_string(calculated);
         const std::string path = UniqueTempPath("thread.bmp");

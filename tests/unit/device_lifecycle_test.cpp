@@ -5,6 +5,7 @@
 
 #include "control_fixture.h"
 #include "common/graphics_device.h"
+#include "../../tools/common/chart_messages.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ TEST_F(NativeControl, PaintingAControlWithoutDeviceDrawsNothing) {
     TALVEX_ControlShow(handle, 5);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL);
     EXPECT_TRUE(control->IsVisible() && control->IsReady()) << "both flags allow painting";
-    talvex_window_send(Child(), 0x000F, 0, 0);
+    talvex_window_send(Child(), kPaint, 0, 0);
     int32_t w = -1, h = -1;
     talvex_window_picture_size(Child(), &w, &h);
     EXPECT_EQ(w, 0) << "no device, no picture";
@@ -189,7 +190,7 @@ TEST_F(NativeControl, SecondInitReleasesTheOldDeviceAndDetachesTheOldWindow) {
     ASSERT_EQ(Init(), 0);
     TalvexWindow second = Child();
     EXPECT_NE(first, second);
-    EXPECT_EQ(talvex_window_send(first, 0x0201, 0, 0), 0) << "the old window gets the default handling";
+    EXPECT_EQ(talvex_window_send(first, kLeftButtonDown, 0, 0), 0) << "the old window gets the default handling";
     EXPECT_EQ(talvex_window_capture(), nullptr) << "and takes no capture for the control";
     EXPECT_NE(control->Scene().device, nullptr);
 }
@@ -400,7 +401,7 @@ TEST_F(NativeControl, InitOnADestroyedParentIsRefusedAndMakesNothing) {
     EXPECT_EQ(TALVEX_ControlInit(handle, deadWindow(), nullptr, kChildId), kInvalidHandle);
     EXPECT_EQ(control->Scene().device, device) << "a refused Init lets nothing go";
     EXPECT_EQ(Child(), child);
-    EXPECT_EQ(talvex_window_send(child, 0x0201, 0, 0), 0);
+    EXPECT_EQ(talvex_window_send(child, kLeftButtonDown, 0, 0), 0);
     EXPECT_EQ(talvex_window_capture(), child) << "the window still reaches the control";
 }
 

@@ -8,6 +8,7 @@
 #include "control_fixture.h"
 #include "common/graphics_device.h"
 #include "talvex_native.h"
+#include "../../tools/common/chart_messages.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST_F(Picture, NoPaintBeforeCalculateOrWhileHidden) {
     EXPECT_EQ(talvex_window_needs_paint(Child()), 0) << "the default handling validated the window";
     TALVEX_ControlCalculate(handle);
     TALVEX_ControlShow(handle, 0);
-    talvex_window_send(Child(), 0x000F, 0, 0);
+    talvex_window_send(Child(), kPaint, 0, 0);
     talvex_window_picture_size(Child(), &w, &h);
     EXPECT_EQ(w, 0) << "hidden";
 }
@@ -149,10 +150,7 @@ TEST_F(Picture, RebuiltSlotIsNotDrawnUntilCalculated) {
 
 class Mouse : public Picture {
 protected:
-    static TalvexLParam Point(int x, int y) {
-        return static_cast<TalvexLParam>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
-    }
-    void Send(uint32_t message, int x, int y) { talvex_window_send(Child(), message, 0, Point(x, y)); }
+    void Send(uint32_t message, int x, int y) { talvex_window_send(Child(), message, 0, PointParam(x, y)); }
     void TearDown() override {
         talvex_window_set_key_state(0x02, 0);
         Picture::TearDown();
@@ -161,49 +159,49 @@ protected:
 
 TEST_F(Mouse, LeftDragsTurnTheView) {
     const std::vector<uint32_t> before = Paint();
-    Send(0x0201, 100, 100);
+    Send(kLeftButtonDown, 100, 100);
     EXPECT_EQ(talvex_window_capture(), Child());
-    Send(0x0200, 110, 100);
+    Send(kMouseMove, 110, 100);
     EXPECT_EQ(control->View().angleY, static_cast<float>(10 * 3.14 / 360));
     EXPECT_EQ(control->View().angleX, 0.0f);
     EXPECT_EQ(control->View().angleZ, 0.0f);
     EXPECT_EQ(talvex_window_needs_paint(Child()), 1) << "invalidated";
     talvex_window_run_paints();
     EXPECT_NE(Read(), before) << "the picture changes";
-    Send(0x0200, 110, 110);
+    Send(kMouseMove, 110, 110);
     EXPECT_EQ(control->View().angleX, static_cast<float>(10 * 3.14 / 360)) << "a drag down";
-    Send(0x0202, 110, 110);
+    Send(kLeftButtonUp, 110, 110);
     EXPECT_EQ(talvex_window_capture(), nullptr);
     const float angleX = control->View().angleX;
-    Send(0x0200, 150, 150);
+    Send(kMouseMove, 150, 150);
     EXPECT_EQ(control->View().angleX, angleX) << "moves without the capture change nothing";
 }
 
 TEST_F(Mouse, RightDragsRollWithOppositeSignsOnEachHalf) {
     const std::vector<uint32_t> before = Paint();
     talvex_window_set_key_state(0x02, 1);
-    Send(0x0204, 250, 100);
-    Send(0x0200, 250, 110);
+    Send(kRightButtonDown, 250, 100);
+    Send(kMouseMove, 250, 110);
     const float rightHalf = control->View().angleZ;
     EXPECT_NEAR(rightHalf, -10 * 3.14 / 360, 1e-6);
-    Send(0x0205, 250, 110);
+    Send(kRightButtonUp, 250, 110);
     TALVEX_ControlSetDefaultView(handle);
-    Send(0x0204, 50, 100);
-    Send(0x0200, 50, 110);
+    Send(kRightButtonDown, 50, 100);
+    Send(kMouseMove, 50, 110);
     EXPECT_NEAR(control->View().angleZ, 10 * 3.14 / 360, 1e-6) << "left half: the other way";
     talvex_window_run_paints();
     EXPECT_EQ(Read(), before) << "angleZ is not drawn";
     EXPECT_EQ(control->View().angleX, 0.0f);
     EXPECT_EQ(control->View().angleY, 0.0f);
-    Send(0x0200, -20, 120);
+    Send(kMouseMove, -20, 120);
     EXPECT_NEAR(control->View().angleZ, 10 * 3.14 / 360 - 10 * 3.14 / 360, 1e-6) << "left of the window counts as the right half";
 }
 
 TEST_F(Mouse, MiddleClickResetsZoomAndView) {
     TALVEX_ControlSetScale(handle, 90);
-    Send(0x0207, 10, 10);
+    Send(kMiddleButtonDown, 10, 10);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 90) << "the press alone does nothing";
-    Send(0x0208, 10, 10);
+    Send(kMiddleButtonUp, 10, 10);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
     EXPECT_EQ(control->View().angleX, 0.34906587f);
     EXPECT_EQ(control->View().angleY, -0.5235988f);
@@ -224,14 +222,14 @@ TEST_F(Mouse, ShowMoveAndInvalidatePassTheWindowSystemsResults) {
 TEST_F(Mouse, MessagesAfterDestroyGetTheDefaultHandling) {
     TalvexWindow child = Child();
     TALVEX_ControlDestroy(handle);
-    talvex_window_send(child, 0x0201, 0, Point(1, 1));
+    talvex_window_send(child, kLeftButtonDown, 0, PointParam(1, 1));
     EXPECT_EQ(talvex_window_capture(), nullptr);
-    talvex_window_send(child, 0x000F, 0, 0);
+    talvex_window_send(child, kPaint, 0, 0);
     EXPECT_EQ(talvex_window_needs_paint(child), 0) << "the default paint validates";
     int32_t w = -1, h = -1;
     talvex_window_picture_size(child, &w, &h);
     EXPECT_EQ(w * h, 0) << "and presents nothing";
-    talvex_window_send(child, 0x0208, 0, 0);
+    talvex_window_send(child, kMiddleButtonUp, 0, 0);
     EXPECT_EQ(talvex_window_needs_paint(child), 0) << "no reset view to repaint";
 }
 
