@@ -1,6 +1,8 @@
 // Runs the talvex-plot program as a user would.
 #include <gtest/gtest.h>
 
+#include "../api/bmp_picture.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -22,6 +24,7 @@ struct PlotRun {
     int status;
     std::string errors;
     std::vector<unsigned char> picture;
+    BmpPicture bmp;  // the picture decoded, when it is a BMP
 };
 
 // A file name of the running test's own: the tests run side by side, and
@@ -51,68 +54,54 @@ PlotRun Plot(const std::string& arguments) {
     std::remove(picture.c_str());
     const std::string command = std::string(TALVEX_PLOT) + " " + arguments + " 2>" + errors;
     const int raw = std::system(command.c_str());
-    PlotRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", {}};
+    PlotRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", {}, {}};
     std::ifstream err(errors);
     run.errors.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
     std::ifstream in(picture, std::ios::binary);
     run.picture.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    run.bmp = BmpPicture::Decode(run.picture);
     return run;
-}
-
-uint32_t Pixel(const std::vector<unsigned char>& bmp, int x, int y) {
-    const int width = bmp[18] | (bmp[19] << 8), height = bmp[22] | (bmp[23] << 8);
-    const int row = (3 * width + 3) & ~3;
-    const size_t at = 54 + static_cast<size_t>((height - 1 - y) * row + 3 * x);
-    return (bmp[at + 2] << 16) | (bmp[at + 1] << 8) | bmp[at];
-}
-
-int Count(const std::vector<unsigned char>& bmp, uint32_t color) {
-    const int width = bmp[18] | (bmp[19] << 8), height = bmp[22] | (bmp[23] << 8);
-    int n = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) n += Pixel(bmp, x, y) == color;
-    return n;
 }
 
 TEST(TalvexPlot, DefaultChart) {
     const PlotRun run = Plot(Out());
     ASSERT_EQ(run.status, 0) << run.errors;
     ASSERT_EQ(run.picture.size(), 230456u);
-    EXPECT_EQ(Pixel(run.picture, 0, 0), 0xFFFFFFu);
-    EXPECT_GT(Count(run.picture, 0xFF0080), 1000) << "the built-in surface";
+    EXPECT_EQ(run.bmp.At(0, 0), 0xFFFFFFu);
+    EXPECT_GT(run.bmp.Count(0xFF0080), 1000) << "the built-in surface";
 }
 
 TEST(TalvexPlot, EachOption) {
     const struct {
         std::string arguments;
         std::string what;
-        bool (*check)(const std::vector<unsigned char>&);
+        bool (*check)(const PlotRun&);
     } cases[] = {
-        {"--size 200x100", "200 x 100", [](const auto& b) { return b.size() == 54 + 100 * 600u + 2; }},
-        {"--size 16384x8", "the largest side", [](const auto& b) { return b.size() == 54 + 8 * 49152u + 2; }},
+        {"--size 200x100", "200 x 100", [](const PlotRun& b) { return b.picture.size() == 54 + 100 * 600u + 2; }},
+        {"--size 16384x8", "the largest side", [](const PlotRun& b) { return b.picture.size() == 54 + 8 * 49152u + 2; }},
         {"--background 102030 --no-points --no-axes -e 'z = 100'", "background only",
-         [](const auto& b) { return Count(b, 0x102030) == 320 * 240; }},
-        {"--point-color 00FF00", "green grid", [](const auto& b) { return Count(b, 0x00FF00) > 400; }},
-        {"--wireframe", "edges only", [](const auto& b) { return Count(b, 0xFF80C0) == 0 && Count(b, 0xFF0080) > 300; }},
+         [](const PlotRun& b) { return b.bmp.Count(0x102030) == 320 * 240; }},
+        {"--point-color 00FF00", "green grid", [](const PlotRun& b) { return b.bmp.Count(0x00FF00) > 400; }},
+        {"--wireframe", "edges only", [](const PlotRun& b) { return b.bmp.Count(0xFF80C0) == 0 && b.bmp.Count(0xFF0080) > 300; }},
         {"--left-handed --view default --no-points --no-axes", "the half-bright side",
-         [](const auto& b) { return Count(b, 0x7F0040) > 1000; }},
+         [](const PlotRun& b) { return b.bmp.Count(0x7F0040) > 1000; }},
         {"--view default --no-axes -e 'z = 100' --zoom 100", "grid twice as wide",
-         [](const auto& b) {
+         [](const PlotRun& b) {
              // At zoom 1 the grid's leftmost column stands near x = 100; twice as wide, near x = 40.
              bool farLeft = false;
              for (int y = 0; y < 240; ++y)
-                 for (int x = 30; x < 50; ++x) farLeft = farLeft || Pixel(b, x, y) == 0;
-             return farLeft && Pixel(b, 2, 120) == 0xFFFFFF && Count(b, 0) > 300;
+                 for (int x = 30; x < 50; ++x) farLeft = farLeft || b.bmp.At(x, y) == 0;
+             return farLeft && b.bmp.At(2, 120) == 0xFFFFFF && b.bmp.Count(0) > 300;
          }},
-        {"--turn 40,0 --view default --no-points --no-axes", "turned", [](const auto& b) { return Count(b, 0x7F0040) == 0 && Count(b, 0xFF0080) > 500; }},
+        {"--turn 40,0 --view default --no-points --no-axes", "turned", [](const PlotRun& b) { return b.bmp.Count(0x7F0040) == 0 && b.bmp.Count(0xFF0080) > 500; }},
         {"-e 'x = cos(t)\ny = sin(t)\nz = t/5' -e 'x = 1;y = 1;z = 1'", "curve and point",
-         [](const auto& b) { return Count(b, 0xFF0080) > 50 && Count(b, 0x0080FF) == 1; }},
+         [](const PlotRun& b) { return b.bmp.Count(0xFF0080) > 50 && b.bmp.Count(0x0080FF) == 1; }},
     };
     for (const auto& c : cases) {
         const PlotRun run = Plot(c.arguments + " " + Out());
         ASSERT_EQ(run.status, 0) << c.arguments << ": " << run.errors;
         ASSERT_GT(run.picture.size(), 54u) << c.arguments;
-        EXPECT_TRUE(c.check(run.picture)) << c.what << ": " << c.arguments;
+        EXPECT_TRUE(c.check(run)) << c.what << ": " << c.arguments;
     }
 }
 
@@ -124,7 +113,7 @@ TEST(TalvexPlot, ScriptFilesWithEitherLineEnd) {
     ASSERT_EQ(a.status, 0) << a.errors;
     ASSERT_EQ(b.status, 0) << b.errors;
     EXPECT_EQ(a.picture, b.picture);
-    EXPECT_GT(Count(a.picture, 0xFF0080), 50) << "the curve";
+    EXPECT_GT(a.bmp.Count(0xFF0080), 50) << "the curve";
 }
 
 TEST(TalvexPlot, FailingScriptNamesScriptLineAndWhat) {
@@ -184,7 +173,7 @@ TEST(TalvexPlot, PngHoldsTheBmpsPixels) {
     ASSERT_EQ(height, 150);
     int differ = 0;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) differ += decoded[static_cast<size_t>(y * width + x)] != Pixel(bmp.picture, x, y);
+        for (int x = 0; x < width; ++x) differ += decoded[static_cast<size_t>(y * width + x)] != bmp.bmp.At(x, y);
     EXPECT_EQ(differ, 0);
     std::FILE* leftover = std::fopen((png + ".snapshot.bmp").c_str(), "rb");
     EXPECT_EQ(leftover, nullptr) << "no temporary file is left";

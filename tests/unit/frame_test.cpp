@@ -9,6 +9,7 @@
 #include "common/graphics_device.h"
 #include "talvex_native.h"
 #include "../../tools/common/chart_messages.h"
+#include "../api/bmp_picture.h"
 
 namespace {
 
@@ -233,24 +234,13 @@ TEST_F(Mouse, MessagesAfterDestroyGetTheDefaultHandling) {
     EXPECT_EQ(talvex_window_needs_paint(child), 0) << "no reset view to repaint";
 }
 
-// The pixel at (x, y) of a saved 320 x 240 BMP file.
-uint32_t FilePixel(const std::string& path, int x, int y) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return 0xDEADBEEF;
-    std::fseek(f, 54 + (239 - y) * 960 + 3 * x, SEEK_SET);
-    unsigned char bgr[3] = {};
-    const size_t got = std::fread(bgr, 1, 3, f);
-    std::fclose(f);
-    return got == 3 ? (bgr[2] << 16) | (bgr[1] << 8) | bgr[0] : 0xDEADBEEF;
-}
-
 TEST_F(Picture, SnapshotHoldsTheFrameNotThePresentedBuffer) {
     ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
     TALVEX_ControlCalculate(handle);
     const std::string path = UniqueTempPath("frame.bmp");
     ASSERT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0);
-    EXPECT_EQ(FilePixel(path, 0, 0), kWhite) << "the background, not what a present leaves behind";
-    const uint32_t inside = FilePixel(path, 140, 100);
+    EXPECT_EQ(BmpPicture::Load(path).At(0, 0), kWhite) << "the background, not what a present leaves behind";
+    const uint32_t inside = BmpPicture::Load(path).At(140, 100);
     EXPECT_TRUE(inside == 0xFF0080u || inside == 0xFF80C0u) << "a cell of the surface: " << std::hex << inside;
     EXPECT_EQ(inside, At(Read(), 140, 100)) << "the window shows the same frame";
     std::remove(path.c_str());
