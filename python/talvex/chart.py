@@ -396,7 +396,8 @@ class Chart:
     def __repr__(self):
         if not self._handle:
             return "<talvex.Chart closed>"
-        slots = [slot for slot in range(3) if self.geometry(slot)[0] != "none" or slot in self.failures()]
+        failures = self.failures()
+        slots = [slot for slot in range(3) if self._kind(slot) != "none" or slot in failures]
         return "<talvex.Chart %dx%d, slots %s, zoom %d, %s-handed, view %.1f/%.1f degrees>" % (
             self.width, self.height, slots or "none calculated", self.zoom,
             "left" if self.left_handed else "right", *self.view_angles[:2])
@@ -445,6 +446,12 @@ class Chart:
                 triangles = indices.reshape(-1, 3)
                 indices = triangles[:, [0, 2, 1]].reshape(-1).copy()
         return kind, vertices, indices
+
+    def _kind(self, slot):
+        """The kind of a slot's kept geometry, without copying its arrays."""
+        out = TalvexSlotGeometry()
+        _check(self._lib.talvex_get_slot_geometry(self.handle, slot, ctypes.byref(out)), "geometry")
+        return _KINDS.get(out.kind, "none")
 
     def save_mesh(self, path):
         """Writes every calculated slot as a Wavefront OBJ file in the scripts' own coordinates."""
