@@ -27,9 +27,8 @@ def test_sentences_match_the_header():
 def test_a_script_that_does_not_compile_says_where_and_why(chart, text, code, line):
     with pytest.raises(talvex.ScriptError) as raised:
         chart.set_script(1, text)
-    assert (raised.value.code, raised.value.line) == (code, line)
-    assert str(raised.value) == _codes.COMPILE_SENTENCES[code]
-    assert raised.value.slot == 1
+    assert (raised.value.code, raised.value.line, raised.value.slot) == (code, line, 1)
+    assert str(raised.value) == "script 1, line %d: %s" % (line, _codes.COMPILE_SENTENCES[code])
 
 
 def test_lf_and_crlf_scripts_draw_the_same(chart):
@@ -53,8 +52,21 @@ def test_slots_outside_0_to_2_are_refused(chart, slot):
     with pytest.raises(talvex.TalvexError) as raised:
         chart.set_script(slot, SURFACE)
     assert raised.value.code == 21
+    assert isinstance(raised.value, ValueError) and "slot %d" % slot in str(raised.value)
     with pytest.raises(talvex.TalvexError):
         chart.del_script(slot)
+
+
+def test_the_chart_knows_which_slots_hold_scripts(chart):
+    chart.set_script(2, SURFACE)
+    chart.set_script(0, "z = 1")
+    assert [chart.script(slot) for slot in range(3)] == ["z = 1", None, SURFACE]
+    # A script that does not compile leaves its slot empty, as in the library.
+    with pytest.raises(talvex.ScriptError):
+        chart.set_script(0, "z = (x")
+    chart.del_script(2)
+    chart.set_script(1, "")
+    assert [chart.script(slot) for slot in range(3)] == [None, None, None]
 
 
 @pytest.mark.parametrize("scripts, code", [
