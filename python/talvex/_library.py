@@ -2,7 +2,8 @@
 
 The library is looked for, in this order:
   1. the path in the environment variable TALVEX_LIBRARY;
-  2. beside this package (libtalvex.so copied into the package's directory);
+  2. beside this package, where `pip install ./python` puts the library it
+     builds (libtalvex.so, and libtalvex_window.so.1 that it needs);
   3. the lib directory of the prefix the package is installed in (a venv,
      /usr/local, /opt/talvex), including Debian's lib/<triplet>;
   4. wherever the system's loader finds "talvex" (ctypes.util.find_library).

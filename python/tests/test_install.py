@@ -73,6 +73,8 @@ def test_pip_install_bundles_the_library_it_builds(installed_venv, tmp_path):
         assert os.path.isfile(os.path.join(package, name)), name
     # Nothing in the environment points at the build tree.
     assert_drew_with(run(python, DRAW, tmp_path), package)
+    # TALVEX_LIBRARY still wins over the bundled copy.
+    assert_drew_with(run(python, DRAW, tmp_path, TALVEX_LIBRARY=BUILT), os.path.dirname(BUILT))
 
 
 def test_pip_install_without_the_c_sources_says_so(tmp_path):
