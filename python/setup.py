@@ -53,7 +53,10 @@ class BuildWithLibrary(build_py):
         cmake = os.environ.get("CMAKE") or shutil.which("cmake")
         if not cmake:
             sys.exit("talvex: building libtalvex.so needs cmake (and a C++17 compiler); none is on PATH")
-        build = os.environ.get("TALVEX_BUILD_DIR") or os.path.join(os.path.abspath(self.build_temp), "cmake")
+        # build_py has no temporary directory of its own: build's, as an
+        # extension would use (python/build/temp.*/cmake, kept between installs).
+        build_temp = self.get_finalized_command("build").build_temp
+        build = os.environ.get("TALVEX_BUILD_DIR") or os.path.join(os.path.abspath(build_temp), "cmake")
         configure = [
             cmake, "-S", REPOSITORY, "-B", build,
             "-DCMAKE_BUILD_TYPE=Release",

@@ -46,10 +46,10 @@ def installed_venv(tmp_path_factory):
     subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(venv)], check=True, timeout=300)
     python = str(venv / "bin" / "python")
     env = {k: v for k, v in os.environ.items() if k not in ("TALVEX_LIBRARY", "PYTHONPATH")}
-    # The suite keeps its CMake build between runs, so that the next one
-    # compiles only what changed; alone, the install builds where setup.py likes.
-    if os.environ.get("TALVEX_TEST_INSTALL_BUILD"):
-        env["TALVEX_BUILD_DIR"] = os.environ["TALVEX_TEST_INSTALL_BUILD"]
+    # Where setup.py builds by default, as for a user: pip builds in python/
+    # itself, so its build/temp.*/cmake is kept and the next run compiles
+    # only what changed.
+    env.pop("TALVEX_BUILD_DIR", None)
     installed = subprocess.run(
         [python, "-m", "pip", "install", "--no-index", "--no-build-isolation", "--no-cache-dir",
          os.path.join(REPOSITORY, "python")],
