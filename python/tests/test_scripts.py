@@ -54,8 +54,21 @@ def test_slots_outside_0_to_2_are_refused(chart, slot):
     with pytest.raises(talvex.TalvexError) as raised:
         chart.set_script(slot, SURFACE)
     assert raised.value.code == 21
+    assert isinstance(raised.value, ValueError) and "slot %d" % slot in str(raised.value)
     with pytest.raises(talvex.TalvexError):
         chart.del_script(slot)
+
+
+def test_the_chart_knows_which_slots_hold_scripts(chart):
+    chart.set_script(2, SURFACE)
+    chart.set_script(0, "z = 1")
+    assert [chart.script(slot) for slot in range(3)] == ["z = 1", None, SURFACE]
+    # A script that does not compile leaves its slot empty, as in the library.
+    with pytest.raises(talvex.ScriptError):
+        chart.set_script(0, "z = (x")
+    chart.del_script(2)
+    chart.set_script(1, "")
+    assert [chart.script(slot) for slot in range(3)] == [None, None, None]
 
 
 @pytest.mark.parametrize("scripts, code, message", [
@@ -110,13 +123,6 @@ def test_a_picture_calculates_scripts_set_since_the_last_calculation(chart):
     chart.set_script(1, "z = k")
     with pytest.warns(UserWarning, match="script 2: 'k' is used but never defined"):
         chart.picture()
-
-
-def test_repr_tells_size_slots_and_view(chart):
-    chart.set_script(0, SURFACE)
-    chart.calculate()
-    text = repr(chart)
-    assert text.startswith("<talvex.Chart 200x150, slots [0], zoom 37, right-handed")
 
 
 def test_a_deleted_script_is_not_drawn(surface):
