@@ -68,7 +68,7 @@ void BM_CalculateLatticeForty(benchmark::State& state) {
 }
 
 // Writes the geometry into the slot's buffers as the calculation does.
-void WriteSlot(talvex::render::SlotBuffers& slot, const std::vector<GraphVertex>& vertices, const std::vector<uint16_t>& indices) {
+void WriteSlot(const talvex::render::SlotBuffers& slot, const std::vector<GraphVertex>& vertices, const std::vector<uint16_t>& indices) {
     uint8_t* data = nullptr;
     slot.vertexBuffer->Lock(0, 0, &data, 0);
     std::memcpy(data, vertices.data(), vertices.size() * sizeof(GraphVertex));
@@ -87,7 +87,7 @@ double Clamp(double v, double low, double high) {
 // The same work written plainly: samples, clamping, box coordinates, the
 // acceptance test and the writes into the locked buffers.
 template <typename Function>
-void PlainSurface(talvex::render::SlotBuffers& slot, Function f) {
+void PlainSurface(const talvex::render::SlotBuffers& slot, Function f) {
     std::vector<GraphVertex> vertices(10201);
     double y = -5;
     for (int r = 0; r <= 100; ++r, y += 0.1) {
@@ -118,7 +118,7 @@ void PlainSurface(talvex::render::SlotBuffers& slot, Function f) {
 
 void BM_PlainThreeSurfaces(benchmark::State& state) {
     BenchControl bench(320, 240);
-    auto& slots = bench.control->scene.slots;
+    auto& slots = bench.control->Scene().slots;
     double two = 2.0;
     benchmark::DoNotOptimize(two);
     for (auto _ : state) {
@@ -135,7 +135,7 @@ void BM_PlainThreeSurfaces(benchmark::State& state) {
 #if defined(TALVEX_HAVE_MUPARSER)
 void BM_MuparserThreeSurfaces(benchmark::State& state) {
     BenchControl bench(320, 240);
-    auto& slots = bench.control->scene.slots;
+    auto& slots = bench.control->Scene().slots;
     double x = 0, y = 0;
     mu::Parser parsers[3];
     for (int i = 0; i < 3; ++i) {
@@ -159,7 +159,7 @@ BENCHMARK(BM_MuparserThreeSurfaces)->Unit(benchmark::kMillisecond);
 
 void BM_PlainCurve(benchmark::State& state) {
     BenchControl bench(320, 240);
-    auto& slot = bench.control->scene.slots[0];
+    auto& slot = bench.control->Scene().slots[0];
     for (auto _ : state) {
         std::vector<GraphVertex> vertices(10001);
         std::vector<uint16_t> indices;

@@ -7,6 +7,7 @@
 #include "control/chart_control.h"
 #include "talvex.h"
 #include "talvex_window.h"
+#include "../tools/common/line_ends.h"
 
 class BenchControl {
 public:
@@ -19,9 +20,8 @@ public:
         TALVEX_ControlDestroy(handle_);
         talvex_window_destroy(host_);
     }
-    bool SetScript(int slot, std::string text) {
-        for (size_t i = 0; i < text.size(); ++i)
-            if (text[i] == '\n') text.insert(i++, 1, '\r');
+    bool SetScript(int slot, const std::string& script) {
+        std::string text = WithCrLf(script);
         return TALVEX_ControlSetScript(handle_, slot, text.data()) == 0;
     }
     int32_t handle() const { return handle_; }

@@ -1,8 +1,9 @@
 /*
  * talvex_native.h - what a Linux host can take from a chart control beyond
  * the 33 functions of talvex.h: the geometry each slot's last calculation
- * made, the chart's picture in memory, and the number of threads pictures are
- * drawn with. libtalvex.so exports these functions; talvex.dll does not have
+ * made, the chart's picture in memory, the view's angles and handedness as
+ * values, the sentence of every code, the library's version, and the number
+ * of threads pictures are drawn with. libtalvex.so exports these functions; talvex.dll does not have
  * them.
  *
  * The conventions of talvex.h hold: results are signed 32-bit codes, 0 for
@@ -41,6 +42,39 @@ typedef struct TalvexSlotGeometry {
     const uint16_t *indices;      /* three per triangle (surface), two per segment (curve), none for a point */
 } TalvexSlotGeometry;
 
+/* What the last TALVEX_ControlCalculate made of slot 0..2's script: its code
+ * into *code (0 when the slot was computed or holds no script; a calculation
+ * code, talvex_codes.h; E_FAIL when the device's buffers could not take the
+ * geometry) and, when text is not null, a sentence that names the cause into
+ * text, at most size bytes with the closing 0 (cut to fit): "" for 0,
+ * otherwise "script N: ..." with N counted from 1 as in the compile reports,
+ * e.g. "script 2: 'k' is used but never defined". SetScript and DelScript of
+ * the slot clear it. Each slot keeps its own, so a Calculate that returned 0
+ * because another slot was computed still tells what failed here.
+ * Returns 0; E_FAIL for an invalid handle; 21 for a slot outside 0..2;
+ * E_POINTER for a null code; E_INVALIDARG for a text with a size below 1. */
+TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, int32_t *code, char *text, int32_t size);
+
+/* How a slot's last successful calculation mapped the script's coordinates
+ * into the box of talvex_get_slot_geometry's vertices, on each axis:
+ *     box = (value - centre) * 100 / scale
+ * with z negated when zNegated (a right-handed chart, where z grows toward
+ * the viewer), after values beyond centre +- scale were clamped to it. So
+ * value = box * scale / 100 + centre (z: -box * scale / 100 + centre).
+ * trianglesReversed: a surface's index triples wind clockwise about the
+ * cross product of its parameters' derivatives (d/du x d/dv) in the script's
+ * coordinates; otherwise counter-clockwise. */
+typedef struct TalvexBoxMapping {
+    double scale;
+    double centre[3];
+    int32_t zNegated;
+    int32_t trianglesReversed;
+} TalvexBoxMapping;
+
+/* The mapping of slot 0..2's kept geometry (scale 100, centres 0, nothing
+ * negated or reversed when it has none). Returns as talvex_get_slot_geometry. */
+TALVEX_NATIVE_API int32_t talvex_get_slot_mapping(int32_t handle, int32_t slot, TalvexBoxMapping *out);
+
 /* The geometry slot 0..2 of the control keeps from its last successful
  * calculation (kind TALVEX_GRAPH_NONE, zero counts and null pointers when it
  * has none). Every sample is there, also those whose cells or segments drop
@@ -74,6 +108,38 @@ TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t *pixels
  * Returns 0; E_INVALIDARG (0x80070057) for a count outside 0 .. 64, which
  * changes nothing. */
 TALVEX_NATIVE_API int32_t talvex_set_render_threads(int32_t count);
+
+/* The view's turn angles in degrees: about x (a left-button drag down turns
+ * it), about y (a drag to the right) and about z (what a right-button drag
+ * rolls and the presets reset; kept, not drawn). The view turns about x first,
+ * then about y. Each angle is kept as single-precision radians, so an angle
+ * set reads back to about 7 digits; the isometric preset reads 20, -30, 0.
+ * get: 0; E_FAIL for an invalid handle; E_POINTER when any out is null
+ * (nothing written then).
+ * set: 0; E_FAIL for an invalid handle; E_INVALIDARG (nothing changed) when
+ * an angle is not finite or too large for single precision.
+ * turn: what a left-button drag of right, down pixels does, to the bit: half
+ * a degree (of a half turn taken as 3.14) per pixel. Returns 0 or E_FAIL.
+ * None of them repaints; the next paint or picture shows the new view. */
+TALVEX_NATIVE_API int32_t talvex_get_view_angles(int32_t handle, double *aboutX, double *aboutY, double *aboutZ);
+TALVEX_NATIVE_API int32_t talvex_set_view_angles(int32_t handle, double aboutX, double aboutY, double aboutZ);
+TALVEX_NATIVE_API int32_t talvex_turn_view(int32_t handle, int32_t right, int32_t down);
+
+/* Whether the control's axes are left-handed (z grows away from the viewer;
+ * TALVEX_ControlSetLeftHand) into *leftHanded: 1 or 0.
+ * Returns 0; E_FAIL for an invalid handle; E_POINTER for a null out. */
+TALVEX_NATIVE_API int32_t talvex_get_left_handed(int32_t handle, int32_t *leftHanded);
+
+/* The sentence of a code any function returns (talvex_codes.h lists them
+ * all), in static storage; code 2 is a compile code and a calculation code,
+ * and its sentence gives both meanings. NULL for a number that is no code of
+ * the library. Never fails and needs no control. */
+TALVEX_NATIVE_API const char *talvex_error_text(int32_t code);
+
+/* The library's version as "major.minor.patch", the TALVEX_VERSION the
+ * library was built with (a host compiled against another talvex.h can
+ * compare); static storage. */
+TALVEX_NATIVE_API const char *talvex_version(void);
 
 #ifdef __cplusplus
 }

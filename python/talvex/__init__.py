@@ -13,7 +13,7 @@ libtalvex.so, found as described in talvex._library.
 """
 
 from ._library import LibraryNotFound, find_library
-from .chart import CalculationError, Chart, ScriptError, TalvexError
+from .chart import CalculationError, Chart, ScriptError, SlotError, TalvexError
 
 __version__ = "1.0.0"
-__all__ = ["Chart", "TalvexError", "ScriptError", "CalculationError", "LibraryNotFound", "find_library"]
+__all__ = ["Chart", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library"]

@@ -4,13 +4,15 @@ The compile codes are those of include/talvex_codes.h, word for word (a test
 holds the two together); the calculation codes are those of talvex.h.
 """
 
+from typing import Dict
+
 E_FAIL = 0x80004005 - (1 << 32)
 E_POINTER = 0x80004003 - (1 << 32)
 E_INVALIDARG = 0x80070057 - (1 << 32)
 E_OUTOFMEMORY = 0x8007000E - (1 << 32)
 BAD_SLOT = 21
 
-COMPILE_SENTENCES = {
+COMPILE_SENTENCES: Dict[int, str] = {
     0: "accepted",
     2: "an invalid character, a malformed number or a name longer than 32 characters",
     6: "the name is not followed by '='",
@@ -24,7 +26,7 @@ COMPILE_SENTENCES = {
     20: "the wrong number of arguments in a function call",
 }
 
-CALCULATION_SENTENCES = {
+CALCULATION_SENTENCES: Dict[int, str] = {
     2: "an evaluation failed",
     15: "an unknown symbol",
     16: "the evaluation went too deep",
@@ -34,7 +36,7 @@ CALCULATION_SENTENCES = {
     E_FAIL: "no script could be calculated",
 }
 
-OTHER_SENTENCES = {
+OTHER_SENTENCES: Dict[int, str] = {
     BAD_SLOT: "the script slot is outside 0 ... 2",
     22: "the graphics device cannot be created",
     E_FAIL: "the chart failed",
@@ -44,11 +46,11 @@ OTHER_SENTENCES = {
 }
 
 
-def compile_sentence(code):
+def compile_sentence(code: int) -> str:
     return COMPILE_SENTENCES.get(code, "the script was rejected")
 
 
-def describe(code, table=OTHER_SENTENCES):
+def describe(code: int, table: Dict[int, str] = OTHER_SENTENCES) -> str:
     """The sentence of a code, or its number as the library's HRESULT."""
     if code in table:
         return table[code]

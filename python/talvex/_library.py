@@ -2,7 +2,8 @@
 
 The library is looked for, in this order:
   1. the path in the environment variable TALVEX_LIBRARY;
-  2. beside this package (libtalvex.so copied into the package's directory);
+  2. beside this package, where `pip install ./python` puts the library it
+     builds (libtalvex.so, and libtalvex_window.so.1 that it needs);
   3. the lib directory of the prefix the package is installed in (a venv,
      /usr/local, /opt/talvex), including Debian's lib/<triplet>;
   4. wherever the system's loader finds "talvex" (ctypes.util.find_library).
@@ -15,16 +16,33 @@ import ctypes.util
 import os
 import sys
 import sysconfig
+from typing import Any, Dict, List, Optional, Sequence, Tuple, Type
+
+# A ctypes result or argument type; None for void.
+_CType = Optional[Type[Any]]
 
 _NAMES = ("libtalvex.so", "libtalvex.so.1")
 _WINDOW_NAMES = ("libtalvex_window.so", "libtalvex_window.so.1")
 
 
 class TalvexVertex(ctypes.Structure):
+    """One corner as the library keeps it: position, normal, texture coordinates."""
+
     _fields_ = [(name, ctypes.c_float) for name in ("x", "y", "z", "nx", "ny", "nz", "tu", "tv")]
 
 
+class TalvexBoxMapping(ctypes.Structure):
+    _fields_ = [
+        ("scale", ctypes.c_double),
+        ("centre", ctypes.c_double * 3),
+        ("zNegated", ctypes.c_int32),
+        ("trianglesReversed", ctypes.c_int32),
+    ]
+
+
 class TalvexSlotGeometry(ctypes.Structure):
+    """What talvex_get_slot_geometry fills in: pointers into the chart's own buffers."""
+
     _fields_ = [
         ("kind", ctypes.c_int32),
         ("samplesU", ctypes.c_int32),
@@ -39,9 +57,10 @@ class TalvexSlotGeometry(ctypes.Structure):
 _i32 = ctypes.c_int32
 _u32 = ctypes.c_uint32
 _window = ctypes.c_void_p
+_double_out = ctypes.POINTER(ctypes.c_double)
 
 # name: (result, arguments)
-_FUNCTIONS = {
+_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
     "TALVEX_ControlCreate": (_i32, []),
     "TALVEX_ControlDestroy": (_i32, [_i32]),
     "TALVEX_ControlInit": (_i32, [_i32, _window, ctypes.c_void_p, _i32]),
@@ -78,12 +97,20 @@ _FUNCTIONS = {
 }
 
 # The native interface: pictures and geometry without a file in between.
-_NATIVE_FUNCTIONS = {
+_NATIVE_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
     "talvex_get_slot_geometry": (_i32, [_i32, _i32, ctypes.POINTER(TalvexSlotGeometry)]),
+    "talvex_get_slot_mapping": (_i32, [_i32, _i32, ctypes.POINTER(TalvexBoxMapping)]),
+    "talvex_get_slot_error": (_i32, [_i32, _i32, ctypes.POINTER(_i32), ctypes.c_char_p, _i32]),
     "talvex_render_picture": (_i32, [_i32, ctypes.c_void_p, _i32, _i32]),
+    "talvex_get_view_angles": (_i32, [_i32, _double_out, _double_out, _double_out]),
+    "talvex_set_view_angles": (_i32, [_i32, ctypes.c_double, ctypes.c_double, ctypes.c_double]),
+    "talvex_turn_view": (_i32, [_i32, _i32, _i32]),
+    "talvex_get_left_handed": (_i32, [_i32, ctypes.POINTER(_i32)]),
+    "talvex_error_text": (ctypes.c_char_p, [_i32]),
+    "talvex_version": (ctypes.c_char_p, []),
 }
 
-_WINDOW_FUNCTIONS = {
+_WINDOW_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
     "talvex_window_create": (_window, [_i32, _i32]),
     "talvex_window_destroy": (None, [_window]),
     "talvex_window_find_child": (_window, [_window, _i32]),
@@ -93,10 +120,11 @@ _WINDOW_FUNCTIONS = {
 
 
 class LibraryNotFound(OSError):
-    pass
+    """No libtalvex.so where the package looks; the message says where to point it."""
 
 
-def _declare(library, functions, required=True):
+def _declare(library: ctypes.CDLL, functions: Dict[str, Tuple[_CType, List[_CType]]],
+             required: bool = True) -> None:
     for name, (result, arguments) in functions.items():
         try:
             function = getattr(library, name)
@@ -108,7 +136,7 @@ def _declare(library, functions, required=True):
         function.argtypes = arguments
 
 
-def _in_directory(directory, names):
+def _in_directory(directory: str, names: Sequence[str]) -> Optional[str]:
     for name in names:
         path = os.path.join(directory, name)
         if os.path.exists(path):
@@ -116,7 +144,7 @@ def _in_directory(directory, names):
     return None
 
 
-def _prefix_directories():
+def _prefix_directories() -> List[str]:
     """The lib directories of the prefix this package is installed under."""
     here = os.path.dirname(os.path.abspath(__file__))
     prefixes = []
@@ -138,7 +166,7 @@ def _prefix_directories():
     return directories
 
 
-def find_library():
+def find_library() -> str:
     """The path of libtalvex.so, by the order above; LibraryNotFound otherwise."""
     explicit = os.environ.get("TALVEX_LIBRARY")
     if explicit:
@@ -161,7 +189,7 @@ def find_library():
 class Library:
     """The loaded chart and window libraries with their functions declared."""
 
-    def __init__(self, path):
+    def __init__(self, path: str) -> None:
         self.path = path
         directory = os.path.dirname(path)
         window_path = _in_directory(directory, _WINDOW_NAMES) if directory else None
@@ -173,19 +201,19 @@ class Library:
         _declare(self.chart, _NATIVE_FUNCTIONS, required=False)
         _declare(self.window, _WINDOW_FUNCTIONS)
 
-    def has(self, name):
+    def has(self, name: str) -> bool:
         return hasattr(self.chart, name)
 
-    def __getattr__(self, name):
+    def __getattr__(self, name: str) -> Any:
         if name.startswith("talvex_window_"):
             return getattr(self.window, name)
         return getattr(self.chart, name)
 
 
-_loaded = None
+_loaded: Optional[Library] = None
 
 
-def library():
+def library() -> Library:
     """The library, loaded on first use."""
     global _loaded
     if _loaded is None:

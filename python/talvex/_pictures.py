@@ -4,22 +4,26 @@
 import struct
 import zlib
 
+import os
+from typing import Union
+
 import numpy as np
+import numpy.typing as npt
 
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 
-def _chunk(kind, data):
+def _chunk(kind: bytes, data: bytes) -> bytes:
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
 
 
-def png_bytes(rgb):
+def png_bytes(rgb: npt.ArrayLike) -> bytes:
     """An 8-bit RGB PNG of a (height, width, 3) uint8 array."""
-    rgb = np.ascontiguousarray(rgb, dtype=np.uint8)
-    height, width, _ = rgb.shape
+    pixels = np.ascontiguousarray(rgb, dtype=np.uint8)
+    height, width, _ = pixels.shape
     # Each row starts with its filter type, 0 (none).
     rows = np.zeros((height, 1 + 3 * width), dtype=np.uint8)
-    rows[:, 1:] = rgb.reshape(height, 3 * width)
+    rows[:, 1:] = pixels.reshape(height, 3 * width)
     header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
     return (
         PNG_SIGNATURE
@@ -29,7 +33,7 @@ def png_bytes(rgb):
     )
 
 
-def read_bmp(path):
+def read_bmp(path: Union[str, "os.PathLike[str]"]) -> npt.NDArray[np.uint8]:
     """The pixels of a 24-bit bottom-up BMP file as a (height, width, 3) RGB array."""
     with open(path, "rb") as file:
         data = file.read()

@@ -1,77 +1,163 @@
 """One chart control in a window of the native window system."""
 
 import ctypes
+import numbers
 import os
 import tempfile
+import warnings
+from typing import Dict, Optional, Sequence, Tuple, Union
 
 import numpy as np
+import numpy.typing as npt
 
 from . import _codes
-from ._library import TalvexSlotGeometry, library
+from ._library import Library, TalvexBoxMapping, TalvexSlotGeometry, library
 from ._pictures import png_bytes, read_bmp
 
 _CHART_ID = 1
-# The window messages and button codes of a left drag.
-_MOUSE_MOVE, _LEFT_DOWN, _LEFT_UP = 0x0200, 0x0201, 0x0202
-_LEFT_FLAG, _LEFT_KEY = 0x0001, 0x01
 _KINDS = {0: "none", 1: "point", 2: "curve", 3: "surface"}
 _MAX_SIDE = 16384
+_SLOTS = 3
+_MAX_DRAG = 30000
+
+#: A file name: str or an os.PathLike of str (pathlib.Path).
+PathType = Union[str, "os.PathLike[str]"]
+#: A (height, width, 3) uint8 RGB picture.
+Picture = npt.NDArray[np.uint8]
+#: (n, 3) vertices: float32 in the chart's box, float64 in a script's coordinates.
+Vertices = Union[npt.NDArray[np.float32], npt.NDArray[np.float64]]
 
 
 class TalvexError(Exception):
     """A failure of the library, with its result code."""
 
-    def __init__(self, code, message):
+    def __init__(self, code: int, message: str) -> None:
         super().__init__(message)
         self.code = code
 
 
-class ScriptError(TalvexError):
-    """A script that does not compile: .code, .line (from 1), the sentence as message."""
+class SlotError(TalvexError, ValueError):
+    """A script slot outside 0 ... 2: a ValueError, and a TalvexError with the library's code 21."""
 
-    def __init__(self, code, line, slot=None):
-        super().__init__(code, _codes.compile_sentence(code))
+    def __init__(self, slot: int) -> None:
+        super().__init__(_codes.BAD_SLOT, "script slot %d is outside 0 ... %d" % (slot, _SLOTS - 1))
+        self.slot = slot
+
+
+class ScriptError(TalvexError):
+    """A script that does not compile: .code, .slot, .line (from 1) and .sentence;
+    the message reads "script N, line L: sentence" (N counted from 1, as the
+    library's and talvex-plot's messages count)."""
+
+    def __init__(self, code: int, line: int, slot: int) -> None:
+        self.sentence = _codes.compile_sentence(code)
+        super().__init__(code, "script %d, line %d: %s" % (slot + 1, line, self.sentence))
         self.line = line
         self.slot = slot
 
 
 class CalculationError(TalvexError):
-    """No script could be calculated: .code tells why."""
+    """Slots whose scripts could not be calculated.
 
-    def __init__(self, code):
-        super().__init__(code, _codes.describe(code, _codes.CALCULATION_SENTENCES))
+    .failures maps each failing slot to (code, sentence); .code is the first
+    failing slot's code; the message holds every sentence ("script 1: 'k' is
+    used but never defined"). The other slots were calculated and are drawn.
+    """
+
+    def __init__(self, code: int, failures: Optional[Dict[int, Tuple[int, str]]] = None) -> None:
+        self.failures: Dict[int, Tuple[int, str]] = dict(failures or {})
+        if self.failures:
+            message = "; ".join(text for _, text in self.failures.values())
+        else:
+            message = _codes.describe(code, _codes.CALCULATION_SENTENCES)
+        super().__init__(code, message)
 
 
-def _check(code, what):
+def _check(code: int, what: str) -> None:
     if code != 0:
         raise TalvexError(code, "%s: %s" % (what, _codes.describe(code)))
 
 
-def _point(x, y):
-    return ((y & 0xFFFF) << 16) | (x & 0xFFFF)
+# -- argument checks ------------------------------------------------------
+# ctypes turns a wrong type into an ArgumentError far from the call, or
+# silently truncates it; these say which argument is wrong and why.
+
+def _integer(value: object, name: str) -> int:
+    """An int (numpy's too), never a bool: True as slot 1 or zoom 1 is a slip."""
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Integral):
+        raise TypeError("%s must be an int, not %s" % (name, type(value).__name__))
+    return int(value)
+
+
+def _in_range(value: object, name: str, low: int, high: int, how: str = "") -> int:
+    number = _integer(value, name)
+    if not low <= number <= high:
+        raise ValueError("%s takes %s, not %d" % (name, how or "%d ... %d" % (low, high), number))
+    return number
+
+
+def _slot(value: object) -> int:
+    slot = _integer(value, "slot")
+    if not 0 <= slot < _SLOTS:
+        raise SlotError(slot)
+    return slot
+
+
+def _colour(value: object, name: str) -> int:
+    return _in_range(value, name, 0, 0xFFFFFF, "0x000000 ... 0xFFFFFF (0xRRGGBB)")
+
+
+def _boolean(value: object, name: str) -> bool:
+    if not isinstance(value, (bool, np.bool_)):
+        raise TypeError("%s must be True or False, not %r" % (name, value))
+    return bool(value)
+
+
+def _real(value: object, name: str) -> float:
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Real):
+        raise TypeError("%s must be a number, not %s" % (name, type(value).__name__))
+    return float(value)
+
+
+def _path(value: object) -> str:
+    if not isinstance(value, (str, os.PathLike)):
+        raise TypeError("path must be a str or os.PathLike, not %s" % type(value).__name__)
+    path = os.fspath(value)
+    if not isinstance(path, str):
+        raise TypeError("path must name a file with a str, not %s" % type(path).__name__)
+    return path
+
+
+def _size(width: object, height: object) -> Tuple[int, int]:
+    how = "1 ... %d pixels" % _MAX_SIDE
+    return _in_range(width, "width", 1, _MAX_SIDE, how), _in_range(height, "height", 1, _MAX_SIDE, how)
 
 
 class Chart:
     """A TALVEX chart of width x height pixels.
 
     Use it as a context manager or call close(); in Jupyter a chart shows as
-    its picture.
+    its picture. picture(), save() and the notebook's display calculate first
+    when a script changed since the last calculate().
     """
 
-    def __init__(self, width=320, height=240):
-        self._lib = library()
+    def __init__(self, width: int = 320, height: int = 240) -> None:
+        self._lib: Library = library()
         self._handle = 0
-        self._window = None
-        self._left_handed = False
+        self._window: Optional[int] = None
         self._calculated = False
-        self._check_size(width, height)
+        # The slots that hold a compiled script, and whether one changed
+        # since the last calculation.
+        self._scripts: Dict[int, str] = {}
+        self._changed = False
+        width, height = _size(width, height)
         self._window = self._lib.talvex_window_create(width, height)
-        handle = self._lib.TALVEX_ControlCreate()
+        handle = int(self._lib.TALVEX_ControlCreate())
         if handle == 0:
             self.close()
             raise TalvexError(0, "no free chart handle")
         self._handle = handle
-        result = self._lib.TALVEX_ControlInit(handle, self._window, None, _CHART_ID)
+        result = int(self._lib.TALVEX_ControlInit(handle, self._window, None, _CHART_ID))
         if result != 0:
             self.close()
             raise TalvexError(result, "the chart could not start: %s" % _codes.describe(result))
@@ -79,7 +165,7 @@ class Chart:
 
     # -- life cycle -------------------------------------------------------
 
-    def close(self):
+    def close(self) -> None:
         """Destroys the chart and its window; later calls raise TalvexError."""
         if self._handle:
             self._lib.TALVEX_ControlDestroy(self._handle)
@@ -88,20 +174,41 @@ class Chart:
             self._lib.talvex_window_destroy(self._window)
             self._window = None
 
-    def __enter__(self):
+    def __enter__(self) -> "Chart":
         return self
 
-    def __exit__(self, *exception):
+    def __exit__(self, *exception: object) -> None:
         self.close()
 
-    def __del__(self):
+    def __del__(self) -> None:
         try:
             self.close()
         except Exception:
             pass
 
+    def __repr__(self) -> str:
+        if not getattr(self, "_handle", 0):
+            return "<talvex.Chart, closed>"
+        slots = sorted(self._scripts)
+        if not slots:
+            scripts = "no scripts"
+        else:
+            if not self._calculated or self._changed:
+                state = "not calculated yet"
+            else:
+                failing = sorted(self.failures())
+                state = "calculated" if not failing else "slot%s %s failed" % (
+                    "s" if len(failing) > 1 else "", ", ".join(map(str, failing)))
+            scripts = "script%s in slot%s %s (%s)" % (
+                "s" if len(slots) > 1 else "", "s" if len(slots) > 1 else "",
+                ", ".join(map(str, slots)), state)
+        about_x, about_y, _ = self.view_angles
+        return "<talvex.Chart %dx%d, %s, zoom %d, %s-handed, view turned %g deg about x, %g about y>" % (
+            self.width, self.height, scripts, self.zoom, "left" if self.left_handed else "right",
+            about_x, about_y)
+
     @property
-    def handle(self):
+    def handle(self) -> int:
         """The control's handle for the C functions; raises on a closed chart."""
         if not self._handle:
             raise TalvexError(_codes.E_FAIL, "the chart is closed")
@@ -109,175 +216,222 @@ class Chart:
 
     # -- scripts ----------------------------------------------------------
 
-    def set_script(self, slot, text):
+    def set_script(self, slot: int, text: str) -> None:
         """Compiles text (LF or CR LF line ends) into slot 0, 1 or 2.
 
-        Raises ScriptError (.code, .line from 1) when it does not compile; an
-        empty text clears the slot.
+        Raises ScriptError (.code, .slot, .line from 1) when it does not
+        compile, which leaves the slot empty; an empty text clears the slot.
         """
-        if isinstance(text, str):
-            text = text.encode("utf-8")
-        text = text.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+        slot = _slot(slot)
+        if not isinstance(text, str):
+            raise TypeError("a script is a str, not %s" % type(text).__name__)
+        encoded = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
         # The library lower-cases the text in place: it gets a buffer of its own.
-        buffer = ctypes.create_string_buffer(text)
-        code = self._lib.TALVEX_ControlSetScript(self.handle, slot, buffer)
-        if code == _codes.BAD_SLOT:
-            raise TalvexError(code, "script slot %d is outside 0 ... 2" % slot)
+        buffer = ctypes.create_string_buffer(encoded)
+        handle = self.handle
+        self._changed = True
+        self._scripts.pop(slot, None)
+        code = int(self._lib.TALVEX_ControlSetScript(handle, slot, buffer))
         if code != 0:
-            line = self._lib.TALVEX_ControlScriptGetErrorLine(self.handle, slot) + 1
+            line = int(self._lib.TALVEX_ControlScriptGetErrorLine(handle, slot)) + 1
             raise ScriptError(code, line, slot)
+        if text:
+            self._scripts[slot] = text
 
-    def del_script(self, slot):
-        code = self._lib.TALVEX_ControlDelScript(self.handle, slot)
-        if code == _codes.BAD_SLOT:
-            raise TalvexError(code, "script slot %d is outside 0 ... 2" % slot)
+    def del_script(self, slot: int) -> None:
+        """Empties slot 0, 1 or 2."""
+        slot = _slot(slot)
+        _check(self._lib.TALVEX_ControlDelScript(self.handle, slot), "delete script %d" % slot)
+        self._changed = True
+        self._scripts.pop(slot, None)
 
-    def calculate(self):
-        """Samples the scripts into geometry; CalculationError when no slot could be."""
-        code = self._lib.TALVEX_ControlCalculate(self.handle)
-        self._calculated = code == 0
+    def script(self, slot: int) -> Optional[str]:
+        """The text slot 0, 1 or 2 holds, as given to set_script; None when empty."""
+        return self._scripts.get(_slot(slot))
+
+    def calculate(self) -> None:
+        """Samples the scripts into geometry.
+
+        Raises CalculationError when any slot's script could not be
+        calculated (the others are, and are drawn), or when there is none.
+        """
+        code = int(self._lib.TALVEX_ControlCalculate(self.handle))
+        self._calculated = True
+        self._changed = False
+        failures = self.failures()
+        if failures:
+            raise CalculationError(failures[min(failures)][0], failures)
         if code != 0:
             raise CalculationError(code)
+
+    def failures(self) -> Dict[int, Tuple[int, str]]:
+        """What the last calculation failed on, by slot: {slot: (code, sentence)}."""
+        failures: Dict[int, Tuple[int, str]] = {}
+        text = ctypes.create_string_buffer(512)
+        for slot in range(_SLOTS):
+            code = ctypes.c_int32()
+            _check(self._lib.talvex_get_slot_error(self.handle, slot, ctypes.byref(code), text, len(text)),
+                   "read slot %d" % slot)
+            if code.value != 0:
+                failures[slot] = (code.value, text.value.decode("utf-8", "replace"))
+        return failures
+
+    def _calculate_if_changed(self) -> None:
+        # A picture after set_script shows the new script, not the axes
+        # alone; with every slot empty there is nothing to calculate. A slot
+        # that fails is told as a warning: the picture shows the rest.
+        if not (self._changed and self._scripts):
+            return
+        try:
+            self.calculate()
+        except CalculationError as error:
+            warnings.warn(str(error), stacklevel=3)
 
     # -- view and settings ------------------------------------------------
 
     @property
-    def width(self):
-        return self._lib.TALVEX_ControlGetWidth(self.handle)
+    def width(self) -> int:
+        return int(self._lib.TALVEX_ControlGetWidth(self.handle))
 
     @property
-    def height(self):
-        return self._lib.TALVEX_ControlGetHeight(self.handle)
+    def height(self) -> int:
+        return int(self._lib.TALVEX_ControlGetHeight(self.handle))
 
     @property
-    def zoom(self):
+    def zoom(self) -> int:
         """0 ... 100 for the zoom factors 0.4 ... 2.0 (37 is 1.0).
 
         The library keeps the factor and reads it back truncated: some values
         come back one lower (62 reads 61).
         """
-        return self._lib.TALVEX_ControlGetScale(self.handle)
+        return int(self._lib.TALVEX_ControlGetScale(self.handle))
 
     @zoom.setter
-    def zoom(self, value):
-        if not 0 <= value <= 100:
-            raise ValueError("zoom takes 0 ... 100, not %r" % (value,))
-        self._lib.TALVEX_ControlSetScale(self.handle, int(value))
+    def zoom(self, value: int) -> None:
+        self._lib.TALVEX_ControlSetScale(self.handle, _in_range(value, "zoom", 0, 100))
 
     @property
-    def background(self):
+    def background(self) -> int:
         """The background colour, 0xRRGGBB."""
-        return self._lib.TALVEX_ControlGetBackgroundColor(self.handle)
+        return int(self._lib.TALVEX_ControlGetBackgroundColor(self.handle))
 
     @background.setter
-    def background(self, color):
-        self._lib.TALVEX_ControlSetBackgroundColor(self.handle, int(color) & 0xFFFFFF)
+    def background(self, color: int) -> None:
+        self._lib.TALVEX_ControlSetBackgroundColor(self.handle, _colour(color, "background"))
 
     @property
-    def point_color(self):
+    def point_color(self) -> int:
         """The colour of the grid points and the axes, 0xRRGGBB."""
-        return self._lib.TALVEX_ControlGetPointColor(self.handle)
+        return int(self._lib.TALVEX_ControlGetPointColor(self.handle))
 
     @point_color.setter
-    def point_color(self, color):
-        self._lib.TALVEX_ControlSetPointColor(self.handle, int(color) & 0xFFFFFF)
+    def point_color(self, color: int) -> None:
+        self._lib.TALVEX_ControlSetPointColor(self.handle, _colour(color, "point_color"))
 
     @property
-    def solid(self):
+    def solid(self) -> bool:
         """Surfaces as chessboards (True) or as triangle edges (False)."""
         return bool(self._lib.TALVEX_ControlIsSolid(self.handle))
 
     @solid.setter
-    def solid(self, value):
-        self._lib.TALVEX_ControlSetSolid(self.handle, 1 if value else 0)
+    def solid(self, value: bool) -> None:
+        self._lib.TALVEX_ControlSetSolid(self.handle, int(_boolean(value, "solid")))
 
     @property
-    def points(self):
+    def points(self) -> bool:
         """Whether the point grid is drawn."""
         return bool(self._lib.TALVEX_ControlIsPointVisible(self.handle))
 
     @points.setter
-    def points(self, value):
-        self._lib.TALVEX_ControlSetPointVisible(self.handle, 1 if value else 0)
+    def points(self, value: bool) -> None:
+        self._lib.TALVEX_ControlSetPointVisible(self.handle, int(_boolean(value, "points")))
 
     @property
-    def axes(self):
+    def axes(self) -> bool:
         """Whether the axes are drawn."""
         return bool(self._lib.TALVEX_ControlIsAxisVisible(self.handle))
 
     @axes.setter
-    def axes(self, value):
-        self._lib.TALVEX_ControlSetAxisVisible(self.handle, 1 if value else 0)
+    def axes(self, value: bool) -> None:
+        self._lib.TALVEX_ControlSetAxisVisible(self.handle, int(_boolean(value, "axes")))
 
     @property
-    def left_handed(self):
+    def left_handed(self) -> bool:
         """Left-handed axes (z grows away from the viewer)."""
-        return self._left_handed
+        left = ctypes.c_int32()
+        _check(self._lib.talvex_get_left_handed(self.handle, ctypes.byref(left)), "read the handedness")
+        return bool(left.value)
 
     @left_handed.setter
-    def left_handed(self, value):
-        self.handle  # a closed chart raises before anything changes
-        if value:
-            self._lib.TALVEX_ControlSetLeftHand(self._handle)
+    def left_handed(self, value: bool) -> None:
+        left = _boolean(value, "left_handed")
+        handle = self.handle  # a closed chart raises before anything changes
+        if left:
+            self._lib.TALVEX_ControlSetLeftHand(handle)
         else:
-            self._lib.TALVEX_ControlSetRightHand(self._handle)
-        self._left_handed = bool(value)
+            self._lib.TALVEX_ControlSetRightHand(handle)
         # The chart rebuilds its buffers empty for the new direction of z;
         # a chart that was calculated is calculated again to fill them.
         if self._calculated:
             self.calculate()
 
     @property
-    def z_distance(self):
+    def z_distance(self) -> float:
         """A stored value (single precision) with no effect on drawing."""
-        return self._lib.TALVEX_ControlGetZDistance(self.handle)
+        return float(self._lib.TALVEX_ControlGetZDistance(self.handle))
 
     @z_distance.setter
-    def z_distance(self, value):
-        self._lib.TALVEX_ControlSetZDistance(self.handle, float(value))
+    def z_distance(self, value: float) -> None:
+        self._lib.TALVEX_ControlSetZDistance(self.handle, _real(value, "z_distance"))
 
-    def default_view(self):
+    def default_view(self) -> None:
         """Looking straight at the x-y plane."""
         self._lib.TALVEX_ControlSetDefaultView(self.handle)
 
-    def isometric_view(self):
+    def isometric_view(self) -> None:
         """Turned 20 degrees about x and -30 degrees about y."""
         self._lib.TALVEX_ControlSetIsometricView(self.handle)
 
-    def turn(self, dx, dy):
+    def turn(self, dx: int, dy: int) -> None:
         """Turns the view as a left-button drag of dx, dy pixels on the chart."""
-        if abs(dx) > 30000 or abs(dy) > 30000:
-            raise ValueError("a drag of at most 30000 pixels each way")
-        x, y = self.width // 2, self.height // 2  # raises on a closed chart
-        window = self._lib.talvex_window_find_child(self._window, _CHART_ID)
-        send = self._lib.talvex_window_send
-        self._lib.talvex_window_set_key_state(_LEFT_KEY, 1)
-        try:
-            send(window, _LEFT_DOWN, _LEFT_FLAG, _point(x, y))
-            send(window, _MOUSE_MOVE, _LEFT_FLAG, _point(x + dx, y + dy))
-            send(window, _LEFT_UP, 0, _point(x + dx, y + dy))
-        finally:
-            self._lib.talvex_window_set_key_state(_LEFT_KEY, 0)
+        how = "-%d ... %d pixels" % (_MAX_DRAG, _MAX_DRAG)
+        dx = _in_range(dx, "dx", -_MAX_DRAG, _MAX_DRAG, how)
+        dy = _in_range(dy, "dy", -_MAX_DRAG, _MAX_DRAG, how)
+        _check(self._lib.talvex_turn_view(self.handle, dx, dy), "turn the view")
 
-    @staticmethod
-    def _check_size(width, height):
-        if not (0 < width <= _MAX_SIDE and 0 < height <= _MAX_SIDE):
-            raise ValueError("each side from 1 to %d pixels, not %r x %r" % (_MAX_SIDE, width, height))
+    @property
+    def view_angles(self) -> Tuple[float, float, float]:
+        """The view's turn angles in degrees about x, y and z (z is kept, not drawn)."""
+        x, y, z = ctypes.c_double(), ctypes.c_double(), ctypes.c_double()
+        _check(self._lib.talvex_get_view_angles(self.handle, ctypes.byref(x), ctypes.byref(y), ctypes.byref(z)),
+               "read the view angles")
+        return x.value, y.value, z.value
 
-    def resize(self, width, height):
+    @view_angles.setter
+    def view_angles(self, angles: Sequence[float]) -> None:
+        if isinstance(angles, (str, bytes)) or not isinstance(angles, Sequence) or len(angles) != 3:
+            raise TypeError("view_angles takes three numbers (about x, y, z), not %r" % (angles,))
+        about_x, about_y, about_z = (_real(a, "a view angle") for a in angles)
+        _check(self._lib.talvex_set_view_angles(self.handle, about_x, about_y, about_z), "set the view angles")
+
+    def resize(self, width: int, height: int) -> None:
         """Resizes the picture (and recalculates)."""
-        self._check_size(width, height)
+        width, height = _size(width, height)
         self._lib.TALVEX_ControlMove(self.handle, 0, 0, width, height, 0)
         _check(self._lib.TALVEX_ControlSize(self.handle, width, height), "resize")
 
     # -- pictures ---------------------------------------------------------
 
-    def picture(self):
-        """The chart's current picture: a (height, width, 3) uint8 RGB array."""
+    def picture(self) -> Picture:
+        """The chart's picture: a (height, width, 3) uint8 RGB array.
+
+        Calculates first when a script changed since the last calculate() (a
+        slot that fails is told as a warning; the picture shows the rest)."""
+        self._calculate_if_changed()
         width, height = self.width, self.height
         if self._lib.has("talvex_render_picture"):
             pixels = np.zeros((height, width), dtype=np.uint32)
-            code = self._lib.talvex_render_picture(self.handle, pixels.ctypes.data, width, height)
+            code = int(self._lib.talvex_render_picture(self.handle, pixels.ctypes.data, width, height))
             _check(code, "render")
             rgb = np.empty((height, width, 3), dtype=np.uint8)
             rgb[:, :, 0] = (pixels >> 16) & 0xFF
@@ -290,49 +444,92 @@ class Chart:
             self._save_bmp(path)
             return read_bmp(path)
 
-    def _save_bmp(self, path):
+    def _save_bmp(self, path: str) -> None:
         _check(self._lib.TALVEX_SaveBMP(self.handle, os.fsencode(path)), "save %s" % path)
 
-    def png(self):
-        """The picture as the bytes of a PNG file."""
+    def png(self) -> bytes:
+        """The picture as the bytes of a PNG file (calculating first, as picture())."""
         return png_bytes(self.picture())
 
-    def save(self, path):
-        """Writes the picture as PNG or BMP, by the file name's extension."""
-        extension = os.path.splitext(os.fspath(path))[1].lower()
+    def save(self, path: PathType) -> None:
+        """Writes the picture as PNG or BMP, by the file name's extension
+        (calculating first, as picture())."""
+        name = _path(path)
+        extension = os.path.splitext(name)[1].lower()
         if extension == ".png":
-            with open(path, "wb") as file:
-                file.write(self.png())
+            data = self.png()
+            with open(name, "wb") as file:
+                file.write(data)
         elif extension == ".bmp":
-            self._save_bmp(path)
+            self._calculate_if_changed()
+            self._save_bmp(name)
         else:
-            raise ValueError("save writes .png or .bmp files, not %r" % os.fspath(path))
+            raise ValueError("save writes .png or .bmp files, not %r" % name)
 
-    def _repr_png_(self):
+    def _repr_png_(self) -> bytes:
         return self.png()
 
     # -- geometry ---------------------------------------------------------
 
-    def geometry(self, slot):
+    def geometry(self, slot: int, coordinates: str = "box") -> Tuple[str, Vertices, npt.NDArray[np.int32]]:
         """The calculated geometry of a slot: (kind, vertices, indices).
 
-        kind is "surface", "curve", "point" or "none"; vertices a float32
-        array of shape (n, 3) in box coordinates; indices a 1-D int32 array,
-        three per triangle or two per segment. Both are copies.
+        kind is "surface", "curve", "point" or "none"; indices a 1-D int32
+        array, three per triangle or two per segment. vertices has shape
+        (n, 3): with coordinates="box" (the default) float32 in the chart's
+        box, -100 ... 100 on each axis, z negated on a right-handed chart;
+        with coordinates="script" float64 x, y, z as the script computed them
+        (clamped to the box's faces), and then each triangle winds
+        counter-clockwise about the parameters' cross product d/du x d/dv.
+        Both are copies.
         """
+        slot = _slot(slot)
+        if coordinates not in ("box", "script"):
+            raise ValueError('coordinates is "box" or "script", not %r' % (coordinates,))
         if not self._lib.has("talvex_get_slot_geometry"):
             raise TalvexError(_codes.E_FAIL, "this libtalvex.so has no talvex_get_slot_geometry")
         out = TalvexSlotGeometry()
-        code = self._lib.talvex_get_slot_geometry(self.handle, slot, ctypes.byref(out))
-        if code == _codes.BAD_SLOT:
-            raise TalvexError(code, "script slot %d is outside 0 ... 2" % slot)
-        _check(code, "geometry")
-        vertices = np.zeros((0, 3), dtype=np.float32)
-        indices = np.zeros(0, dtype=np.int32)
+        _check(self._lib.talvex_get_slot_geometry(self.handle, slot, ctypes.byref(out)), "geometry")
+        vertices: Vertices = np.zeros((0, 3), dtype=np.float32)
+        indices: npt.NDArray[np.int32] = np.zeros(0, dtype=np.int32)
         if out.vertexCount > 0 and out.vertices:
             raw = np.ctypeslib.as_array(ctypes.cast(out.vertices, ctypes.POINTER(ctypes.c_float)),
                                         shape=(out.vertexCount, 8))
-            vertices = raw[:, :3].copy()
+            vertices = raw[:, :3].astype(np.float32)
         if out.indexCount > 0 and out.indices:
             indices = np.ctypeslib.as_array(out.indices, shape=(out.indexCount,)).astype(np.int32)
-        return _KINDS.get(out.kind, "none"), vertices, indices
+        kind = _KINDS.get(out.kind, "none")
+        if coordinates == "script":
+            mapping = TalvexBoxMapping()
+            _check(self._lib.talvex_get_slot_mapping(self.handle, slot, ctypes.byref(mapping)), "geometry")
+            script = vertices.astype(np.float64)
+            if mapping.zNegated:
+                script[:, 2] = -script[:, 2]
+            vertices = script * mapping.scale / 100 + np.array(list(mapping.centre))
+            if kind == "surface" and mapping.trianglesReversed:
+                indices = indices.reshape(-1, 3)[:, [0, 2, 1]].reshape(-1).copy()
+        return kind, vertices, indices
+
+    def save_mesh(self, path: PathType) -> None:
+        """Writes every calculated slot as a Wavefront OBJ file in the scripts' own coordinates."""
+        name = _path(path)
+        if os.path.splitext(name)[1].lower() != ".obj":
+            raise ValueError("save_mesh writes .obj files, not %r" % name)
+        self._calculate_if_changed()
+        lines = ["# TALVEX chart geometry in the scripts' own coordinates"]
+        base = 1
+        for slot in range(_SLOTS):
+            kind, vertices, indices = self.geometry(slot, coordinates="script")
+            if kind == "none":
+                continue
+            lines.append("o slot%d" % slot)
+            lines.extend("v %.9g %.9g %.9g" % tuple(v) for v in vertices)
+            if kind == "point":
+                lines.append("p %d" % base)
+            else:
+                per, element = (3, "f") if kind == "surface" else (2, "l")
+                for group in (indices.reshape(-1, per) + base):
+                    lines.append(element + "".join(" %d" % i for i in group))
+            base += len(vertices)
+        with open(name, "w") as file:
+            file.write("\n".join(lines) + "\n")

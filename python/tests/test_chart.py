@@ -68,6 +68,31 @@ def test_a_turn_and_its_reverse_come_back(surface):
     assert (surface.picture() == before).all()
 
 
+def test_view_angles_read_and_set(surface):
+    surface.default_view()
+    assert surface.view_angles == (0.0, 0.0, 0.0)
+    surface.isometric_view()
+    assert surface.view_angles == pytest.approx((20, -30, 0), abs=1e-5)
+    surface.default_view()
+    straight = surface.picture()
+    surface.view_angles = (45, 60, 0)
+    assert surface.view_angles == pytest.approx((45, 60, 0), abs=1e-5)
+    assert (surface.picture() != straight).any()
+    surface.view_angles = (20, -30, 0)
+    surface.turn(10, 0)
+    assert surface.view_angles[1] == pytest.approx(-30 + 5 * 3.14 / 3.141592653589793, abs=1e-5)
+    with pytest.raises(talvex.TalvexError):
+        surface.view_angles = (float("nan"), 0, 0)
+
+
+def test_left_handed_reads_the_chart(surface):
+    assert surface.left_handed is False
+    surface.left_handed = True
+    assert surface.left_handed is True
+    surface.left_handed = False
+    assert surface.left_handed is False
+
+
 def test_zoom_makes_the_surface_bigger(surface):
     small = count_pink(surface.picture())
     surface.zoom = 90
@@ -133,3 +158,103 @@ def test_charts_are_independent():
         assert two.picture().shape == (40, 60, 3)
         assert tuple(two.picture()[0, 0]) == (255, 255, 255)
         assert count_pink(two.picture()) == 0 < count_pink(one.picture())
+
+
+# -- arguments ------------------------------------------------------------
+
+@pytest.mark.parametrize("call, error, words", [
+    (lambda c: c.set_script("0", SURFACE), TypeError, "slot must be an int, not str"),
+    (lambda c: c.set_script(True, SURFACE), TypeError, "slot must be an int, not bool"),
+    (lambda c: c.set_script(0.0, SURFACE), TypeError, "slot must be an int, not float"),
+    (lambda c: c.set_script(0, None), TypeError, "a script is a str, not NoneType"),
+    (lambda c: c.set_script(0, b"z = x"), TypeError, "a script is a str, not bytes"),
+    (lambda c: c.del_script("1"), TypeError, "slot must be an int"),
+    (lambda c: c.geometry(None), TypeError, "slot must be an int"),
+    (lambda c: c.script(5), ValueError, "slot 5 is outside 0 ... 2"),
+    (lambda c: setattr(c, "zoom", "big"), TypeError, "zoom must be an int, not str"),
+    (lambda c: setattr(c, "zoom", 50.5), TypeError, "zoom must be an int, not float"),
+    (lambda c: setattr(c, "zoom", 101), ValueError, "zoom takes 0 ... 100, not 101"),
+    (lambda c: setattr(c, "background", 0x1000000), ValueError, "background takes 0x000000 ... 0xFFFFFF"),
+    (lambda c: setattr(c, "point_color", -1), ValueError, "point_color takes 0x000000 ... 0xFFFFFF"),
+    (lambda c: setattr(c, "background", "#ffffff"), TypeError, "background must be an int, not str"),
+    (lambda c: setattr(c, "solid", "false"), TypeError, "solid must be True or False"),
+    (lambda c: setattr(c, "axes", 0), TypeError, "axes must be True or False"),
+    (lambda c: setattr(c, "left_handed", None), TypeError, "left_handed must be True or False"),
+    (lambda c: setattr(c, "z_distance", "far"), TypeError, "z_distance must be a number"),
+    (lambda c: setattr(c, "view_angles", (1, 2)), TypeError, "view_angles takes three numbers"),
+    (lambda c: setattr(c, "view_angles", (1, "2", 3)), TypeError, "a view angle must be a number"),
+    (lambda c: c.turn(30001, 0), ValueError, "dx takes -30000 ... 30000 pixels, not 30001"),
+    (lambda c: c.turn(0, 1.5), TypeError, "dy must be an int, not float"),
+    (lambda c: c.resize(0, 90), ValueError, "width takes 1 ... 16384 pixels, not 0"),
+    (lambda c: c.resize(100, "90"), TypeError, "height must be an int, not str"),
+    (lambda c: talvex.Chart(16385, 10), ValueError, "width takes 1 ... 16384 pixels"),
+    (lambda c: c.save(42), TypeError, "path must be a str or os.PathLike, not int"),
+    (lambda c: c.save(b"chart.png"), TypeError, "path must be a str or os.PathLike, not bytes"),
+])
+def test_wrong_arguments_are_refused_and_named(chart, call, error, words):
+    before = repr(chart), chart.background, chart.solid, chart.axes, chart.z_distance, chart.view_angles
+    with pytest.raises(error) as raised:
+        call(chart)
+    assert words in str(raised.value)
+    assert (repr(chart), chart.background, chart.solid, chart.axes, chart.z_distance, chart.view_angles) == before
+
+
+def test_numpy_integers_and_booleans_are_taken(chart):
+    chart.zoom = np.int64(60)
+    chart.background = np.uint32(0x102030)
+    chart.solid = np.bool_(False)
+    chart.set_script(np.int32(1), SURFACE)
+    assert (chart.zoom, chart.background, chart.solid, chart.script(1)) == (60, 0x102030, False, SURFACE)
+
+
+# -- calculating when the scripts changed ---------------------------------
+
+@pytest.mark.parametrize("draw", [
+    lambda c, tmp: c.picture(),
+    lambda c, tmp: decode_png(c._repr_png_()),
+    lambda c, tmp: (c.save(tmp / "chart.png"), decode_png((tmp / "chart.png").read_bytes()))[1],
+    lambda c, tmp: (c.save(str(tmp / "chart.bmp")), read_bmp(tmp / "chart.bmp"))[1],
+])
+def test_a_changed_script_is_calculated_before_drawing(chart, tmp_path, draw):
+    chart.set_script(0, SURFACE)
+    assert count_pink(draw(chart, tmp_path)) > 2000
+    # A new script replaces the old one in the picture without calculate().
+    chart.set_script(0, "z = 10")
+    replaced = draw(chart, tmp_path)
+    chart.calculate()
+    assert (replaced == chart.picture()).all()
+    chart.del_script(0)
+    chart.set_script(1, SURFACE)
+    assert count_pink(draw(chart, tmp_path)) == 0, "slot 1 draws in its own colours"
+
+
+def test_an_unchanged_chart_is_not_calculated_again(surface, monkeypatch):
+    calls = []
+    monkeypatch.setattr(surface, "calculate", lambda: calls.append(1))
+    surface.picture()
+    surface.zoom = 60
+    surface.picture()
+    assert calls == []
+    surface.del_script(0)
+    surface.picture()
+    assert calls == [], "with every slot empty there is nothing to calculate"
+
+
+def test_repr_tells_size_scripts_zoom_and_handedness(chart):
+    assert repr(chart) == ("<talvex.Chart 200x150, no scripts, zoom 37, right-handed,"
+                           " view turned 0 deg about x, 0 about y>")
+    chart.set_script(2, SURFACE)
+    chart.set_script(0, "z = 1")
+    chart.zoom = 50
+    assert "scripts in slots 0, 2 (not calculated yet), zoom 50," in repr(chart)
+    chart.left_handed = True
+    chart.isometric_view()
+    chart.calculate()
+    assert repr(chart) == ("<talvex.Chart 200x150, scripts in slots 0, 2 (calculated), zoom 50, left-handed,"
+                           " view turned 20 deg about x, -30 about y>")
+    chart.set_script(0, "z = k")
+    with pytest.raises(talvex.CalculationError):
+        chart.calculate()
+    assert "scripts in slots 0, 2 (slot 0 failed), zoom 50," in repr(chart)
+    chart.close()
+    assert repr(chart) == "<talvex.Chart, closed>"

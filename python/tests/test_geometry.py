@@ -69,3 +69,27 @@ def test_slots_outside_0_to_2_are_refused(chart):
     with pytest.raises(talvex.TalvexError) as raised:
         chart.geometry(3)
     assert raised.value.code == 21
+
+
+def test_script_coordinates_are_the_scripts_own(chart, tmp_path):
+    chart.set_script(0, "x = 1\ny = 2\nz = 3")
+    chart.set_script(1, "z = x*y/4")
+    chart.calculate()
+    kind, vertices, _ = chart.geometry(0, coordinates="script")
+    assert kind == "point" and vertices.tolist() == [[1.0, 2.0, 3.0]]
+    assert chart.geometry(0)[1].tolist() == [[10.0, 20.0, -30.0]], "the box, z negated"
+    _, surface, indices = chart.geometry(1, coordinates="script")
+    assert np.allclose(surface[:, 2], surface[:, 0] * surface[:, 1] / 4, atol=1e-4)
+    # Counter-clockwise about d/dx x d/dy = (-y/4, -x/4, 1), whose z is
+    # positive everywhere, in the script's own coordinates.
+    a, b, c = (surface[i] for i in indices[:3])
+    assert np.cross(b - a, c - a)[2] > 0
+    chart.left_handed = True
+    _, _, mirrored = chart.geometry(1, coordinates="script")
+    a, b, c = (chart.geometry(1, coordinates="script")[1][i] for i in mirrored[:3])
+    assert np.cross(b - a, c - a)[2] > 0, "the same winding whatever the handedness"
+    path = tmp_path / "chart.obj"
+    chart.save_mesh(path)
+    lines = path.read_text().splitlines()
+    assert lines[0].startswith("# TALVEX chart geometry in the scripts' own coordinates")
+    assert "v 1 2 3" in lines and "p 1" in lines

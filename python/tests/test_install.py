@@ -1,5 +1,6 @@
-"""How the package finds libtalvex.so, and `pip install ./python` into a venv.
-Each case runs a fresh interpreter, as the library is loaded once a process."""
+"""How the package finds libtalvex.so, and `pip install ./python`, which builds
+and bundles it, into a fresh venv. Each case runs a fresh interpreter, as the
+library is loaded once a process."""
 import glob
 import os
 import shutil
@@ -17,7 +18,6 @@ import talvex
 print(talvex.find_library())
 with talvex.Chart(64, 48) as chart:
     chart.set_script(0, "z = sin(x)*cos(y)")
-    chart.calculate()
     picture = chart.picture()
     print(int(((picture[:, :, 0] > 150) & (picture[:, :, 1] < 100)).sum()))
 """
@@ -58,19 +58,33 @@ def test_a_library_beside_the_package_is_found(tmp_path):
     assert_drew_with(run(sys.executable, DRAW, tmp_path, PYTHONPATH=str(tmp_path)), tmp_path / "talvex")
 
 
-def test_pip_install_into_a_venv_finds_the_library_in_its_prefix(tmp_path):
-    venv = tmp_path / "venv"
-    subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(venv)], check=True, timeout=300)
-    python = str(venv / "bin" / "python")
-    # setuptools builds inside the source directory: a copy keeps the tree clean.
-    source = tmp_path / "source"
-    shutil.copytree(os.path.join(REPOSITORY, "python"), source, ignore=shutil.ignore_patterns("tests", "__pycache__"))
-    # Offline: the build backend is the system's setuptools.
+def test_a_library_in_the_packages_prefix_is_found(tmp_path):
+    # <prefix>/lib/python3/dist-packages/talvex with the library in <prefix>/lib.
+    packages = tmp_path / "prefix" / "lib" / "python3" / "dist-packages"
+    shutil.copytree(os.path.join(REPOSITORY, "python", "talvex"), packages / "talvex")
+    copy_libraries(tmp_path / "prefix" / "lib")
+    assert_drew_with(run(sys.executable, DRAW, tmp_path, PYTHONPATH=str(packages)), tmp_path / "prefix" / "lib")
+
+
+def test_pip_install_bundles_the_library_it_builds(installed_venv, tmp_path):
+    python, site = installed_venv
+    package = os.path.join(site, "talvex")
+    for name in ("libtalvex.so", "libtalvex_window.so.1", "py.typed"):
+        assert os.path.isfile(os.path.join(package, name)), name
+    # Nothing in the environment points at the build tree.
+    assert_drew_with(run(python, DRAW, tmp_path), package)
+    # TALVEX_LIBRARY still wins over the bundled copy.
+    assert_drew_with(run(python, DRAW, tmp_path, TALVEX_LIBRARY=BUILT), os.path.dirname(BUILT))
+
+
+def test_pip_install_without_the_c_sources_says_so(tmp_path):
+    # python/ alone, as a source archive of the package would be.
+    source = tmp_path / "python"
+    shutil.copytree(os.path.join(REPOSITORY, "python"), source,
+                    ignore=shutil.ignore_patterns("tests", "build", "*.egg-info", "__pycache__"))
     installed = subprocess.run(
-        [python, "-m", "pip", "install", "--quiet", "--no-index", "--no-build-isolation", str(source)],
+        [sys.executable, "-m", "pip", "wheel", "--no-deps", "--no-index", "--no-build-isolation",
+         "--wheel-dir", str(tmp_path / "wheels"), str(source)],
         capture_output=True, text=True, timeout=300, cwd=tmp_path)
-    assert installed.returncode == 0, installed.stdout + installed.stderr
-    copy_libraries(venv / "lib")
-    where = run(python, "import talvex; print(talvex.__file__)", tmp_path)
-    assert where.stdout.startswith(str(venv)), where.stdout + where.stderr
-    assert_drew_with(run(python, DRAW, tmp_path), venv / "lib")
+    assert installed.returncode != 0
+    assert "the C sources are not in %s" % tmp_path in installed.stdout + installed.stderr

@@ -28,7 +28,8 @@ def test_a_script_that_does_not_compile_says_where_and_why(chart, text, code, li
     with pytest.raises(talvex.ScriptError) as raised:
         chart.set_script(1, text)
     assert (raised.value.code, raised.value.line) == (code, line)
-    assert str(raised.value) == _codes.COMPILE_SENTENCES[code]
+    assert raised.value.sentence == _codes.COMPILE_SENTENCES[code]
+    assert str(raised.value) == "script 2, line %d: %s" % (line, _codes.COMPILE_SENTENCES[code])
     assert raised.value.slot == 1
 
 
@@ -53,23 +54,75 @@ def test_slots_outside_0_to_2_are_refused(chart, slot):
     with pytest.raises(talvex.TalvexError) as raised:
         chart.set_script(slot, SURFACE)
     assert raised.value.code == 21
+    assert isinstance(raised.value, ValueError) and "slot %d" % slot in str(raised.value)
     with pytest.raises(talvex.TalvexError):
         chart.del_script(slot)
 
 
-@pytest.mark.parametrize("scripts, code", [
-    ([], _codes.E_FAIL),
-    (["z = foo*2"], 17),
-    (["z = z + 1"], 19),
-    (["z = x + y + t"], 18),
+def test_the_chart_knows_which_slots_hold_scripts(chart):
+    chart.set_script(2, SURFACE)
+    chart.set_script(0, "z = 1")
+    assert [chart.script(slot) for slot in range(3)] == ["z = 1", None, SURFACE]
+    # A script that does not compile leaves its slot empty, as in the library.
+    with pytest.raises(talvex.ScriptError):
+        chart.set_script(0, "z = (x")
+    chart.del_script(2)
+    chart.set_script(1, "")
+    assert [chart.script(slot) for slot in range(3)] == [None, None, None]
+
+
+@pytest.mark.parametrize("scripts, code, message", [
+    ([], _codes.E_FAIL, "no script could be calculated"),
+    (["z = foo*2"], 17, "script 1: 'foo' is used but never defined"),
+    (["z = z + 1"], 19, "script 1: 'z' is defined in terms of itself"),
+    (["z = x + y + t"], 18, "script 1: more than two free variables: x, y, t"),
+    (["z = x", "z = k"], 17, "script 2: 'k' is used but never defined"),
 ])
-def test_calculation_errors_carry_the_code(chart, scripts, code):
+def test_calculation_errors_name_slot_and_cause(chart, scripts, code, message):
     for slot, text in enumerate(scripts):
         chart.set_script(slot, text)
     with pytest.raises(talvex.CalculationError) as raised:
         chart.calculate()
     assert raised.value.code == code
-    assert str(raised.value) == _codes.CALCULATION_SENTENCES[code]
+    assert str(raised.value) == message
+
+
+def test_every_failing_slot_is_told_and_the_others_drawn(chart):
+    chart.set_script(0, "z = k")
+    chart.set_script(1, "z = sin(x)*cos(y)")
+    chart.set_script(2, "a = b\nb = a\nz = a")
+    with pytest.raises(talvex.CalculationError) as raised:
+        chart.calculate()
+    assert raised.value.failures == {0: (17, "script 1: 'k' is used but never defined"),
+                                     2: (19, "script 3: 'a' and 'b' are defined in terms of each other")}
+    assert chart.geometry(1)[0] == "surface"
+
+
+@pytest.mark.parametrize("call, error", [
+    (lambda c: c.set_script("0", "z = x"), TypeError),
+    (lambda c: c.set_script(True, "z = x"), TypeError),
+    (lambda c: c.set_script(0, None), TypeError),
+    (lambda c: c.del_script(1.0), TypeError),
+    (lambda c: setattr(c, "zoom", "big"), TypeError),
+    (lambda c: setattr(c, "zoom", 101), ValueError),
+    (lambda c: setattr(c, "background", -1), ValueError),
+    (lambda c: setattr(c, "point_color", "red"), TypeError),
+    (lambda c: c.resize(10.5, 10), TypeError),
+    (lambda c: c.save(42), TypeError),
+    (lambda c: c.geometry(0, coordinates="world"), ValueError),
+])
+def test_wrong_arguments_are_told_plainly(chart, call, error):
+    with pytest.raises(error):
+        call(chart)
+
+
+def test_a_picture_calculates_scripts_set_since_the_last_calculation(chart):
+    axes_alone = chart.picture()
+    chart.set_script(0, SURFACE)
+    assert (chart.picture() != axes_alone).any(), "the surface is drawn without calculate()"
+    chart.set_script(1, "z = k")
+    with pytest.warns(UserWarning, match="script 2: 'k' is used but never defined"):
+        chart.picture()
 
 
 def test_a_deleted_script_is_not_drawn(surface):

@@ -15,7 +15,7 @@ namespace {
 
 template <typename T, typename Operation>
 T Get(int32_t handle, Operation operation) {
-    return WithControl<T>(handle, T{}, T{}, operation);
+    return WithControl<T>(handle, T{}, T{}, T{}, operation);
 }
 
 // A bool argument counts by its low byte alone.

@@ -1,9 +1,15 @@
 // The functions of talvex_native.h, exported by libtalvex.so alone: the
-// slots' geometry and the chart's picture, each behind the same handle check
-// as the 33 functions and with nothing thrown across the boundary, and the
+// slots' geometry, the chart's picture, the view's angles and handedness,
+// each behind the same handle check as the 33 functions and with nothing
+// thrown across the boundary; the codes' sentences, the version and the
 // software device's number of threads.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include "api/control_call.h"
 #include "platform/soft/render_threads.h"
+#include "talvex.h"
 #include "talvex_native.h"
 
 using talvex::ChartControl;
@@ -41,7 +47,39 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
     return Act(handle, [&](ChartControl& c) {
         if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
         if (out == nullptr) return talvex::kPointer;
-        *out = Describe(c.slots[static_cast<size_t>(slot)].geometry);
+        *out = Describe(c.Slot(slot).geometry);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, int32_t* code, char* text, int32_t size) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
+        if (code == nullptr) return talvex::kPointer;
+        if (text != nullptr && size < 1) return talvex::kInvalidArgument;
+        const talvex::ScriptSlot& kept = c.Slot(slot);
+        *code = kept.lastCalculation;
+        if (text != nullptr) {
+            const std::string& sentence = kept.lastCalculationText;
+            const size_t length = std::min(sentence.size(), static_cast<size_t>(size) - 1);
+            std::memcpy(text, sentence.data(), length);
+            text[length] = '\0';
+        }
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_slot_mapping(int32_t handle, int32_t slot, TalvexBoxMapping* out) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
+        if (out == nullptr) return talvex::kPointer;
+        const talvex::graph::BoxMapping& mapping = c.Slot(slot).geometry.mapping;
+        TalvexBoxMapping record{};
+        record.scale = mapping.scale;
+        for (int axis = 0; axis < 3; ++axis) record.centre[axis] = mapping.centre[axis];
+        record.zNegated = mapping.zNegated ? 1 : 0;
+        record.trianglesReversed = mapping.trianglesReversed ? 1 : 0;
+        *out = record;
         return talvex::kOk;
     });
 }
@@ -49,6 +87,37 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
 TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t* pixels, int32_t width, int32_t height) {
     return Act(handle, [&](ChartControl& c) { return c.DrawPicture(pixels, width, height); });
 }
+
+TALVEX_NATIVE_API int32_t talvex_get_view_angles(int32_t handle, double* aboutX, double* aboutY, double* aboutZ) {
+    return Act(handle, [&](ChartControl& c) {
+        if (aboutX == nullptr || aboutY == nullptr || aboutZ == nullptr) return talvex::kPointer;
+        c.GetAnglesInDegrees(*aboutX, *aboutY, *aboutZ);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_view_angles(int32_t handle, double aboutX, double aboutY, double aboutZ) {
+    return Act(handle, [&](ChartControl& c) { return c.SetAnglesInDegrees(aboutX, aboutY, aboutZ); });
+}
+
+TALVEX_NATIVE_API int32_t talvex_turn_view(int32_t handle, int32_t right, int32_t down) {
+    return Act(handle, [&](ChartControl& c) {
+        c.Turn(down, right);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_left_handed(int32_t handle, int32_t* leftHanded) {
+    return Act(handle, [&](ChartControl& c) {
+        if (leftHanded == nullptr) return talvex::kPointer;
+        *leftHanded = c.IsLeftHanded() ? 1 : 0;
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API const char* talvex_error_text(int32_t code) { return talvex::ResultText(code); }
+
+TALVEX_NATIVE_API const char* talvex_version(void) { return TALVEX_VERSION; }
 
 TALVEX_NATIVE_API int32_t talvex_set_render_threads(int32_t count) {
     if (count < 0 || count > talvex::soft::kMaximumRenderThreads) return talvex::kInvalidArgument;

@@ -26,6 +26,8 @@ void TraceLog::Unindent() {
 
 int TraceLog::Indentation() const { return indentation; }
 
+void TraceLog::SetIndentation(int level) { indentation = level < 0 ? 0 : level; }
+
 void TraceLog::AttachSink(Sink sink) {
     std::lock_guard<std::mutex> lock(sinkLock_);
     sink_ = std::move(sink);

@@ -30,6 +30,9 @@ public:
     void Unindent();
     // The calling thread's level.
     int Indentation() const;
+    // Back to a level read before: a call that ended early (by an exception)
+    // must not shift the messages of later calls.
+    void SetIndentation(int level);
 
     void AttachSink(Sink sink);
     void DetachSink();

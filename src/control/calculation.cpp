@@ -1,6 +1,8 @@
 // Calculate on the whole control: each slot's geometry computed from its
 // script, kept by the slot and uploaded into its device buffers.
 
+#include <string>
+
 #include "common/trace.h"
 #include "control/chart_control.h"
 #include "graph/calculation.h"
@@ -24,25 +26,31 @@ void ReserveGeometry(graph::SlotGeometry& kept) {
 // locked: a slot whose script fails, or whose buffers are missing or will not
 // lock, keeps its geometry, counts and buffer contents. The script's own
 // fault is reported first.
-Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded) {
+// cause receives the words of a failure, when there are words for it.
+Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded, std::string& cause) {
     graph::SlotCalculation calculation(*slot.script, leftHanded);
-    if (const int32_t result = calculation.Prepare(); result != 0) return result;
+    if (const int32_t result = calculation.Prepare(); result != 0) {
+        cause = calculation.Cause();
+        return result;
+    }
     ReserveGeometry(slot.geometry);
     render::SlotBufferLock lock(buffers.vertexBuffer, buffers.indexBuffer);
-    if (!lock.Locked()) return kFail;
+    if (!lock.Locked()) {
+        cause = "the device's buffers could not take the geometry";
+        return kFail;
+    }
     calculation.Sample(slot.geometry);
     lock.Write(slot.geometry);
-    const graph::SlotGeometry& geometry = slot.geometry;
-    slot.kind = geometry.kind;
-    slot.samplesU = geometry.samplesU;
-    slot.samplesV = geometry.samplesV;
-    // A point leaves the counts as they were; nothing reads them for a point.
-    if (geometry.kind != GraphKind::Point) {
-        slot.vertexCount = geometry.VertexCount();
-        slot.primitiveCount = geometry.PrimitiveCount();
-    }
     buffers.buffersFilled = true;
     return kOk;
+}
+
+// "script N: what went wrong", N counted from 1 as in the compile reports;
+// the code's own sentence where the calculation had no words of its own.
+std::string FailureSentence(int slot, Result code, const std::string& cause) {
+    const char* text = ResultText(code);
+    const std::string words = !cause.empty() ? cause : text != nullptr ? text : "failed";
+    return "script " + std::to_string(slot + 1) + ": " + words;
 }
 
 }  // namespace
@@ -52,16 +60,19 @@ Result ChartControl::Calculate() {
     Result firstFailure = kOk;
     bool anyScript = false, anyComputed = false;
     for (int i = 0; i < kSlotCount; ++i) {
-        ScriptSlot& slot = slots[i];
+        ScriptSlot& slot = slots_[i];
         if (slot.script == nullptr) continue;
         Trace().Output("i=%d", i);
-        const Result result = ComputeSlot(slot, scene.slots[static_cast<size_t>(i)], leftHanded);
+        std::string cause;
+        const Result result = ComputeSlot(slot, scene_.slots[static_cast<size_t>(i)], leftHanded_, cause);
         Trace().Output("--------------");
+        slot.lastCalculation = result;
+        slot.lastCalculationText = result == kOk ? std::string() : FailureSentence(i, result, cause);
         if (result == kOk) anyComputed = true;
         else if (!anyScript) firstFailure = result;
         anyScript = true;
     }
-    ready = true;
+    ready_ = true;
     Trace().Output("    done");
     if (anyComputed) return kOk;
     return anyScript ? firstFailure : kFail;

@@ -1,5 +1,8 @@
 #include "control/chart_control.h"
 
+#include <cmath>
+#include <limits>
+
 #include "common/trace.h"
 #include "script/compiler.h"
 
@@ -7,11 +10,7 @@ namespace talvex {
 
 namespace {
 
-struct SlotColors {
-    Color primary;
-    Color secondary;
-};
-constexpr SlotColors kDefaultSlotColors[kSlotCount] = {
+constexpr render::SlotColors kDefaultSlotColors[kSlotCount] = {
     {0xFF0080, 0xFF80C0},
     {0x0080FF, 0x80C0FF},
     {0xD0D080, 0xF0F0A0},
@@ -20,34 +19,42 @@ constexpr SlotColors kDefaultSlotColors[kSlotCount] = {
 constexpr float kMinimumScale = 0.4f;
 constexpr float kMaximumScale = 2.0f;
 
+// One pixel of dragging turns the view by about half a degree.
+constexpr double kRadiansPerPixel = 3.14 / 360.0;
+constexpr double kPi = 3.14159265358979323846;
+
 bool IsSlotIndex(int32_t slot) { return slot >= 0 && slot < kSlotCount; }
+
+// The sum is made in double and stored in single precision, as every turn
+// of the view always was.
+float Turned(float angle, int32_t pixels) {
+    return static_cast<float>(static_cast<double>(angle) + pixels * kRadiansPerPixel);
+}
 
 }  // namespace
 
 ChartControl::ChartControl() {
-    for (int i = 0; i < kSlotCount; ++i) {
-        slots[i].primaryColor = kDefaultSlotColors[i].primary;
-        slots[i].secondaryColor = kDefaultSlotColors[i].secondary;
-    }
+    for (int i = 0; i < kSlotCount; ++i) slots_[i].colors = kDefaultSlotColors[i];
 }
 
 ChartControl::~ChartControl() = default;
 
 int32_t ChartControl::GetScale() const {
     // Truncation toward zero, so a zoom set with SetScale may read back one lower.
-    const double percent = (static_cast<double>(scale) - 0.4) * 100.0 / 1.6;
+    const double percent = (static_cast<double>(view_.scale) - 0.4) * 100.0 / 1.6;
     if (!(percent > -2147483648.0 && percent < 2147483648.0)) return 0;
     return static_cast<int32_t>(percent);
 }
 
 Result ChartControl::SetScale(int32_t zoom) {
-    scale = static_cast<float>(zoom / 100.0 * 1.6 + 0.4);
+    view_.scale = static_cast<float>(zoom / 100.0 * 1.6 + 0.4);
     return kOk;
 }
 
 Result ChartControl::MouseWheel(window::WParam wParam, window::LParam) {
     const uint32_t delta = (static_cast<uint32_t>(wParam) >> 16) & 0xFFFFu;
     const bool zoomOut = (delta & 0x8000u) != 0;
+    float& scale = view_.scale;
     scale = static_cast<float>(static_cast<double>(scale) + (zoomOut ? -0.1 : 0.1));
     // The upper bound is tested first; values set out of range come back in.
     if (scale > kMaximumScale)
@@ -58,57 +65,100 @@ Result ChartControl::MouseWheel(window::WParam wParam, window::LParam) {
 }
 
 Result ChartControl::SetDefaultView() {
-    angleX = 0.0f;
-    angleY = 0.0f;
-    angleZ = 0.0f;
+    SetAngles(0.0, 0.0, 0.0);
     return kOk;
 }
 
 Result ChartControl::SetIsometricView() {
-    angleX = kIsometricAngleX;
-    angleY = kIsometricAngleY;
-    angleZ = 0.0f;
+    view_.angleX = kIsometricAngleX;
+    view_.angleY = kIsometricAngleY;
+    view_.angleZ = 0.0f;
     return kOk;
 }
 
+void ChartControl::Turn(int32_t pixelsDown, int32_t pixelsRight) {
+    view_.angleX = Turned(view_.angleX, pixelsDown);
+    view_.angleY = Turned(view_.angleY, pixelsRight);
+}
+
+void ChartControl::Roll(int32_t pixels) { view_.angleZ = Turned(view_.angleZ, pixels); }
+
+void ChartControl::SetAngles(double aboutX, double aboutY, double aboutZ) {
+    view_.angleX = static_cast<float>(aboutX);
+    view_.angleY = static_cast<float>(aboutY);
+    view_.angleZ = static_cast<float>(aboutZ);
+}
+
+namespace {
+
+// Degrees as a single-precision angle in radians; false when they are not
+// finite or beyond single precision.
+bool DegreesToAngle(double degrees, float& out) {
+    const double radians = degrees * (kPi / 180.0);
+    if (!std::isfinite(radians) || std::fabs(radians) > std::numeric_limits<float>::max()) return false;
+    out = static_cast<float>(radians);
+    return std::isfinite(out);
+}
+
+}  // namespace
+
+Result ChartControl::SetAnglesInDegrees(double aboutX, double aboutY, double aboutZ) {
+    float x, y, z;
+    if (!DegreesToAngle(aboutX, x) || !DegreesToAngle(aboutY, y) || !DegreesToAngle(aboutZ, z))
+        return kInvalidArgument;
+    SetAngles(x, y, z);
+    return kOk;
+}
+
+void ChartControl::GetAnglesInDegrees(double& aboutX, double& aboutY, double& aboutZ) const {
+    aboutX = view_.angleX * (180.0 / kPi);
+    aboutY = view_.angleY * (180.0 / kPi);
+    aboutZ = view_.angleZ * (180.0 / kPi);
+}
+
+void ChartControl::ResetZoomAndView() {
+    view_.scale = 1.0f;
+    SetIsometricView();
+}
+
 Result ChartControl::SetBackgroundColor(Color color) {
-    backgroundColor = color;
+    view_.backgroundColor = color;
     return kOk;
 }
 
 Result ChartControl::SetPointColor(Color color) {
-    pointColor = color;
+    view_.pointColor = color;
     return kOk;
 }
 
-Result ChartControl::SetPointVisible(bool visibleNow) {
-    pointsVisible = visibleNow;
+Result ChartControl::SetPointVisible(bool visible) {
+    view_.pointsVisible = visible;
     return kOk;
 }
 
-Result ChartControl::SetAxisVisible(bool visibleNow) {
-    axesVisible = visibleNow;
+Result ChartControl::SetAxisVisible(bool visible) {
+    view_.axesVisible = visible;
     return kOk;
 }
 
 Result ChartControl::SetSolid(bool solid) {
-    wireframe = solid ? 0 : 1;
+    view_.solid = solid;
     return kOk;
 }
 
 Result ChartControl::SetZDistance(float distance) {
-    zDistance = distance;
+    view_.zDistance = distance;
     return kOk;
 }
 
 Result ChartControl::SetLeftHand() {
-    leftHanded = true;
+    leftHanded_ = true;
     RebuildForHandedness();
     return kOk;
 }
 
 Result ChartControl::SetRightHand() {
-    leftHanded = false;
+    leftHanded_ = false;
     RebuildForHandedness();
     return kOk;
 }
@@ -117,12 +167,15 @@ Result ChartControl::SetScript(int32_t slot, char* text) {
     Trace().Output("TALVEXCONTROL::SetScript(%d)", slot);
     if (!IsSlotIndex(slot)) return kBadSlot;
     if (text == nullptr) return kPointer;
-    ScriptSlot& target = slots[slot];
+    ScriptSlot& target = slots_[slot];
     if (target.script == nullptr) target.script = std::make_unique<script::Script>();
     script::ResetScript(*target.script);
     const Result result = script::Compile(*target.script, text);
     // The line survives a failed compile so that the host can say where.
     target.lastErrorLine = result != kOk ? script::ErrorLine(*target.script) : 0;
+    // What a calculation said of the old script says nothing of the new one.
+    target.lastCalculation = kOk;
+    target.lastCalculationText.clear();
     if (result != kOk || text[0] == '\0') target.script.reset();
     return result;
 }
@@ -131,8 +184,10 @@ Result ChartControl::DelScript(int32_t slot) {
     Trace().Output("TALVEXCONTROL::DelScript(%d)", slot);
     Result result = kBadSlot;
     if (IsSlotIndex(slot)) {
-        slots[slot].script.reset();
-        slots[slot].lastErrorLine = 0;
+        slots_[slot].script.reset();
+        slots_[slot].lastErrorLine = 0;
+        slots_[slot].lastCalculation = kOk;
+        slots_[slot].lastCalculationText.clear();
         result = kOk;
     }
     Trace().Output("    done(%d)", result);
@@ -141,7 +196,7 @@ Result ChartControl::DelScript(int32_t slot) {
 
 int32_t ChartControl::ScriptGetErrorLine(int32_t slot) const {
     if (!IsSlotIndex(slot)) return 0;
-    const ScriptSlot& target = slots[slot];
+    const ScriptSlot& target = slots_[slot];
     if (target.script != nullptr) return script::ErrorLine(*target.script);
     return target.lastErrorLine;
 }
@@ -150,7 +205,7 @@ Result ChartControl::Destroy() {
     Trace().Output("TALVEXCONTROL::Destroy");
     ReleaseDevice();
     ReleaseWindow(true);
-    for (ScriptSlot& slot : slots) slot.script.reset();
+    for (ScriptSlot& slot : slots_) slot.script.reset();
     return kOk;
 }
 

@@ -11,7 +11,7 @@
 #include "common/matrix.h"
 #include "common/result_codes.h"
 #include "control/script_slot.h"
-#include "platform/window_system.h"
+#include "common/window_system.h"
 #include "render/frame.h"
 #include "render/scene.h"
 
@@ -27,68 +27,80 @@ public:
     ChartControl& operator=(const ChartControl&) = delete;
 
     // View settings (chart_control.cpp).
-    int32_t GetWidth() const { return width; }
-    int32_t GetHeight() const { return height; }
+    int32_t GetWidth() const { return width_; }
+    int32_t GetHeight() const { return height_; }
     int32_t GetScale() const;
     Result SetScale(int32_t zoom);
     Result MouseWheel(window::WParam wParam, window::LParam lParam);
     Result SetDefaultView();
     Result SetIsometricView();
-    Color GetBackgroundColor() const { return backgroundColor; }
+    Color GetBackgroundColor() const { return view_.backgroundColor; }
     Result SetBackgroundColor(Color color);
-    Color GetPointColor() const { return pointColor; }
+    Color GetPointColor() const { return view_.pointColor; }
     Result SetPointColor(Color color);
-    bool IsPointVisible() const { return pointsVisible; }
+    bool IsPointVisible() const { return view_.pointsVisible; }
     Result SetPointVisible(bool visible);
-    bool IsAxisVisible() const { return axesVisible; }
+    bool IsAxisVisible() const { return view_.axesVisible; }
     Result SetAxisVisible(bool visible);
-    bool IsSolid() const { return wireframe == 0; }
+    bool IsSolid() const { return view_.solid; }
     Result SetSolid(bool solid);
-    float GetZDistance() const { return zDistance; }
+    float GetZDistance() const { return view_.zDistance; }
     Result SetZDistance(float distance);
     Result SetLeftHand();
     Result SetRightHand();
+    bool IsLeftHanded() const { return leftHanded_; }
     Result Destroy();
+    // Every view setting, as frames draw it.
+    const render::View& View() const { return view_; }
+
+    // Turning the view (chart_control.cpp): the window procedure's drags and
+    // the native interface's angles go through the same arithmetic.
+    // Turns about x and y by whole pixels of a left drag.
+    void Turn(int32_t pixelsDown, int32_t pixelsRight);
+    // Rolls about z by whole pixels of a right drag.
+    void Roll(int32_t pixels);
+    // The three angles in radians, each stored as the single-precision
+    // number that the window procedure would hold.
+    void SetAngles(double aboutX, double aboutY, double aboutZ);
+    // The angles in degrees, for hosts. kInvalidArgument, changing nothing,
+    // for an angle that is not finite or does not fit single precision.
+    Result SetAnglesInDegrees(double aboutX, double aboutY, double aboutZ);
+    void GetAnglesInDegrees(double& aboutX, double& aboutY, double& aboutZ) const;
+    // The middle button: zoom 1.0 and the isometric preset.
+    void ResetZoomAndView();
+    // The window procedure's drag (control/window_procedure.cpp): a button
+    // went down at a position; the pointer moved to another with the
+    // capture, rolling when the right button is down.
+    void PressAt(int32_t x, int32_t y);
+    void DragTo(int32_t x, int32_t y, bool rolling, bool leftHalf);
 
     // Scripts (chart_control.cpp).
     Result SetScript(int32_t slot, char* text);
     Result DelScript(int32_t slot);
     int32_t ScriptGetErrorLine(int32_t slot) const;
+    // The slot 0..2 (checked by the caller) as the last calculation left it.
+    const ScriptSlot& Slot(int32_t slot) const { return slots_[static_cast<size_t>(slot)]; }
 
     // Device lifecycle (control/device_lifecycle.cpp).
     Result Init(window::WindowHandle parent, window::InstanceHandle instance, int32_t id);
     Result Size(int32_t newWidth, int32_t newHeight);
-    // The device-state step that starts a frame; false when the frame must
-    // not be drawn (the device is lost).
-    bool PrepareDeviceForFrame();
-    void RebuildForHandedness();
-    // Lets go of the device and its resources.
-    void ReleaseDevice();
-    // Lets go of the window: destroyed, or only detached from the control.
-    void ReleaseWindow(bool destroy);
-    // The scene's buffers and textures, in the slots' colours.
-    void BuildDeviceResources();
-    Result ReleaseDeviceResources();
-    // The size as GetWidth, GetHeight and the bitmap header report it.
-    void TakeSize(int32_t newWidth, int32_t newHeight);
-    // After a reset the device refused: the device, buffers and readiness as
-    // they were before Size began.
-    void RestoreAfterFailedReset(const render::PresentParameters& previous,
-                                 const std::array<bool, kSlotCount>& filled, bool wasReady);
+    // Lets go of the scene's buffers and textures (the device stays); again
+    // is harmless.
+    void ReleaseDeviceResources();
 
     // Calculation (control/calculation.cpp).
     Result Calculate();
+    // A frame paints only after a calculation that the device still holds.
+    bool IsReady() const { return ready_; }
 
     // Frame drawing and the snapshot (control/frame.cpp).
     Result RenderFrame();
     // A frame in two halves: the device-state step and the drawing up to
-    // EndScene (false when the device is lost and nothing was drawn), then
-    // the present and the end of the frame's trace indentation.
+    // EndScene (false when nothing was drawn), then the present and the end
+    // of the frame's trace indentation.
     bool DrawFrame();
     void FinishFrame(bool drawn);
-    // What the render layer draws from: the view settings, and what each
-    // slot's buffers hold.
-    render::View CurrentView() const;
+    // What each slot's buffers hold, as the render layer draws it.
     std::array<render::SlotDraw, kSlotCount> SlotDraws() const;
     Result SaveBMP(const char* path);
     // The current frame into pixels, as SaveBMP would save it (native
@@ -99,37 +111,44 @@ public:
     Result Move(int32_t x, int32_t y, int32_t newWidth, int32_t newHeight, bool repaint);
     Result Show(int32_t command);
     Result Invalidate(const TalvexRect* rect, int32_t erase);
+    // Shown by the host, and not hidden since.
+    bool IsVisible() const { return visible_; }
+    window::WindowHandle Window() const { return window_; }
 
-    window::WindowHandle parentWindow = nullptr;
-    window::WindowHandle window = nullptr;
-    window::WindowClass windowClass{};
-    std::array<ScriptSlot, kSlotCount> slots;
-    void* bitmapHeader = nullptr;
-    // Construction leaves the size to Init; 0 x 0 and a zoom of 1.0 until then.
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t lastX = 0;
-    int32_t lastY = 0;
-    int32_t deltaX = 0;
-    int32_t deltaY = 0;
-    float scale = 1.0f;
-    float zDistance = 1.5f;
-    Color backgroundColor = 0xFFFFFF;
-    Color pointColor = 0x000000;
-    bool leftHanded = false;
-    bool pointsVisible = true;
-    bool axesVisible = true;
-    Vector3 eye{0.0f, 0.0f, -240.0f};
-    Vector3 lookAt{0.0f, 0.0f, 0.0f};
-    Vector3 up{0.0f, 1.0f, 0.0f};
-    float angleX = 0.0f;
-    float angleY = 0.0f;
-    float angleZ = 0.0f;
-    bool visible = false;
-    bool ready = false;
-    int32_t wireframe = 0;
-    // The device and everything built on it.
-    render::Scene scene;
+    // The device and everything built on it, for the frames and for tests.
+    const render::Scene& Scene() const { return scene_; }
+
+private:
+    // The device-state step that starts a frame; false when the frame must
+    // not be drawn (the device is lost, or it could not be recovered).
+    bool PrepareDeviceForFrame();
+    void RebuildForHandedness();
+    // Lets go of the device and its resources.
+    void ReleaseDevice();
+    // Lets go of the window: destroyed, or only detached from the control.
+    void ReleaseWindow(bool destroy);
+    // The scene's buffers and textures, in the slots' colours.
+    Result BuildDeviceResources();
+    // After a reset the device refused: the device, buffers and readiness as
+    // they were before Size began.
+    void RestoreAfterFailedReset(const render::PresentParameters& previous,
+                                 const std::array<bool, kSlotCount>& filled, bool wasReady);
+
+    window::WindowHandle parentWindow_ = nullptr;
+    window::WindowHandle window_ = nullptr;
+    window::WindowClass windowClass_{};
+    std::array<ScriptSlot, kSlotCount> slots_;
+    // Construction leaves the size to Init; 0 x 0 until then.
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    render::View view_;
+    // The last pointer position of a drag.
+    int32_t lastX_ = 0;
+    int32_t lastY_ = 0;
+    bool leftHanded_ = false;
+    bool visible_ = false;
+    bool ready_ = false;
+    render::Scene scene_;
 };
 
 // The isometric preset: 20 degrees about x, -30 degrees about y.

@@ -1,31 +1,11 @@
 // Creating the window and the device, following a new size, recovering a
 // lost device at the start of a frame, and releasing it all again.
-#include <cstring>
-
 #include "common/trace.h"
 #include "control/chart_control.h"
 #include "control/window_procedure.h"
 #include "render/device_setup.h"
 
 namespace talvex {
-
-namespace {
-
-constexpr uint32_t kBitmapHeaderBytes = 44;
-
-// BITMAPINFOHEADER fields inside the header block.
-struct BitmapInfoHeader {
-    uint32_t size;
-    int32_t width;
-    int32_t height;
-    uint16_t planes;
-    uint16_t bitCount;
-    uint32_t compression;
-};
-
-BitmapInfoHeader* HeaderOf(void* block) { return static_cast<BitmapInfoHeader*>(block); }
-
-}  // namespace
 
 Result ChartControl::Init(window::WindowHandle parent, window::InstanceHandle instance, int32_t id) {
     Trace().Output("TALVEXCONTROL::Init");
@@ -37,37 +17,32 @@ Result ChartControl::Init(window::WindowHandle parent, window::InstanceHandle in
     // window must no longer reach this control.
     ReleaseDevice();
     ReleaseWindow(false);
-    parentWindow = parent;
+    parentWindow_ = parent;
 
-    windowClass = window::WindowClass{};
-    windowClass.procedure = ChartClassProcedure;
-    windowClass.instance = instance;
-    windowClass.className = "chart";
-    window::RegisterClass(windowClass);
+    windowClass_ = window::WindowClass{};
+    windowClass_.procedure = ChartClassProcedure;
+    windowClass_.instance = instance;
+    windowClass_.className = "chart";
+    window::RegisterClass(windowClass_);
 
-    window = window::CreateWindowEx(0, "chart", nullptr, window::kStyleChild, 0, 0, 0, 0, parentWindow, id,
-                                    instance, nullptr);
-    if (window != nullptr) window::SetUserData(window, reinterpret_cast<intptr_t>(this));
+    window_ = window::CreateWindowEx(0, "chart", nullptr, window::kStyleChild, 0, 0, 0, 0, parentWindow_, id,
+                                     instance, nullptr);
+    if (window_ != nullptr) window::SetUserData(window_, reinterpret_cast<intptr_t>(this));
     Show(window::kShowHide);
 
-    bitmapHeader = window::AllocateZeroed(kBitmapHeaderBytes);
-    if (bitmapHeader != nullptr) {
-        HeaderOf(bitmapHeader)->size = 40;
-        HeaderOf(bitmapHeader)->planes = 1;
-        HeaderOf(bitmapHeader)->bitCount = 32;
-    }
+    width_ = 320;
+    height_ = 240;
+    view_.scale = 1.0f;
 
-    width = 320;
-    height = 240;
-    scale = 1.0f;
-
-    const render::HResult result = render::CreateSceneDevice(scene, window, width, height);
+    const render::HResult result = render::CreateSceneDevice(scene_, window_, width_, height_);
     if (result != kOk) return result;
     Trace().Indent();
-    BuildDeviceResources();
-    visible = true;
+    // A buffer or texture the device refused is told, and the control goes
+    // on with what it has: its frames draw whatever was made.
+    const Result built = BuildDeviceResources();
+    visible_ = true;
     Trace().Unindent();
-    return kOk;
+    return built;
 }
 
 Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
@@ -75,41 +50,39 @@ Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
     if (newWidth < 0 || newHeight < 0) return kOk;
     // A side no device holds is refused before anything changes.
     if (newWidth > render::kMaximumSide || newHeight > render::kMaximumSide) return kInvalidArgument;
-    if (scene.device == nullptr || newWidth == 0 || newHeight == 0) {
-        TakeSize(newWidth, newHeight);
+    if (scene_.device == nullptr || newWidth == 0 || newHeight == 0) {
+        width_ = newWidth;
+        height_ = newHeight;
         return kOk;
     }
 
-    const render::PresentParameters previous = scene.presentParams;
+    const render::PresentParameters previous = scene_.presentParams;
     std::array<bool, kSlotCount> filled{};
-    for (size_t s = 0; s < filled.size(); ++s) filled[s] = scene.slots[s].buffersFilled;
-    const bool wasReady = ready;
+    for (size_t s = 0; s < filled.size(); ++s) filled[s] = scene_.slots[s].buffersFilled;
+    const bool wasReady = ready_;
     ReleaseDeviceResources();
-    scene.presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
-    scene.presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
-    if (scene.device->TestCooperativeLevel() == talvex::kDeviceLost) {
+    scene_.presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
+    scene_.presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
+    if (scene_.device->TestCooperativeLevel() == kDeviceLost) {
         // The size waits in the parameters for the reset that recovers the device.
-        TakeSize(newWidth, newHeight);
+        width_ = newWidth;
+        height_ = newHeight;
         return kOk;
     }
-    const render::HResult result = scene.device->Reset(&scene.presentParams);
+    const render::HResult result = scene_.device->Reset(&scene_.presentParams);
     if (result != kOk) {
         RestoreAfterFailedReset(previous, filled, wasReady);
         return result;
     }
-    TakeSize(newWidth, newHeight);
-    BuildDeviceResources();
+    width_ = newWidth;
+    height_ = newHeight;
+    const Result built = BuildDeviceResources();
+    // What the scripts make of the new buffers is the calculation's to
+    // report: a host learns a script's failure from its own Calculate, and a
+    // chart without scripts sizes as well as any. The size itself succeeded
+    // unless the device refused a buffer or texture.
     Calculate();
-    return kOk;
-}
-
-void ChartControl::TakeSize(int32_t newWidth, int32_t newHeight) {
-    if (bitmapHeader != nullptr) {
-        HeaderOf(bitmapHeader)->width = newWidth;
-        HeaderOf(bitmapHeader)->height = newHeight;
-    }
-    width = newWidth;
-    height = newHeight;
+    return built;
 }
 
 void ChartControl::RestoreAfterFailedReset(const render::PresentParameters& previous,
@@ -117,35 +90,41 @@ void ChartControl::RestoreAfterFailedReset(const render::PresentParameters& prev
     // A refused reset leaves the device waiting for one: back to the old back
     // buffer, with the buffers made again and filled from the geometry the
     // slots kept, and without a calculation, whose trace would say otherwise.
-    scene.presentParams = previous;
-    if (scene.device->Reset(&scene.presentParams) != kOk) {
+    scene_.presentParams = previous;
+    if (scene_.device->Reset(&scene_.presentParams) != kOk) {
         // A device that takes neither size is of no use: without it the
         // control paints nothing and its snapshots fail, rather than showing
         // an empty picture as the chart.
-        render::ReleaseSceneDevice(scene);
+        render::ReleaseSceneDevice(scene_);
         return;
     }
     BuildDeviceResources();
     for (size_t s = 0; s < filled.size(); ++s) {
-        render::SlotBuffers& buffers = scene.slots[s];
-        if (filled[s] && render::UploadSlotGeometry(buffers.vertexBuffer, buffers.indexBuffer, slots[s].geometry))
+        render::SlotBuffers& buffers = scene_.slots[s];
+        if (filled[s] && render::UploadSlotGeometry(buffers.vertexBuffer, buffers.indexBuffer, slots_[s].geometry))
             buffers.buffersFilled = true;
     }
-    ready = wasReady;
+    ready_ = wasReady;
 }
 
 bool ChartControl::PrepareDeviceForFrame() {
-    const render::HResult state = scene.device->TestCooperativeLevel();
+    const render::HResult state = scene_.device->TestCooperativeLevel();
     // Raised here for the whole frame; FinishFrame lowers it, drawn or not.
     Trace().Indent();
-    if (state == talvex::kDeviceLost) {
+    if (state == kDeviceLost) {
         Trace().Output("D3DERR_DEVICELOST");
         return false;
     }
-    if (state == talvex::kDeviceNotReset) {
+    if (state == kDeviceNotReset) {
         Trace().Output("D3DERR_DEVICENOTRESET");
         ReleaseDeviceResources();
-        scene.device->Reset(&scene.presentParams);
+        const render::HResult reset = scene_.device->Reset(&scene_.presentParams);
+        if (reset != kOk) {
+            // Nothing can be drawn on a device that is still waiting for a
+            // reset; the next frame tries again.
+            Trace().Output("    Reset failed: %d", reset);
+            return false;
+        }
         BuildDeviceResources();
         Calculate();
     }
@@ -153,44 +132,41 @@ bool ChartControl::PrepareDeviceForFrame() {
 }
 
 void ChartControl::RebuildForHandedness() {
-    if (!visible || scene.device == nullptr) return;
+    if (!visible_ || scene_.device == nullptr) return;
     ReleaseDeviceResources();
     BuildDeviceResources();
 }
 
 void ChartControl::ReleaseDevice() {
-    if (bitmapHeader != nullptr) {
-        window::FreeBlock(bitmapHeader);
-        bitmapHeader = nullptr;
-    }
-    ready = false;
-    render::ReleaseSceneDevice(scene);
+    ready_ = false;
+    render::ReleaseSceneDevice(scene_);
 }
 
 void ChartControl::ReleaseWindow(bool destroy) {
-    if (window == nullptr) return;
+    if (window_ == nullptr) return;
     // A window the host destroyed first may have left its handle to another
     // control's window: only a window that still carries this control is
     // touched.
-    if (window::GetUserData(window) == reinterpret_cast<intptr_t>(this)) {
+    if (window::GetUserData(window_) == reinterpret_cast<intptr_t>(this)) {
         // Detached, later messages (and those of its destruction) get the
         // default handling instead of reaching freed memory.
-        window::SetUserData(window, 0);
-        if (destroy) window::DestroyWindow(window);
+        window::SetUserData(window_, 0);
+        if (destroy) window::DestroyWindow(window_);
     }
-    window = nullptr;
+    window_ = nullptr;
 }
 
-void ChartControl::BuildDeviceResources() {
+Result ChartControl::BuildDeviceResources() {
     std::array<render::SlotColors, kSlotCount> colors{};
-    for (size_t s = 0; s < colors.size(); ++s) colors[s] = {slots[s].primaryColor, slots[s].secondaryColor};
-    render::BuildSceneResources(scene, leftHanded, colors);
+    for (size_t s = 0; s < colors.size(); ++s) colors[s] = slots_[s].colors;
+    const Result result = render::BuildSceneResources(scene_, leftHanded_, colors);
+    if (result != kOk) Trace().Output("    a buffer or texture was refused: %d", result);
+    return result;
 }
 
-Result ChartControl::ReleaseDeviceResources() {
-    ready = false;
-    render::ReleaseSceneResources(scene);
-    return kOk;
+void ChartControl::ReleaseDeviceResources() {
+    ready_ = false;
+    render::ReleaseSceneResources(scene_);
 }
 
 }  // namespace talvex

@@ -9,31 +9,15 @@
 
 namespace talvex {
 
-render::View ChartControl::CurrentView() const {
-    render::View view;
-    view.angleX = angleX;
-    view.angleY = angleY;
-    view.scale = scale;
-    view.eye = eye;
-    view.lookAt = lookAt;
-    view.up = up;
-    view.backgroundColor = backgroundColor;
-    view.pointColor = pointColor;
-    view.pointsVisible = pointsVisible;
-    view.axesVisible = axesVisible;
-    view.wireframe = wireframe;
-    return view;
-}
-
 std::array<render::SlotDraw, kSlotCount> ChartControl::SlotDraws() const {
     std::array<render::SlotDraw, kSlotCount> draws{};
     for (size_t s = 0; s < draws.size(); ++s) {
-        const ScriptSlot& slot = slots[s];
+        const ScriptSlot& slot = slots_[s];
         draws[s].scripted = slot.script != nullptr;
-        draws[s].kind = slot.kind;
-        draws[s].vertexCount = slot.vertexCount;
-        draws[s].primitiveCount = slot.primitiveCount;
-        draws[s].primaryColor = slot.primaryColor;
+        draws[s].kind = slot.geometry.kind;
+        draws[s].vertexCount = slot.geometry.VertexCount();
+        draws[s].primitiveCount = slot.geometry.PrimitiveCount();
+        draws[s].primaryColor = slot.colors.primary;
     }
     return draws;
 }
@@ -41,26 +25,26 @@ std::array<render::SlotDraw, kSlotCount> ChartControl::SlotDraws() const {
 Result ChartControl::RenderFrame() {
     // A control whose device could not be made can still be shown and
     // "calculated"; its paints draw nothing.
-    if (scene.device == nullptr) return kOk;
+    if (scene_.device == nullptr) return kOk;
     FinishFrame(DrawFrame());
     return kOk;
 }
 
 bool ChartControl::DrawFrame() {
     if (!PrepareDeviceForFrame()) return false;
-    render::DrawScene(scene, CurrentView(), SlotDraws());
+    render::DrawScene(scene_, view_, SlotDraws());
     return true;
 }
 
 void ChartControl::FinishFrame(bool drawn) {
-    if (drawn) render::PresentScene(scene);
+    if (drawn) render::PresentScene(scene_);
     Trace().Unindent();
 }
 
 Result ChartControl::SaveBMP(const char* path) {
-    if (scene.device == nullptr) return kFail;
+    if (scene_.device == nullptr) return kFail;
     ControlFrames frames(*this);
-    return render::SaveSnapshot(scene, path, frames);
+    return render::SaveSnapshot(scene_, path, frames);
 }
 
 }  // namespace talvex

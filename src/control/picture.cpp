@@ -7,14 +7,14 @@
 namespace talvex {
 
 Result ChartControl::DrawPicture(uint32_t* pixels, int32_t pictureWidth, int32_t pictureHeight) {
-    if (scene.device == nullptr) return kFail;
+    if (scene_.device == nullptr) return kFail;
     if (pixels == nullptr) return kPointer;
     // The host's buffer is as large as the size it names: only the control's
     // own size can be drawn into it.
-    if (pictureWidth <= 0 || pictureHeight <= 0 || pictureWidth != width || pictureHeight != height)
+    if (pictureWidth <= 0 || pictureHeight <= 0 || pictureWidth != width_ || pictureHeight != height_)
         return kInvalidArgument;
     ControlFrames frames(*this);
-    return render::DrawPicture(scene, frames, pixels, pictureWidth, pictureHeight);
+    return render::DrawPicture(scene_, frames, pixels, pictureWidth, pictureHeight);
 }
 
 }  // namespace talvex

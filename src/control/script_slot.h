@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
-#include "common/color.h"
+#include "common/result_codes.h"
 #include "graph/slot_geometry.h"
+#include "render/scene.h"
 #include "script/script.h"
 
 namespace talvex {
@@ -16,19 +18,17 @@ using graph::GraphKind;
 
 struct ScriptSlot {
     std::unique_ptr<script::Script> script;
-    // What the last successful calculation made of the script; the fields
-    // below describe it as the slot's device buffers hold it.
+    // What the last successful calculation made of the script; the slot's
+    // device buffers hold it once they are filled.
     graph::SlotGeometry geometry;
-    int32_t samplesU = 0;
-    int32_t samplesV = 0;
-    int32_t vertexCount = 0;
-    int32_t primitiveCount = 0;
-    Color primaryColor = 0;
-    Color secondaryColor = 0;
-    GraphKind kind = GraphKind::None;
+    render::SlotColors colors{};
     // The 0-based line of the last compile of this slot, kept after a failed
     // compile has emptied the slot so that the host can show where it failed.
     int32_t lastErrorLine = 0;
+    // What the last calculation made of this slot's script: 0, or the code
+    // that stopped it and a sentence that names the cause.
+    Result lastCalculation = kOk;
+    std::string lastCalculationText;
 };
 
 }  // namespace talvex

@@ -6,9 +6,6 @@ namespace talvex {
 
 namespace {
 
-// One pixel of dragging turns the view by about half a degree.
-constexpr double kRadiansPerPixel = 3.14 / 360.0;
-
 int32_t LowWordUnsigned(window::LParam lParam) { return static_cast<int32_t>(static_cast<uint32_t>(lParam) & 0xFFFFu); }
 int32_t HighWordUnsigned(window::LParam lParam) {
     return static_cast<int32_t>((static_cast<uint32_t>(lParam) >> 16) & 0xFFFFu);
@@ -16,50 +13,47 @@ int32_t HighWordUnsigned(window::LParam lParam) {
 int32_t LowWordSigned(window::LParam lParam) { return static_cast<int16_t>(LowWordUnsigned(lParam)); }
 int32_t HighWordSigned(window::LParam lParam) { return static_cast<int16_t>(HighWordUnsigned(lParam)); }
 
-float Turned(float angle, int32_t pixels) {
-    return static_cast<float>(static_cast<double>(angle) + pixels * kRadiansPerPixel);
-}
-
-void TurnView(ChartControl& control, window::LParam lParam) {
-    const int32_t x = LowWordSigned(lParam);
-    control.deltaX = x - control.lastX;
-    control.lastX = x;
-    const int32_t y = HighWordSigned(lParam);
-    control.deltaY = y - control.lastY;
-    control.lastY = y;
-    if (window::GetAsyncKeyState(window::kKeyRightButton) != 0) {
-        // A right drag rolls the view; dragging down on the left half rolls
-        // the other way than on the right half. The half test takes the
-        // position as unsigned, so a pointer left of the window counts as right.
-        if (LowWordUnsigned(lParam) < (control.width >> 1)) control.deltaY = -control.deltaY;
-        control.angleZ = Turned(control.angleZ, -control.deltaY);
-    } else {
-        control.angleX = Turned(control.angleX, control.deltaY);
-        control.angleY = Turned(control.angleY, control.deltaX);
-    }
-}
-
 }  // namespace
+
+void ChartControl::PressAt(int32_t x, int32_t y) {
+    lastX_ = x;
+    lastY_ = y;
+}
+
+void ChartControl::DragTo(int32_t x, int32_t y, bool rolling, bool leftHalf) {
+    const int32_t right = x - lastX_, down = y - lastY_;
+    PressAt(x, y);
+    if (!rolling) {
+        Turn(down, right);
+        return;
+    }
+    // A right drag rolls the view; dragging down on the left half rolls the
+    // other way than on the right half.
+    Roll(leftHalf ? down : -down);
+}
 
 window::LResult chartWindowProc(ChartControl* control, window::WindowHandle handle, uint32_t message,
                                 window::WParam wParam, window::LParam lParam) {
     switch (message) {
     case window::kPaint:
-        if (control->visible && control->ready) {
+        if (control->IsVisible() && control->IsReady()) {
             control->RenderFrame();
             window::ValidateRect(handle, nullptr);
         }
         break;
     case window::kMouseMove:
         if (window::GetCapture() == handle) {
-            TurnView(*control, lParam);
+            // The half test takes the position as unsigned, so a pointer
+            // left of the window counts as right.
+            const bool leftHalf = LowWordUnsigned(lParam) < (control->GetWidth() >> 1);
+            control->DragTo(LowWordSigned(lParam), HighWordSigned(lParam),
+                            window::GetAsyncKeyState(window::kKeyRightButton) != 0, leftHalf);
             window::InvalidateRect(handle, nullptr, 0);
         }
         break;
     case window::kLeftButtonDown:
     case window::kRightButtonDown:
-        control->lastX = LowWordUnsigned(lParam);
-        control->lastY = HighWordUnsigned(lParam);
+        control->PressAt(LowWordUnsigned(lParam), HighWordUnsigned(lParam));
         window::SetCapture(handle);
         break;
     case window::kLeftButtonUp:
@@ -67,8 +61,7 @@ window::LResult chartWindowProc(ChartControl* control, window::WindowHandle hand
         window::ReleaseCapture();
         break;
     case window::kMiddleButtonUp:
-        control->scale = 1.0f;
-        control->SetIsometricView();
+        control->ResetZoomAndView();
         window::InvalidateRect(handle, nullptr, 0);
         break;
     default:
@@ -91,22 +84,22 @@ window::LResult TALVEX_WINDOW_CALLBACK ChartClassProcedure(window::WindowHandle 
 
 Result ChartControl::Move(int32_t x, int32_t y, int32_t newWidth, int32_t newHeight, bool repaint) {
     Trace().Output("TALVEXCONTROL::Move(%d, %d, %d, %d)", x, y, newWidth, newHeight);
-    if (window == nullptr) return 0;
-    return window::MoveWindow(window, x, y, newWidth, newHeight, repaint ? 1 : 0);
+    if (window_ == nullptr) return 0;
+    return window::MoveWindow(window_, x, y, newWidth, newHeight, repaint ? 1 : 0);
 }
 
 Result ChartControl::Show(int32_t command) {
     Trace().Output("TALVEXCONTROL::Show");
-    visible = command != 0;
-    if (window == nullptr) return 0;
-    return window::ShowWindow(window, command);
+    visible_ = command != 0;
+    if (window_ == nullptr) return 0;
+    return window::ShowWindow(window_, command);
 }
 
 Result ChartControl::Invalidate(const TalvexRect* rect, int32_t erase) {
     Trace().Output("TALVEXCONTROL::Invalidate");
     // A null window would mean every window on the desktop.
-    if (window == nullptr) return 0;
-    return window::InvalidateRect(window, rect, erase);
+    if (window_ == nullptr) return 0;
+    return window::InvalidateRect(window_, rect, erase);
 }
 
 }  // namespace talvex

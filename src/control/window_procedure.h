@@ -2,7 +2,7 @@
 #pragma once
 
 #include "control/chart_control.h"
-#include "platform/window_system.h"
+#include "common/window_system.h"
 
 namespace talvex {
 

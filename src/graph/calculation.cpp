@@ -85,7 +85,7 @@ constexpr const char* kCoordinates[3] = {"x", "y", "z"};
 // whose evaluation fails fails at every sample alike, since failing depends
 // on the programs alone: it is not-a-number throughout, the value a
 // coordinate has before its first successful evaluation.
-class ProgramSource : public CoordinateSource {
+class ProgramSource final : public CoordinateSource {
 public:
     // The program of the coordinates that evaluate, over the parameters.
     int32_t Build(const Script& script, const std::vector<std::string>& parameters) {
@@ -125,11 +125,13 @@ class Sampler {
 public:
     explicit Sampler(bool leftHanded) : leftHanded_(leftHanded) {}
 
-    int32_t ReadSettings(const Script& script) {
+    int32_t ReadSettings(const Script& script, std::string& cause) {
         double values[4];
-        const int32_t result = script::ReadSettings(script, {}, {"scale", "xcenter", "ycenter", "zcenter"}, values);
+        const int32_t result =
+            script::ReadSettings(script, {}, {"scale", "xcenter", "ycenter", "zcenter"}, values, &cause);
         if (result != kOk) return result;
         const double scale = values[0];
+        scale_ = scale;
         for (int axis = 0; axis < 3; ++axis) {
             centre_[axis] = values[axis + 1];
             low_[axis] = centre_[axis] - scale;
@@ -141,10 +143,22 @@ public:
 
     // Samples count points (at most kBlockSize) whose parameter values are
     // columns[p][i], clamped to the box and mapped to box coordinates.
-    void Sample(CoordinateSource& source, const double* const* columns, int count, BoxBlock& out) const {
+    // Source is the slot's own ProgramSource, called directly so that the
+    // block loop inlines, or any other CoordinateSource.
+    template <typename Source>
+    void Sample(Source& source, const double* const* columns, int count, BoxBlock& out) const {
         const double* coordinates[3] = {};
         source.Compute(columns, count, coordinates);
         for (int axis = 0; axis < 3; ++axis) Map(axis, coordinates[axis], count, out.axes[axis]);
+    }
+
+    // How Map takes the script's coordinates into the box.
+    BoxMapping Mapping() const {
+        BoxMapping mapping;
+        mapping.scale = scale_;
+        for (int axis = 0; axis < 3; ++axis) mapping.centre[axis] = centre_[axis];
+        mapping.zNegated = !leftHanded_;
+        return mapping;
     }
 
 private:
@@ -167,6 +181,7 @@ private:
     bool leftHanded_;
     double centre_[3] = {}, low_[3] = {}, high_[3] = {};
     double factor_ = 0;
+    double scale_ = 0;
 };
 
 // Writes every field in place: a record built aside and copied over would
@@ -202,7 +217,8 @@ bool AcceptSegment(const GraphVertex& previous, const BoxPoint& current) {
             Accept<double>(previous.z, current.z)) != 0;
 }
 
-void ComputeSurface(SlotGeometry& geometry, const Sampler& sampler, CoordinateSource& source, const VariableRange& first,
+template <typename Source>
+void ComputeSurface(SlotGeometry& geometry, const Sampler& sampler, Source& source, const VariableRange& first,
                     const VariableRange& second, bool leftHanded) {
     const SurfaceGrid grid = PlanSurfaceGrid(first.grid, second.grid);
     const double stepU = (first.maximum - first.minimum) / grid.gridU;
@@ -283,7 +299,8 @@ void ComputeSurface(SlotGeometry& geometry, const Sampler& sampler, CoordinateSo
     geometry.samplesV = nv + 1;
 }
 
-void ComputeCurve(SlotGeometry& geometry, const Sampler& sampler, CoordinateSource& source,
+template <typename Source>
+void ComputeCurve(SlotGeometry& geometry, const Sampler& sampler, Source& source,
                   const VariableRange& parameter) {
     const double grid = PlanCurveGrid(parameter.grid);
     const double step = (parameter.maximum - parameter.minimum) / grid;
@@ -319,7 +336,8 @@ void ComputeCurve(SlotGeometry& geometry, const Sampler& sampler, CoordinateSour
     geometry.samplesV = 1;
 }
 
-void ComputePoint(SlotGeometry& geometry, const Sampler& sampler, CoordinateSource& source) {
+template <typename Source>
+void ComputePoint(SlotGeometry& geometry, const Sampler& sampler, Source& source) {
     BoxBlock point;
     sampler.Sample(source, nullptr, 1, point);
     geometry.vertices.resize(1);
@@ -328,6 +346,31 @@ void ComputePoint(SlotGeometry& geometry, const Sampler& sampler, CoordinateSour
     geometry.kind = GraphKind::Point;
     geometry.samplesU = 1;
     geometry.samplesV = 1;
+}
+
+// Samples a slot of the given kind into geometry with the coordinates from
+// source, and records how they map into the box.
+template <typename Source>
+void SampleSlot(SlotGeometry& geometry, const Sampler& sampler, Source& source, GraphKind kind,
+                const VariableRange& first, const VariableRange& second, bool leftHanded) {
+    geometry.mapping = sampler.Mapping();
+    switch (kind) {
+    case GraphKind::Surface: {
+        ComputeSurface(geometry, sampler, source, first, second, leftHanded);
+        // The cells wind one way about the parameters' cross product in box
+        // coordinates of a right-handed chart; the other handedness, or one
+        // parameter stepping down, turns them round in the script's own.
+        const bool stepsOpposed = (first.maximum - first.minimum) * (second.maximum - second.minimum) < 0;
+        geometry.mapping.trianglesReversed = leftHanded != stepsOpposed;
+        break;
+    }
+    case GraphKind::Curve:
+        ComputeCurve(geometry, sampler, source, first);
+        break;
+    default:
+        ComputePoint(geometry, sampler, source);
+        break;
+    }
 }
 
 }  // namespace
@@ -348,18 +391,24 @@ SlotCalculation::SlotCalculation(const Script& script, bool leftHanded) : script
 SlotCalculation::~SlotCalculation() = default;
 
 int32_t SlotCalculation::Prepare() {
+    cause_.clear();
     const script::Dependencies dependencies = script::BuildDependencies(script_);
-    if (dependencies.code != kOk) return dependencies.code;
+    if (dependencies.code != kOk) {
+        cause_ = dependencies.cause;
+        return dependencies.code;
+    }
     auto state = std::make_unique<State>(leftHanded_);
-    int32_t result = state->sampler.ReadSettings(script_);
+    int32_t result = state->sampler.ReadSettings(script_, cause_);
     if (result != kOk) return result;
-    result = script::GetFreeVariable(script_, dependencies, 1, state->first);
+    result = script::GetFreeVariable(script_, dependencies, 1, state->first, &cause_);
     if (result == kOk) {
-        const int32_t secondResult = script::GetFreeVariable(script_, dependencies, 2, state->second);
+        const int32_t secondResult = script::GetFreeVariable(script_, dependencies, 2, state->second, &cause_);
         if (secondResult == kOk) state->kind = GraphKind::Surface;
         else if (secondResult == kOnlyOneFreeVariable) state->kind = GraphKind::Curve;
         else return secondResult;  // a setting of the second parameter failed
     } else if (result != kNoFreeVariable) {
+        if (result == kCalculationTooManyFreeVariables)
+            cause_ = "more than two free variables: " + script::FreeVariableNames(dependencies);
         return result;
     }
     state_ = std::move(state);
@@ -377,23 +426,15 @@ std::vector<VariableRange> SlotCalculation::Parameters() const {
 }
 
 void SlotCalculation::Sample(SlotGeometry& geometry) {
-    if (state_ != nullptr) Sample(geometry, state_->program);
+    if (state_ == nullptr) return;
+    State& state = *state_;
+    SampleSlot(geometry, state.sampler, state.program, state.kind, state.first, state.second, leftHanded_);
 }
 
 void SlotCalculation::Sample(SlotGeometry& geometry, CoordinateSource& source) {
     if (state_ == nullptr) return;
     const State& state = *state_;
-    switch (state.kind) {
-    case GraphKind::Surface:
-        ComputeSurface(geometry, state.sampler, source, state.first, state.second, leftHanded_);
-        break;
-    case GraphKind::Curve:
-        ComputeCurve(geometry, state.sampler, source, state.first);
-        break;
-    default:
-        ComputePoint(geometry, state.sampler, source);
-        break;
-    }
+    SampleSlot(geometry, state.sampler, source, state.kind, state.first, state.second, leftHanded_);
 }
 
 int32_t ComputeSlot(const Script& script, bool leftHanded, SlotGeometry& geometry) {

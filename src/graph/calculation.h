@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "graph/slot_geometry.h"
@@ -39,6 +40,9 @@ public:
     // setting's evaluation code). Builds the program of the coordinates; a
     // coordinate whose evaluation would fail is not-a-number at every sample.
     int32_t Prepare();
+    // After Prepare failed: words that name what failed ("'k' is used but
+    // never defined", "more than two free variables: p, q, t").
+    const std::string& Cause() const { return cause_; }
     // Samples the script into geometry, replacing what it held; only after
     // Prepare gave 0 (otherwise geometry is untouched).
     void Sample(SlotGeometry& geometry);
@@ -53,6 +57,7 @@ private:
     const script::Script& script_;
     bool leftHanded_;
     std::unique_ptr<State> state_;
+    std::string cause_;
 };
 
 // Both steps at once: 0 with geometry filled, or Prepare's code and geometry

@@ -24,8 +24,23 @@ static_assert(sizeof(GraphVertex) == 32, "GraphVertex is 32 bytes");
 constexpr int kSlotVertexCapacity = 101 * 101;
 constexpr int kSlotIndexCapacity = 60000;
 
+// How the calculation mapped the script's coordinates into the box, so that
+// a host can have them back: box = (value - centre) * 100 / scale on each
+// axis, z negated on a right-handed chart (values beyond the box were clamped
+// to its faces first). Identity until a calculation sets it.
+struct BoxMapping {
+    double scale = 100.0;
+    double centre[3] = {0.0, 0.0, 0.0};
+    bool zNegated = false;
+    // The surface's triangles wind clockwise about the parameters' cross
+    // product (d/du x d/dv) in the script's coordinates: the handedness and
+    // the directions of the parameters' steps decide it.
+    bool trianglesReversed = false;
+};
+
 struct SlotGeometry {
     GraphKind kind = GraphKind::None;
+    BoxMapping mapping;
     int32_t samplesU = 0;
     int32_t samplesV = 0;
     // Surface: samplesU * samplesV vertices, row by row along the second

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/window_system.h"
+#include "common/window_system.h"
 #include "render/scene.h"
 
 namespace talvex::render {

@@ -8,7 +8,7 @@ namespace talvex::render {
 
 namespace {
 
-void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, int32_t wireframe) {
+void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, bool solid) {
     Device* device = scene.device;
     // Buffers that no calculation filled since they were made hold nothing
     // to draw; their old counts could point past the data.
@@ -17,27 +17,27 @@ void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, int32
     device->SetStreamSource(0, slot.vertexBuffer, sizeof(GraphVertex));
     const auto vertices = static_cast<uint32_t>(draw.vertexCount);
     const auto primitives = static_cast<uint32_t>(draw.primitiveCount);
-    if (wireframe == 1) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
+    if (!solid) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
     switch (draw.kind) {
     case graph::GraphKind::Point:
         device->SetTexture(0, nullptr);
-        if (wireframe != 1) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
+        if (solid) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
         device->DrawPrimitive(kPointList, 0, 1);
         break;
     case graph::GraphKind::Curve:
         device->SetIndices(slot.indexBuffer, 0);
         device->SetTexture(0, nullptr);
-        if (wireframe != 1) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
+        if (solid) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
         if (primitives > 0) device->DrawIndexedPrimitive(kLineList, 0, vertices, 0, primitives);
         break;
     case graph::GraphKind::Surface:
-        if (wireframe == 1) {
+        if (!solid) {
             device->SetRenderState(kRenderStateFillMode, kFillWireframe);
             device->SetIndices(slot.indexBuffer, 0);
             device->SetTexture(0, nullptr);
             device->SetRenderState(kRenderStateCullMode, kCullNone);
             if (primitives > 0) device->DrawIndexedPrimitive(kTriangleList, 0, vertices, 0, primitives);
-        } else if (wireframe == 0) {
+        } else {
             device->SetIndices(slot.indexBuffer, 0);
             device->SetTexture(0, slot.texture);
             // The side facing the viewer counter-clockwise at full brightness,
@@ -94,7 +94,7 @@ void DrawScene(Scene& scene, const View& view, const std::array<SlotDraw, kSlotC
         device->DrawPrimitive(kLineList, 0, kAxisLineCount);
     }
     for (std::size_t s = 0; s < slots.size(); ++s)
-        if (slots[s].scripted) DrawSlot(scene, scene.slots[s], slots[s], view.wireframe);
+        if (slots[s].scripted) DrawSlot(scene, scene.slots[s], slots[s], view.solid);
     device->EndScene();
 }
 

@@ -12,12 +12,18 @@
 
 namespace talvex::render {
 
-// How the chart is looked at and what of it is shown.
+// How the chart is looked at and what of it is shown: the control's view
+// settings, which it keeps in this one value and draws from as they are.
 struct View {
-    // Turned about x first and about y second.
+    // Turned about x first and about y second, in radians.
     float angleX = 0.0f;
     float angleY = 0.0f;
+    // Turned by the right mouse button and the presets, kept for the host to
+    // read, and not drawn: the chart has always ignored it.
+    float angleZ = 0.0f;
     float scale = 1.0f;
+    // Kept for the host like angleZ; no matrix uses it.
+    float zDistance = 1.5f;
     Vector3 eye{0.0f, 0.0f, -240.0f};
     Vector3 lookAt{0.0f, 0.0f, 0.0f};
     Vector3 up{0.0f, 1.0f, 0.0f};
@@ -25,8 +31,8 @@ struct View {
     Color pointColor = 0x000000;
     bool pointsVisible = true;
     bool axesVisible = true;
-    // 0 solid, 1 wireframe; any other value draws no surfaces.
-    int32_t wireframe = 0;
+    // Surfaces solid (a chessboard) or as the edges of their triangles.
+    bool solid = true;
 };
 
 // What one slot's buffers hold, as the last calculation described it.

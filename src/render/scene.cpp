@@ -66,19 +66,27 @@ namespace {
 // Locks the whole buffer, lets fill write into it, unlocks. Nothing is
 // written when the buffer is missing or will not lock.
 template <typename Buffer, typename Fill>
-void FillBuffer(Buffer* buffer, uint32_t bytes, Fill fill) {
-    if (buffer == nullptr) return;
+HResult FillBuffer(Buffer* buffer, uint32_t bytes, Fill fill) {
+    if (buffer == nullptr) return kOk;  // its creation already told
     uint8_t* data = nullptr;
-    if (buffer->Lock(0, bytes, &data, 0) != kOk || data == nullptr) return;
+    const HResult result = buffer->Lock(0, bytes, &data, 0);
+    if (result != kOk) return result;
+    if (data == nullptr) return kFail;
     fill(data);
-    buffer->Unlock();
+    return buffer->Unlock();
+}
+
+// Keeps the first failure of several steps that all run.
+void Note(HResult& first, HResult result) {
+    if (first == kOk && result != kOk) first = result;
 }
 
 }  // namespace
 
-void BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotColors, kSlotCount>& colors) {
+HResult BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotColors, kSlotCount>& colors) {
     Device* device = scene.device;
-    if (device == nullptr) return;
+    if (device == nullptr) return kFail;
+    HResult first = kOk;
     const float aspect = static_cast<float>(scene.presentParams.backBufferWidth) /
                          static_cast<float>(scene.presentParams.backBufferHeight);
     scene.projectionMatrix = Matrix::PerspectiveFovLH(0.7853982f, aspect, 0.5f, 500.0f);
@@ -88,9 +96,9 @@ void BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotCol
     scene.material.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
     scene.material.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
 
-    device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
-                               &scene.gridBuffer);
-    FillBuffer(scene.gridBuffer, kSceneBufferBytes, [](uint8_t* data) {
+    Note(first, device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
+                                           &scene.gridBuffer));
+    Note(first, FillBuffer(scene.gridBuffer, kSceneBufferBytes, [](uint8_t* data) {
         for (int i = 0; i < kGridSide; ++i) {
             for (int j = 0; j < kGridSide; ++j) {
                 ColorVertex v{};
@@ -101,23 +109,25 @@ void BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotCol
                 std::memcpy(data + sizeof(ColorVertex) * (kGridSide * i + j), &v, sizeof v);
             }
         }
-    });
+    }));
 
-    device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
-                               &scene.axisBuffer);
+    Note(first, device->CreateVertexBuffer(kSceneBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault,
+                                           &scene.axisBuffer));
     ColorVertex axes[kAxisVertexCount];
     MakeAxisVertices(leftHanded, axes);
-    FillBuffer(scene.axisBuffer, kSceneBufferBytes, [&](uint8_t* data) { std::memcpy(data, axes, sizeof axes); });
+    Note(first, FillBuffer(scene.axisBuffer, kSceneBufferBytes,
+                           [&](uint8_t* data) { std::memcpy(data, axes, sizeof axes); }));
 
     for (int s = 0; s < kSlotCount; ++s) {
         SlotBuffers& slot = scene.slots[static_cast<size_t>(s)];
-        device->CreateVertexBuffer(kSlotVertexBytes, kUsageWriteOnly, kGraphVertexFormat, kPoolDefault,
-                                   &slot.vertexBuffer);
-        device->CreateIndexBuffer(kSlotIndexBytes, kUsageWriteOnly, kFormatIndex16, kPoolDefault,
-                                  &slot.indexBuffer);
+        Note(first, device->CreateVertexBuffer(kSlotVertexBytes, kUsageWriteOnly, kGraphVertexFormat, kPoolDefault,
+                                               &slot.vertexBuffer));
+        Note(first, device->CreateIndexBuffer(kSlotIndexBytes, kUsageWriteOnly, kFormatIndex16, kPoolDefault,
+                                              &slot.indexBuffer));
         slot.buffersFilled = false;
-        BuildSlotTexture(scene, s, colors[static_cast<size_t>(s)]);
+        Note(first, BuildSlotTexture(scene, s, colors[static_cast<size_t>(s)]));
     }
+    return first;
 }
 
 HResult BuildSlotTexture(Scene& scene, int s, SlotColors colors) {

@@ -9,7 +9,7 @@
 #include "common/color.h"
 #include "common/matrix.h"
 #include "graph/slot_geometry.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 namespace talvex::render {
 
@@ -75,8 +75,9 @@ struct SlotColors {
 // Builds on the scene's device (nothing without one): the projection for the
 // back buffer's aspect, the material, the grid and axis buffers, and each
 // slot's empty buffers and texture. A buffer or texture the device refuses
-// stays null.
-void BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotColors, kSlotCount>& colors);
+// stays null and the rest is still built, so that frames draw what there is;
+// the result is the first refusal's code, or 0.
+HResult BuildSceneResources(Scene& scene, bool leftHanded, const std::array<SlotColors, kSlotCount>& colors);
 
 // Makes the slot's 16 x 16 texture afresh: a 2 x 2 chessboard of its colours
 // at half alpha.

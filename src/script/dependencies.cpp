@@ -26,24 +26,31 @@ public:
     }
 
     // Records what a name needs; height receives the longest chain of names
-    // below it. A name analysed before is not followed again: its names are
+    // below it; user is the name whose program uses it (itself for x, y, z). A name analysed before is not followed again: its names are
     // known to be defined and free of cycles, so following them once more
     // could only end in names nested too deep, which its height tells.
-    int32_t Collect(int32_t index, const std::string& name, int depth, int32_t& height) {
+    int32_t Collect(int32_t index, const std::string& name, const std::string& user, int depth, int32_t& height) {
         const Symbol* symbol = index >= 0 ? script_.names[static_cast<size_t>(index)].get() : nullptr;
         const bool defined = symbol != nullptr && symbol->defined;
-        if (defined && marks_[static_cast<size_t>(index)].onPath) return kCalculationCircular;
-        if (depth > kMaximumNameDepth) return kCalculationTooDeep;
+        if (defined && marks_[static_cast<size_t>(index)].onPath) {
+            found_.cause = name == user ? "'" + name + "' is defined in terms of itself"
+                                        : "'" + name + "' and '" + user + "' are defined in terms of each other";
+            return kCalculationCircular;
+        }
+        if (depth > kMaximumNameDepth) return TooDeep(name);
         height = 0;
         if (!defined) {
             const int variable = VariableIndex(name);
-            if (variable < 0) return kCalculationUndefinedName;
+            if (variable < 0) {
+                found_.cause = "'" + name + "' is used but never defined";
+                return kCalculationUndefinedName;
+            }
             found_.freeVariables[static_cast<size_t>(variable)] = true;
             return kOk;
         }
         int32_t& known = found_.heights[static_cast<size_t>(index)];
         if (known >= 0) {
-            if (depth + known > kMaximumNameDepth) return kCalculationTooDeep;
+            if (depth + known > kMaximumNameDepth) return TooDeep(name);
             height = known;
             return kOk;
         }
@@ -63,7 +70,7 @@ public:
             int32_t childHeight = 0;
             const int32_t result = Collect(named ? referred : -1,
                                            named ? script_.names[static_cast<size_t>(referred)]->name : std::string(),
-                                           depth + 1, childHeight);
+                                           name, depth + 1, childHeight);
             if (result != kOk) return result;
             height = std::max(height, childHeight + 1);
         }
@@ -73,6 +80,12 @@ public:
     }
 
 private:
+    int32_t TooDeep(const std::string& name) {
+        found_.cause = "names are nested more than " + std::to_string(kMaximumNameDepth) + " levels deep below '" +
+                       name + "'";
+        return kCalculationTooDeep;
+    }
+
     struct Mark {
         bool onPath = false;        // being analysed: a use of it now is circular
         uint64_t followedFrom = 0;  // the last visit that followed this name
@@ -97,13 +110,22 @@ Dependencies BuildDependencies(const Script& script) {
         const auto entry = script.nameIndex.find(kVariableNames[v]);
         const int32_t index = entry != script.nameIndex.end() ? entry->second : -1;
         int32_t height = 0;
-        found.code = analysis.Collect(index, kVariableNames[v], 0, height);
+        found.code = analysis.Collect(index, kVariableNames[v], kVariableNames[v], 0, height);
         if (found.code != kOk) break;
     }
     return found;
 }
 
-int32_t GetFreeVariable(const Script& script, const Dependencies& dependencies, int n, VariableRange& range) {
+std::string FreeVariableNames(const Dependencies& dependencies) {
+    std::string names;
+    for (int v = 0; v < kVariableCount; ++v)
+        if (dependencies.freeVariables[static_cast<size_t>(v)])
+            names += (names.empty() ? "" : ", ") + std::string(kVariableNames[v]);
+    return names;
+}
+
+int32_t GetFreeVariable(const Script& script, const Dependencies& dependencies, int n, VariableRange& range,
+                        std::string* cause) {
     if (n != 1 && n != 2) return kNoFreeVariable;
     int32_t result = kOnlyOneFreeVariable;
     int counted = 0;
@@ -113,7 +135,7 @@ int32_t GetFreeVariable(const Script& script, const Dependencies& dependencies, 
         ++counted;
         if (counted <= n) inputs.push_back(kVariableNames[v]);
         if (counted == n) {
-            result = DescribeVariable(script, v, inputs, range);
+            result = DescribeVariable(script, v, inputs, range, cause);
             if (result != kOk) return result;
         } else if (counted > 2) {
             result = kCalculationTooManyFreeVariables;
@@ -123,7 +145,7 @@ int32_t GetFreeVariable(const Script& script, const Dependencies& dependencies, 
 }
 
 int32_t DescribeVariable(const Script& script, int variable, const std::vector<std::string>& inputs,
-                         VariableRange& range) {
+                         VariableRange& range, std::string* cause) {
     // The settings of each variable, in the order in which they are read.
     struct Settings {
         const char* names[3];
@@ -134,7 +156,8 @@ int32_t DescribeVariable(const Script& script, int variable, const std::vector<s
     };
     const Settings& settings = kSettings[variable];
     double values[3];
-    const int32_t result = ReadSettings(script, inputs, {settings.names[0], settings.names[1], settings.names[2]}, values);
+    const int32_t result =
+        ReadSettings(script, inputs, {settings.names[0], settings.names[1], settings.names[2]}, values, cause);
     if (result != kOk) return result;
     range.variable = variable;
     if (variable <= kVariableZ) {

@@ -31,12 +31,19 @@ struct Dependencies {
     // By name index: the longest chain of names below each name analysed;
     // -1 for a name not analysed.
     std::vector<int32_t> heights;
+    // On failure, words that name what failed: "'k' is used but never
+    // defined", "'a' and 'b' are defined in terms of each other".
+    std::string cause;
 };
 
 // Analyses what "x", "y" and "z" need. Each name is analysed once, however
 // often it is used: the cost grows with the size of the script, and the
 // codes are those of following every use.
 Dependencies BuildDependencies(const Script& script);
+
+// The free variables the analysis found, in the order x, y, z, p, q, t:
+// "p, q, t".
+std::string FreeVariableNames(const Dependencies& dependencies);
 
 // The range and grid of a free variable.
 struct VariableRange {
@@ -50,12 +57,13 @@ struct VariableRange {
 // there is one; 18 for three or more; 23 for none or another n. The settings
 // are read with the first n free variables at 0, as when the variables are
 // described one after the other; a setting whose evaluation fails gives that
-// failure's code.
-int32_t GetFreeVariable(const Script& script, const Dependencies& dependencies, int n, VariableRange& range);
+// failure's code, and its words to cause when given.
+int32_t GetFreeVariable(const Script& script, const Dependencies& dependencies, int n, VariableRange& range,
+                        std::string* cause = nullptr);
 
 // Describes the variable's range from its settings, read with the inputs
 // (the variable and those described before it) at 0.
 int32_t DescribeVariable(const Script& script, int variable, const std::vector<std::string>& inputs,
-                         VariableRange& range);
+                         VariableRange& range, std::string* cause = nullptr);
 
 }  // namespace talvex::script

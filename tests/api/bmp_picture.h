@@ -12,14 +12,19 @@ struct BmpPicture {
     std::vector<uint32_t> pixels;
 
     static BmpPicture Load(const std::string& path) {
-        BmpPicture picture;
         std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (f == nullptr) return picture;
+        if (f == nullptr) return BmpPicture{};
         std::vector<unsigned char> bytes;
         unsigned char buffer[65536];
         size_t got;
         while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
         std::fclose(f);
+        return Decode(bytes);
+    }
+
+    // The bytes of a whole file; fileSize is their count.
+    static BmpPicture Decode(const std::vector<unsigned char>& bytes) {
+        BmpPicture picture;
         picture.fileSize = static_cast<long>(bytes.size());
         if (bytes.size() < 54) return picture;
         auto read32 = [&](size_t at) {

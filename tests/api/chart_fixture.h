@@ -11,6 +11,8 @@
 #include "bmp_picture.h"
 #include "host_window.h"
 #include "talvex.h"
+#include "../../tools/common/line_ends.h"
+#include "../../tools/common/chart_messages.h"
 
 class Chart : public ::testing::Test {
 protected:
@@ -29,11 +31,7 @@ protected:
     }
 
     int32_t SetScript(int slot, const std::string& text) {
-        std::string buffer;
-        for (char c : text) {
-            if (c == '\n') buffer += '\r';
-            buffer += c;
-        }
+        std::string buffer = WithCrLf(text);
         return TALVEX_ControlSetScript(handle, slot, &buffer[0]);
     }
 
@@ -44,10 +42,6 @@ protected:
         TALVEX_ControlCalculate(handle);
         EXPECT_EQ(TALVEX_SaveBMP(handle, Path().c_str()), 0);
         return BmpPicture::Load(Path());
-    }
-
-    static int32_t Point(int x, int y) {
-        return static_cast<int32_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
     }
 
     const std::string path = UniqueTempPath("chart_test.bmp");

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "chart_fixture.h"
 #include "native_c_host.h"
+#include "talvex_codes.h"
 #include "talvex_native.h"
 
 namespace {
@@ -243,6 +245,136 @@ TEST_F(Native, PictureFailures) {
     // A control sized 0 x 0 has no picture to hand out.
     ASSERT_EQ(TALVEX_ControlSize(handle, 0, 0), 0);
     EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 0, 0), kInvalidArgument);
+}
+
+struct Angles {
+    double x, y, z;
+    bool operator==(const Angles& other) const { return x == other.x && y == other.y && z == other.z; }
+    bool operator!=(const Angles& other) const { return !(*this == other); }
+};
+
+Angles ViewAngles(int32_t handle) {
+    Angles angles{-1, -1, -1};
+    EXPECT_EQ(talvex_get_view_angles(handle, &angles.x, &angles.y, &angles.z), 0);
+    return angles;
+}
+
+TEST_F(Native, ViewAnglesAreWhatDragsAndPresetsMake) {
+    EXPECT_EQ(ViewAngles(handle), (Angles{0, 0, 0}));
+    ASSERT_EQ(TALVEX_ControlSetIsometricView(handle), 0);
+    const Angles isometric = ViewAngles(handle);
+    EXPECT_NEAR(isometric.x, 20, 1e-5);
+    EXPECT_NEAR(isometric.y, -30, 1e-5);
+    EXPECT_EQ(isometric.z, 0);
+
+    // A drag and a turn by as many pixels leave the same bits.
+    host.Send(child, kLeftButtonDown, 0x0001, PointParam(100, 100));
+    host.Send(child, kMouseMove, 0x0001, PointParam(137, 89));
+    host.Send(child, kLeftButtonUp, 0, PointParam(137, 89));
+    const Angles dragged = ViewAngles(handle);
+    EXPECT_NE(dragged, isometric);
+    ASSERT_EQ(TALVEX_ControlSetIsometricView(handle), 0);
+    ASSERT_EQ(talvex_turn_view(handle, 37, -11), 0);
+    EXPECT_EQ(ViewAngles(handle), dragged);
+
+    ASSERT_EQ(talvex_set_view_angles(handle, 45, -90, 10), 0);
+    const Angles set = ViewAngles(handle);
+    EXPECT_NEAR(set.x, 45, 1e-5);
+    EXPECT_NEAR(set.y, -90, 1e-5);
+    EXPECT_NEAR(set.z, 10, 1e-5);
+    const std::vector<uint32_t> turned = Picture(320, 240);
+    ASSERT_EQ(talvex_set_view_angles(handle, 0, 0, 0), 0);
+    EXPECT_NE(Picture(320, 240), turned) << "the angles are drawn";
+    ASSERT_EQ(talvex_set_view_angles(handle, 45, -90, 10), 0);
+    EXPECT_EQ(Picture(320, 240), turned);
+}
+
+TEST_F(Native, ViewAngleAndHandednessFailures) {
+    ASSERT_EQ(talvex_set_view_angles(handle, 1, 2, 3), 0);
+    const Angles before = ViewAngles(handle);
+    for (const double bad : {std::nan(""), double(INFINITY), -double(INFINITY), 1e300}) {
+        EXPECT_EQ(talvex_set_view_angles(handle, 0, 0, bad), kInvalidArgument) << bad;
+        EXPECT_EQ(talvex_set_view_angles(handle, bad, 0, 0), kInvalidArgument) << bad;
+    }
+    EXPECT_EQ(ViewAngles(handle), before) << "nothing changed";
+    double x = 7, y = 7;
+    EXPECT_EQ(talvex_get_view_angles(handle, &x, &y, nullptr), kPointer);
+    EXPECT_EQ(x, 7) << "nothing written";
+    int32_t leftHanded = 7;
+    EXPECT_EQ(talvex_get_left_handed(handle, nullptr), kPointer);
+    const int32_t stale = 4242;
+    EXPECT_EQ(talvex_get_view_angles(stale, &x, &y, &x), kFail);
+    EXPECT_EQ(talvex_set_view_angles(stale, 0, 0, 0), kFail);
+    EXPECT_EQ(talvex_turn_view(stale, 1, 1), kFail);
+    EXPECT_EQ(talvex_get_left_handed(stale, &leftHanded), kFail);
+    EXPECT_EQ(leftHanded, 7);
+}
+
+TEST_F(Native, HandednessReadsBack) {
+    int32_t leftHanded = -1;
+    ASSERT_EQ(talvex_get_left_handed(handle, &leftHanded), 0);
+    EXPECT_EQ(leftHanded, 0);
+    TALVEX_ControlSetLeftHand(handle);
+    ASSERT_EQ(talvex_get_left_handed(handle, &leftHanded), 0);
+    EXPECT_EQ(leftHanded, 1);
+    TALVEX_ControlSetRightHand(handle);
+    ASSERT_EQ(talvex_get_left_handed(handle, &leftHanded), 0);
+    EXPECT_EQ(leftHanded, 0);
+}
+
+TEST_F(Native, EachSlotTellsWhatItsCalculationFailedOn) {
+    ASSERT_EQ(SetScript(0, "x = cos(t)"), 0);
+    ASSERT_EQ(SetScript(1, "z = sin(x)"), 0);
+    ASSERT_EQ(SetScript(2, "a = b\nb = a\nz = a"), 0);
+    ASSERT_EQ(TALVEX_ControlCalculate(handle), 0) << "one slot was computed";
+    const struct {
+        int32_t code;
+        const char* text;
+    } expected[] = {{18, "script 1: more than two free variables: y, z, t"},
+                    {0, ""},
+                    {19, "script 3: 'a' and 'b' are defined in terms of each other"}};
+    for (int slot = 0; slot < 3; ++slot) {
+        int32_t code = -1;
+        char text[128];
+        std::memset(text, 'x', sizeof text);
+        ASSERT_EQ(talvex_get_slot_error(handle, slot, &code, text, sizeof text), 0);
+        EXPECT_EQ(code, expected[slot].code) << slot;
+        EXPECT_STREQ(text, expected[slot].text) << slot;
+    }
+    int32_t code = -1;
+    char cut[9];
+    ASSERT_EQ(talvex_get_slot_error(handle, 2, &code, cut, sizeof cut), 0);
+    EXPECT_STREQ(cut, "script 3") << "cut to fit, closed";
+    ASSERT_EQ(talvex_get_slot_error(handle, 2, &code, nullptr, 0), 0) << "the code alone";
+    EXPECT_EQ(code, 19);
+    ASSERT_EQ(SetScript(2, "z = 1"), 0);
+    ASSERT_EQ(talvex_get_slot_error(handle, 2, &code, nullptr, 0), 0);
+    EXPECT_EQ(code, 0) << "a new script has no failure yet";
+    EXPECT_EQ(talvex_get_slot_error(handle, 3, &code, nullptr, 0), kBadSlot);
+    EXPECT_EQ(talvex_get_slot_error(handle, 0, nullptr, nullptr, 0), kPointer);
+    EXPECT_EQ(talvex_get_slot_error(handle, 0, &code, cut, 0), kInvalidArgument);
+    EXPECT_EQ(talvex_get_slot_error(4242, 0, &code, nullptr, 0), kFail);
+}
+
+TEST(NativeTexts, EveryCodeHasItsSentence) {
+    struct Row {
+        int32_t code;
+        const char* text;
+    };
+#define TALVEX_TEST_ROW(name, value, text) {value, text},
+    const Row rows[] = {TALVEX_RESULT_CODES(TALVEX_TEST_ROW) TALVEX_CALCULATION_CODES(TALVEX_TEST_ROW)
+                            TALVEX_COMPILE_CODES(TALVEX_TEST_ROW)};
+#undef TALVEX_TEST_ROW
+    for (const Row& row : rows) {
+        const char* text = talvex_error_text(row.code);
+        ASSERT_NE(text, nullptr) << row.code;
+        if (row.code == 0) continue;  // both "success" and "accepted"
+        EXPECT_NE(std::strstr(text, row.text), nullptr) << row.code << ": " << text;
+    }
+    EXPECT_EQ(talvex_error_text(0), std::string("success"));
+    EXPECT_EQ(talvex_error_text(12345), nullptr);
+    EXPECT_EQ(talvex_error_text(-1), nullptr);
+    EXPECT_EQ(std::string(talvex_version()), TALVEX_VERSION);
 }
 
 TEST(NativeCHost, ReadsGeometryAndPictureThroughTheCHeader) {

@@ -112,7 +112,11 @@ TEST(Registry, FullRegistryGivesZeroAndFreedHandleComesBack) {
 TEST(Registry, DestroyOfUninitialisedControlReturnsItsWidth) {
     int32_t h = TALVEX_ControlCreate();
     ASSERT_NE(h, 0);
-    EXPECT_EQ(TALVEX_ControlDestroy(h), 0) << "never initialised: width 0";
+    EXPECT_EQ(TALVEX_ControlDestroy(h), 0) << "never initialised nor sized: width 0";
+    h = TALVEX_ControlCreate();
+    ASSERT_NE(h, 0);
+    ASSERT_EQ(TALVEX_ControlSize(h, 123, 45), 0) << "a size without a device is only kept";
+    EXPECT_EQ(TALVEX_ControlDestroy(h), 123) << "the width it was given";
 }
 
 TEST(Registry, CHostSeesOneByteBoolAndFloat) {

@@ -14,6 +14,7 @@
 #include "bmp_picture.h"
 #include "host_window.h"
 #include "talvex.h"
+#include "../../tools/common/chart_messages.h"
 
 namespace {
 
@@ -21,7 +22,6 @@ constexpr int kThreads = 4;
 // Enough rounds for the threads to overlap often (ThreadSanitizer needs only
 // one).
 constexpr int kRounds = 20;
-constexpr uint32_t kMouseMove = 0x0200, kLeftButtonDown = 0x0201, kLeftButtonUp = 0x0202;
 
 // The handles alive at this moment, over all threads: a handle handed out
 // while another thread holds it shows up twice.
@@ -41,8 +41,6 @@ private:
     std::set<int32_t> handles_;
 };
 
-int32_t Point(int x, int y) { return (y << 16) | x; }
-
 // One control's life on the calling thread: scripts of its own, a turned and
 // dragged view, a calculation and a snapshot; its picture.
 std::vector<uint32_t> DrawChart(int worker, LiveHandles& live, std::string& failure) {
@@ -57,25 +55,36 @@ std::vector<uint32_t> DrawChart(int worker, LiveHandles& live, std::string& fail
     if (TALVEX_ControlInit(handle, host.handle(), host.instance(), id) == 0) {
         std::string surface = "z = sin(x*" + std::to_string(worker + 1) + ")*cos(y)";
         std::string curve = "x = 4*cos(t);y = 4*sin(t);tgrid = 100;z = t/" + std::to_string(worker + 2);
-        TALVEX_ControlSetScript(handle, 0, &surface[0]);
-        TALVEX_ControlSetScript(handle, 1, &curve[0]);
-        TALVEX_ControlSize(handle, 160 + 8 * worker, 120);
-        TALVEX_ControlSetIsometricView(handle);
-        TALVEX_ControlSetSolid(handle, worker % 2);
+        // Every call's result is checked: a call that failed on one thread
+        // only would otherwise show as a picture that differs, or not at all.
+        const struct {
+            const char* what;
+            int32_t result;
+        } calls[] = {{"SetScript 0", TALVEX_ControlSetScript(handle, 0, &surface[0])},
+                     {"SetScript 1", TALVEX_ControlSetScript(handle, 1, &curve[0])},
+                     {"Size", TALVEX_ControlSize(handle, 160 + 8 * worker, 120)},
+                     {"SetIsometricView", TALVEX_ControlSetIsometricView(handle)},
+                     {"SetSolid", TALVEX_ControlSetSolid(handle, worker % 2)}};
+        for (const auto& call : calls)
+            if (call.result != 0 && failure.empty()) failure = std::string(call.what) + " gave " + std::to_string(call.result);
         const TalvexWindow child = host.FindChild(id);
-        host.Send(child, kLeftButtonDown, 0, Point(10, 10));
-        host.Send(child, kMouseMove, 0, Point(10 + 5 * worker, 20));
-        host.Send(child, kLeftButtonUp, 0, Point(10 + 5 * worker, 20));
-        TALVEX_ControlCalculate(handle);
+        host.Send(child, kLeftButtonDown, 0, PointParam(10, 10));
+        host.Send(child, kMouseMove, 0, PointParam(10 + 5 * worker, 20));
+        host.Send(child, kLeftButtonUp, 0, PointParam(10 + 5 * worker, 20));
+        const int32_t calculated = TALVEX_ControlCalculate(handle);
+        if (calculated != 0 && failure.empty()) failure = "Calculate gave " + std::to_string(calculated);
         const std::string path = UniqueTempPath("thread.bmp");
-        if (TALVEX_SaveBMP(handle, path.c_str()) == 0) pixels = BmpPicture::Load(path).pixels;
+        const int32_t saved = TALVEX_SaveBMP(handle, path.c_str());
+        if (saved == 0) pixels = BmpPicture::Load(path).pixels;
         std::remove(path.c_str());
-        if (pixels.empty()) failure = "no picture";
+        if (saved != 0 && failure.empty()) failure = "SaveBMP gave " + std::to_string(saved);
+        if (pixels.empty() && failure.empty()) failure = "no picture";
     } else {
         failure = "Init failed";
     }
     live.Remove(handle);
-    TALVEX_ControlDestroy(handle);
+    const int32_t width = TALVEX_ControlDestroy(handle);
+    if (width != 160 + 8 * worker && failure.empty()) failure = "Destroy gave " + std::to_string(width);
     return pixels;
 }
 

@@ -2,9 +2,6 @@
 
 namespace {
 
-constexpr uint32_t kPaint = 0x000F, kMouseMove = 0x0200, kLeftDown = 0x0201, kLeftUp = 0x0202,
-                   kMiddleDown = 0x0207, kMiddleUp = 0x0208;
-
 TEST_F(Chart, InitMakesAHiddenZeroSizedChartWindow) {
     EXPECT_EQ(host.ClassName(child), "chart");
     EXPECT_EQ(host.Id(child), kId);
@@ -35,20 +32,20 @@ TEST_F(Chart, DragsTurnTheViewAndTheMiddleClickResetsIt) {
     ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
     TALVEX_ControlShow(handle, 5);
     const BmpPicture before = Snapshot();
-    host.Send(child, kLeftDown, 0x0001, Point(100, 100));
+    host.Send(child, kLeftButtonDown, 0x0001, PointParam(100, 100));
     EXPECT_EQ(host.Capture(), child) << "the drag captures the mouse";
-    host.Send(child, kMouseMove, 0x0001, Point(130, 110));
-    host.Send(child, kLeftUp, 0, Point(130, 110));
+    host.Send(child, kMouseMove, 0x0001, PointParam(130, 110));
+    host.Send(child, kLeftButtonUp, 0, PointParam(130, 110));
     EXPECT_NE(host.Capture(), child);
     const BmpPicture turned = Snapshot();
     EXPECT_NE(turned.pixels, before.pixels) << "the picture changes";
-    host.Send(child, kMouseMove, 0, Point(10, 10));
+    host.Send(child, kMouseMove, 0, PointParam(10, 10));
     EXPECT_EQ(Snapshot().pixels, turned.pixels) << "moves without the capture change nothing";
 
     TALVEX_ControlSetScale(handle, 90);
-    host.Send(child, kMiddleDown, 0, Point(5, 5));
+    host.Send(child, kMiddleButtonDown, 0, PointParam(5, 5));
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 90) << "the press does nothing";
-    host.Send(child, kMiddleUp, 0, Point(5, 5));
+    host.Send(child, kMiddleButtonUp, 0, PointParam(5, 5));
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
     const BmpPicture reset = Snapshot();
     TALVEX_ControlSetIsometricView(handle);
@@ -69,9 +66,9 @@ TEST_F(Chart, SizesAndFiles) {
     EXPECT_EQ(wide.At(0, 0), 0xFFFFFFu);
     EXPECT_EQ(TALVEX_ControlSize(handle, -1, 5), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 641);
-    EXPECT_NE(TALVEX_SaveBMP(handle, nullptr), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, nullptr), static_cast<int32_t>(0x8876086Cu)) << "D3DERR_INVALIDCALL";
     const std::string unwritable = ::testing::TempDir() + "no-such-folder/chart.bmp";
-    EXPECT_NE(TALVEX_SaveBMP(handle, unwritable.c_str()), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, unwritable.c_str()), static_cast<int32_t>(0x80070005u)) << "E_ACCESSDENIED";
     EXPECT_EQ(BmpPicture::Load(unwritable).fileSize, -1) << "no file";
     EXPECT_EQ(TALVEX_SaveBMP(handle, ::testing::TempDir().c_str()), TALVEX_E_NOT_A_FILE) << "a folder";
     EXPECT_EQ(Snapshot().width, 641) << "a picture over the last one";
@@ -84,10 +81,10 @@ TEST_F(Chart, DestroyDestroysTheWindowAndLaterMessagesReachNothing) {
     handle = 0;
     EXPECT_EQ(host.FindChild(kId), nullptr) << "the window goes with its control";
     EXPECT_EQ(host.ClassName(child), "") << "the handle names no window";
-    host.Send(child, kLeftDown, 0, Point(1, 1));
+    host.Send(child, kLeftButtonDown, 0, PointParam(1, 1));
     EXPECT_NE(host.Capture(), child) << "no control takes the capture";
-    host.Send(child, kMouseMove, 0, Point(5, 5));
-    host.Send(child, kMiddleUp, 0, 0);
+    host.Send(child, kMouseMove, 0, PointParam(5, 5));
+    host.Send(child, kMiddleButtonUp, 0, 0);
     host.Send(child, kPaint, 0, 0);
 }
 

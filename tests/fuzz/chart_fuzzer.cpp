@@ -23,6 +23,7 @@
 
 #include "talvex.h"
 #include "talvex_window.h"
+#include "../../tools/common/chart_messages.h"
 
 namespace {
 
@@ -128,10 +129,10 @@ void Drag(Run& run, Bytes& bytes) {
     const auto from = static_cast<TalvexLParam>(bytes.Long()), to = static_cast<TalvexLParam>(bytes.Long());
     const bool right = (buttons & 1) != 0;
     talvex_window_set_key_state(0x02, right ? 1 : 0);
-    talvex_window_send(child, right ? 0x0204 : 0x0201, 0, from);
-    talvex_window_send(child, 0x0200, 0, to);
-    if ((buttons & 2) == 0) talvex_window_send(child, right ? 0x0205 : 0x0202, 0, to);
-    if ((buttons & 4) != 0) talvex_window_send(child, 0x0208, 0, to);  // middle click resets the view
+    talvex_window_send(child, right ? kRightButtonDown : kLeftButtonDown, 0, from);
+    talvex_window_send(child, kMouseMove, 0, to);
+    if ((buttons & 2) == 0) talvex_window_send(child, right ? kRightButtonUp : kLeftButtonUp, 0, to);
+    if ((buttons & 4) != 0) talvex_window_send(child, kMiddleButtonUp, 0, to);  // middle click resets the view
     talvex_window_set_key_state(0x02, 0);
 }
 

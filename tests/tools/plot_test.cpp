@@ -1,7 +1,10 @@
 // Runs the talvex-plot program as a user would.
 #include <gtest/gtest.h>
 
+#include "../api/bmp_picture.h"
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +24,7 @@ struct PlotRun {
     int status;
     std::string errors;
     std::vector<unsigned char> picture;
+    BmpPicture bmp;  // the picture decoded, when it is a BMP
 };
 
 // A file name of the running test's own: the tests run side by side, and
@@ -49,68 +54,54 @@ PlotRun Plot(const std::string& arguments) {
     std::remove(picture.c_str());
     const std::string command = std::string(TALVEX_PLOT) + " " + arguments + " 2>" + errors;
     const int raw = std::system(command.c_str());
-    PlotRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", {}};
+    PlotRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", {}, {}};
     std::ifstream err(errors);
     run.errors.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
     std::ifstream in(picture, std::ios::binary);
     run.picture.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    run.bmp = BmpPicture::Decode(run.picture);
     return run;
-}
-
-uint32_t Pixel(const std::vector<unsigned char>& bmp, int x, int y) {
-    const int width = bmp[18] | (bmp[19] << 8), height = bmp[22] | (bmp[23] << 8);
-    const int row = (3 * width + 3) & ~3;
-    const size_t at = 54 + static_cast<size_t>((height - 1 - y) * row + 3 * x);
-    return (bmp[at + 2] << 16) | (bmp[at + 1] << 8) | bmp[at];
-}
-
-int Count(const std::vector<unsigned char>& bmp, uint32_t color) {
-    const int width = bmp[18] | (bmp[19] << 8), height = bmp[22] | (bmp[23] << 8);
-    int n = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) n += Pixel(bmp, x, y) == color;
-    return n;
 }
 
 TEST(TalvexPlot, DefaultChart) {
     const PlotRun run = Plot(Out());
     ASSERT_EQ(run.status, 0) << run.errors;
     ASSERT_EQ(run.picture.size(), 230456u);
-    EXPECT_EQ(Pixel(run.picture, 0, 0), 0xFFFFFFu);
-    EXPECT_GT(Count(run.picture, 0xFF0080), 1000) << "the built-in surface";
+    EXPECT_EQ(run.bmp.At(0, 0), 0xFFFFFFu);
+    EXPECT_GT(run.bmp.Count(0xFF0080), 1000) << "the built-in surface";
 }
 
 TEST(TalvexPlot, EachOption) {
     const struct {
         std::string arguments;
         std::string what;
-        bool (*check)(const std::vector<unsigned char>&);
+        bool (*check)(const PlotRun&);
     } cases[] = {
-        {"--size 200x100", "200 x 100", [](const auto& b) { return b.size() == 54 + 100 * 600u + 2; }},
-        {"--size 16384x8", "the largest side", [](const auto& b) { return b.size() == 54 + 8 * 49152u + 2; }},
+        {"--size 200x100", "200 x 100", [](const PlotRun& b) { return b.picture.size() == 54 + 100 * 600u + 2; }},
+        {"--size 16384x8", "the largest side", [](const PlotRun& b) { return b.picture.size() == 54 + 8 * 49152u + 2; }},
         {"--background 102030 --no-points --no-axes -e 'z = 100'", "background only",
-         [](const auto& b) { return Count(b, 0x102030) == 320 * 240; }},
-        {"--point-color 00FF00", "green grid", [](const auto& b) { return Count(b, 0x00FF00) > 400; }},
-        {"--wireframe", "edges only", [](const auto& b) { return Count(b, 0xFF80C0) == 0 && Count(b, 0xFF0080) > 300; }},
+         [](const PlotRun& b) { return b.bmp.Count(0x102030) == 320 * 240; }},
+        {"--point-color 00FF00", "green grid", [](const PlotRun& b) { return b.bmp.Count(0x00FF00) > 400; }},
+        {"--wireframe", "edges only", [](const PlotRun& b) { return b.bmp.Count(0xFF80C0) == 0 && b.bmp.Count(0xFF0080) > 300; }},
         {"--left-handed --view default --no-points --no-axes", "the half-bright side",
-         [](const auto& b) { return Count(b, 0x7F0040) > 1000; }},
+         [](const PlotRun& b) { return b.bmp.Count(0x7F0040) > 1000; }},
         {"--view default --no-axes -e 'z = 100' --zoom 100", "grid twice as wide",
-         [](const auto& b) {
+         [](const PlotRun& b) {
              // At zoom 1 the grid's leftmost column stands near x = 100; twice as wide, near x = 40.
              bool farLeft = false;
              for (int y = 0; y < 240; ++y)
-                 for (int x = 30; x < 50; ++x) farLeft = farLeft || Pixel(b, x, y) == 0;
-             return farLeft && Pixel(b, 2, 120) == 0xFFFFFF && Count(b, 0) > 300;
+                 for (int x = 30; x < 50; ++x) farLeft = farLeft || b.bmp.At(x, y) == 0;
+             return farLeft && b.bmp.At(2, 120) == 0xFFFFFF && b.bmp.Count(0) > 300;
          }},
-        {"--turn 40,0 --view default --no-points --no-axes", "turned", [](const auto& b) { return Count(b, 0x7F0040) == 0 && Count(b, 0xFF0080) > 500; }},
+        {"--turn 40,0 --view default --no-points --no-axes", "turned", [](const PlotRun& b) { return b.bmp.Count(0x7F0040) == 0 && b.bmp.Count(0xFF0080) > 500; }},
         {"-e 'x = cos(t)\ny = sin(t)\nz = t/5' -e 'x = 1;y = 1;z = 1'", "curve and point",
-         [](const auto& b) { return Count(b, 0xFF0080) > 50 && Count(b, 0x0080FF) == 1; }},
+         [](const PlotRun& b) { return b.bmp.Count(0xFF0080) > 50 && b.bmp.Count(0x0080FF) == 1; }},
     };
     for (const auto& c : cases) {
         const PlotRun run = Plot(c.arguments + " " + Out());
         ASSERT_EQ(run.status, 0) << c.arguments << ": " << run.errors;
         ASSERT_GT(run.picture.size(), 54u) << c.arguments;
-        EXPECT_TRUE(c.check(run.picture)) << c.what << ": " << c.arguments;
+        EXPECT_TRUE(c.check(run)) << c.what << ": " << c.arguments;
     }
 }
 
@@ -122,7 +113,7 @@ TEST(TalvexPlot, ScriptFilesWithEitherLineEnd) {
     ASSERT_EQ(a.status, 0) << a.errors;
     ASSERT_EQ(b.status, 0) << b.errors;
     EXPECT_EQ(a.picture, b.picture);
-    EXPECT_GT(Count(a.picture, 0xFF0080), 50) << "the curve";
+    EXPECT_GT(a.bmp.Count(0xFF0080), 50) << "the curve";
 }
 
 TEST(TalvexPlot, FailingScriptNamesScriptLineAndWhat) {
@@ -182,7 +173,7 @@ TEST(TalvexPlot, PngHoldsTheBmpsPixels) {
     ASSERT_EQ(height, 150);
     int differ = 0;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) differ += decoded[static_cast<size_t>(y * width + x)] != Pixel(bmp.picture, x, y);
+        for (int x = 0; x < width; ++x) differ += decoded[static_cast<size_t>(y * width + x)] != bmp.bmp.At(x, y);
     EXPECT_EQ(differ, 0);
     std::FILE* leftover = std::fopen((png + ".snapshot.bmp").c_str(), "rb");
     EXPECT_EQ(leftover, nullptr) << "no temporary file is left";
@@ -210,11 +201,13 @@ TEST(TalvexPlot, MeshExports) {
     EXPECT_EQ(CountPrefix(lines, "o slot0"), 1);
     EXPECT_EQ(CountPrefix(lines, "v "), 441);
     EXPECT_EQ(CountPrefix(lines, "f "), 800);
-    float x = 0, y = 0, z = 0;
-    ASSERT_EQ(std::sscanf(lines[2].c_str(), "v %f %f %f", &x, &y, &z), 3);
-    EXPECT_EQ(x, -50.0f);
-    EXPECT_EQ(y, -50.0f);
-    EXPECT_NEAR(z, static_cast<float>(-std::sin(-5.0) * std::cos(-5.0) * 10), 1e-5f) << "right-handed box Z";
+    double x = 0, y = 0, z = 0;
+    const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("v ", 0) == 0; });
+    ASSERT_NE(first, lines.end());
+    ASSERT_EQ(std::sscanf(first->c_str(), "v %lf %lf %lf", &x, &y, &z), 3);
+    EXPECT_EQ(x, -5.0) << "the script's own x";
+    EXPECT_EQ(y, -5.0);
+    EXPECT_NEAR(z, std::sin(-5.0) * std::cos(-5.0), 1e-6) << "the script's z, not the box's";
     EXPECT_NE(std::find(lines.begin(), lines.end(), "f 1 2 22"), lines.end()) << "the first cell's winding";
 
     ASSERT_EQ(Plot("-e 'z = 1/x;xgrid = 4;ygrid = 2' -e 'x = cos(t);y = sin(t);z = t/5' -e 'x = 1;y = 2;z = 3' --wireframe --mesh " + obj + " " + Out()).status, 0);
@@ -244,8 +237,16 @@ namespace {
 TEST(TalvexPlot, ScriptThatCannotBeCalculatedFails) {
     const PlotRun run = Plot("-e 'z = k' " + Out());
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.errors.find("code 17"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("script 1: 'k' is used but never defined"), std::string::npos) << run.errors;
     EXPECT_EQ(run.picture.size(), 230456u) << "the axes alone are still drawn";
+    // One slot that fails among others that draw: told, and the run fails.
+    const PlotRun partly = Plot("-e 'x = cos(t)' -e 'x = 1; y = 2; z = 3' -e 'a = b; b = a; z = a' " + Out());
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_NE(partly.errors.find("script 1: more than two free variables: y, z, t"), std::string::npos) << partly.errors;
+    EXPECT_EQ(partly.errors.find("script 2"), std::string::npos) << partly.errors;
+    EXPECT_NE(partly.errors.find("script 3: 'a' and 'b' are defined in terms of each other"), std::string::npos)
+        << partly.errors;
+    EXPECT_EQ(partly.picture.size(), 230456u) << "the slot that calculates is drawn";
 }
 
 // A user's file of any name beside the output is never touched: the PNG is
@@ -296,11 +297,75 @@ TEST(TalvexPlot, MeshHasEverySlotsVerticesInItsOwnObject) {
         EXPECT_EQ(CountPrefix(lines, "l "), expected[i].segments) << name;
         EXPECT_EQ(CountPrefix(lines, "p "), expected[i].points) << name;
     }
-    EXPECT_EQ(objects[0].second.front(), "v -50 -50 -100") << "the first sample, on the box's face";
-    EXPECT_EQ(objects[0].second.back(), "v 50 50 -100");
+    EXPECT_EQ(objects[0].second.front(), "v -5 -5 10") << "the first sample, clamped to the box's face";
+    EXPECT_EQ(objects[0].second.back(), "v 5 5 10");
     EXPECT_EQ(objects[1].second[5], "l 13 14") << "numbered after the surface's 12 vertices";
-    EXPECT_EQ(objects[2].second, (std::vector<std::string>{"v 10 20 -30", "p 18"}));
+    EXPECT_EQ(objects[2].second, (std::vector<std::string>{"v 1 2 3", "p 18"})) << "the script's own point";
     std::remove(obj.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+struct StlTriangle {
+    float normal[3];
+    float corners[3][3];
+};
+
+std::vector<StlTriangle> ReadStl(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<StlTriangle> triangles;
+    if (bytes.size() < 84) return triangles;
+    uint32_t count = 0;
+    std::memcpy(&count, bytes.data() + 80, 4);
+    if (bytes.size() != 84u + 50u * count) return triangles;
+    triangles.resize(count);
+    for (uint32_t t = 0; t < count; ++t) std::memcpy(&triangles[t], bytes.data() + 84 + 50 * t, 48);
+    return triangles;
+}
+
+// A closed surface exported from either handedness and either direction of
+// its parameters: every triangle wound the same way round (no directed edge
+// twice), each normal along its triangle's own winding, and the enclosed
+// volume that of the torus, positive because its parameters' cross product
+// points outward.
+TEST(TalvexPlot, MeshIsInTheScriptsCoordinatesAndWoundAlongItsParameters) {
+    const std::string torus = "-e 'x = (3 + cos(q))*cos(p); y = (3 + cos(q))*sin(p); z = sin(q); scale = 5; pgrid = 60; qgrid = 30";
+    const double volume = 2 * 3.141592653589793 * 3.141592653589793 * 3;  // 2 pi^2 R r^2
+    for (const char* variant : {"'", "' --left-handed", "; pmin = 6.283185307; pmax = 0'",
+                                "; pmin = 6.283185307; pmax = 0' --left-handed"}) {
+        const std::string stl = Temp("torus.stl");
+        ASSERT_EQ(Plot(torus + variant + " --mesh " + stl + " " + Out()).status, 0) << variant;
+        const std::vector<StlTriangle> triangles = ReadStl(stl);
+        ASSERT_EQ(triangles.size(), 3600u) << variant;
+        std::set<std::array<long, 6>> edges;
+        double enclosed = 0;
+        int duplicates = 0, disagreeing = 0;
+        for (const StlTriangle& t : triangles) {
+            const float(*c)[3] = t.corners;
+            for (int k = 0; k < 3; ++k) {
+                const float* a = c[k];
+                const float* b = c[(k + 1) % 3];
+                // Corners shared by neighbours are the same floats.
+                const std::array<long, 6> edge = {std::lround(a[0] * 1e5), std::lround(a[1] * 1e5), std::lround(a[2] * 1e5),
+                                                  std::lround(b[0] * 1e5), std::lround(b[1] * 1e5), std::lround(b[2] * 1e5)};
+                duplicates += edges.insert(edge).second ? 0 : 1;
+            }
+            const double u[3] = {c[1][0] - c[0][0], c[1][1] - c[0][1], c[1][2] - c[0][2]};
+            const double w[3] = {c[2][0] - c[0][0], c[2][1] - c[0][1], c[2][2] - c[0][2]};
+            const double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+            disagreeing += n[0] * t.normal[0] + n[1] * t.normal[1] + n[2] * t.normal[2] > 0 ? 0 : 1;
+            // The signed volume of the tetrahedron from the origin.
+            enclosed += (c[0][0] * (c[1][1] * c[2][2] - c[1][2] * c[2][1]) - c[0][1] * (c[1][0] * c[2][2] - c[1][2] * c[2][0]) +
+                         c[0][2] * (c[1][0] * c[2][1] - c[1][1] * c[2][0])) / 6;
+        }
+        EXPECT_EQ(duplicates, 0) << variant << ": a triangle wound the other way";
+        EXPECT_EQ(disagreeing, 0) << variant << ": normals against their triangles";
+        EXPECT_NEAR(enclosed, volume, 0.02 * volume) << variant;
+        std::remove(stl.c_str());
+    }
 }
 
 }  // namespace

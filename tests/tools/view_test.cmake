@@ -20,6 +20,14 @@ if(NOT result EQUAL 1 OR NOT errors MATCHES "script 2, line 1: more '\\(' than '
   message(FATAL_ERROR "a broken script at the start: status ${result}, said: ${errors}")
 endif()
 
+# Without a display the viewer says so and ends, rather than running unseen.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=SDL_VIDEODRIVER
+                  ${VIEWER} -e "z = 1"
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result ERROR_VARIABLE errors TIMEOUT 30)
+if(NOT result EQUAL 1 OR NOT errors MATCHES "no display")
+  message(FATAL_ERROR "the viewer without a display: status ${result}, said: ${errors}")
+endif()
+
 set(grid "xgrid = 99\nygrid = 99\n")
 execute_process(COMMAND xvfb-run -a -s "-screen 0 1600x1200x24" ${VIEWER} --size 1280x960
                   -e "${grid}z = sin(x)*cos(y)" -e "${grid}z = sqrt(x^2 + y^2)"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "../temp_path.h"
-#include "render/bmp_file.h"
+#include "common/bmp_file.h"
 
 namespace {
 

@@ -146,7 +146,7 @@ protected:
         NativeControl::SetUp();
         ASSERT_EQ(Init(), 0);
     }
-    const talvex::ScriptSlot& Slot(int i) const { return control->slots[static_cast<size_t>(i)]; }
+    const talvex::ScriptSlot& Slot(int i) const { return control->Slot(static_cast<size_t>(i)); }
 };
 
 TEST_F(Calculation, DefaultSurface) {
@@ -154,11 +154,11 @@ TEST_F(Calculation, DefaultSurface) {
     trace.clear();
     EXPECT_EQ(TALVEX_ControlCalculate(handle), 0);
     EXPECT_EQ(trace, (std::vector<std::string>{"TALVEXCONTROL::Calculate", "i=0", "--------------", "    done"}));
-    EXPECT_EQ(Slot(0).kind, GraphKind::Surface);
-    EXPECT_EQ(Slot(0).samplesU, 21);
-    EXPECT_EQ(Slot(0).samplesV, 21);
-    EXPECT_EQ(Slot(0).vertexCount, 441);
-    EXPECT_EQ(Slot(0).primitiveCount, 800);
+    EXPECT_EQ(Slot(0).geometry.kind, GraphKind::Surface);
+    EXPECT_EQ(Slot(0).geometry.samplesU, 21);
+    EXPECT_EQ(Slot(0).geometry.samplesV, 21);
+    EXPECT_EQ(Slot(0).geometry.VertexCount(), 441);
+    EXPECT_EQ(Slot(0).geometry.PrimitiveCount(), 800);
     const auto v = Vertices(0, 441);
     EXPECT_EQ(v[0].x, -50.0f);
     EXPECT_EQ(v[0].y, -50.0f);
@@ -169,7 +169,7 @@ TEST_F(Calculation, DefaultSurface) {
     EXPECT_EQ(v[5].nx, 0.0f);
     const double z = std::sin(-5.0) * std::cos(-5.0);
     EXPECT_NEAR(v[0].z, static_cast<float>(-z * 10), 1e-4f) << "right-handed: Z = (zcenter - z) * 100 / scale";
-    EXPECT_TRUE(control->ready);
+    EXPECT_TRUE(control->IsReady());
 }
 
 TEST_F(Calculation, CurvePointAndCodes) {
@@ -177,15 +177,15 @@ TEST_F(Calculation, CurvePointAndCodes) {
     ASSERT_EQ(SetScript(1, "x = 1\ny = 2\nz = 3"), 0);
     ASSERT_EQ(SetScript(2, "z = p*q*t"), 0);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), 0);
-    EXPECT_EQ(Slot(0).kind, GraphKind::Curve);
-    EXPECT_EQ(Slot(0).vertexCount, 10001);
-    EXPECT_EQ(Slot(0).primitiveCount, 10000);
-    EXPECT_EQ(Slot(0).samplesV, 1);
+    EXPECT_EQ(Slot(0).geometry.kind, GraphKind::Curve);
+    EXPECT_EQ(Slot(0).geometry.VertexCount(), 10001);
+    EXPECT_EQ(Slot(0).geometry.PrimitiveCount(), 10000);
+    EXPECT_EQ(Slot(0).geometry.samplesV, 1);
     EXPECT_EQ(Vertices(0, 1)[0].tu, 0.0f);
-    EXPECT_EQ(Slot(1).kind, GraphKind::Point);
+    EXPECT_EQ(Slot(1).geometry.kind, GraphKind::Point);
     EXPECT_EQ(Vertices(1, 1)[0].x, 10.0f);
     EXPECT_EQ(Vertices(1, 1)[0].z, -30.0f);
-    EXPECT_EQ(Slot(2).kind, GraphKind::None) << "18: nothing written";
+    EXPECT_EQ(Slot(2).geometry.kind, GraphKind::None) << "18: nothing written";
 
     for (const char* failing : {"z = k", "z = z + 1", "z = p*q*t"}) {
         ASSERT_EQ(SetScript(1, failing), 0);
@@ -193,24 +193,25 @@ TEST_F(Calculation, CurvePointAndCodes) {
         ASSERT_EQ(TALVEX_ControlDelScript(handle, 2), 0);
         const int32_t expected = std::string(failing) == "z = k" ? 17 : std::string(failing) == "z = z + 1" ? 19 : 18;
         EXPECT_EQ(TALVEX_ControlCalculate(handle), expected) << failing << ": the stopping code of the first script";
-        EXPECT_EQ(Slot(1).kind, GraphKind::Point) << "the slot keeps its old geometry";
+        EXPECT_EQ(Slot(1).geometry.kind, GraphKind::Point) << "the slot keeps its old geometry";
     }
     ASSERT_EQ(TALVEX_ControlDelScript(handle, 1), 0);
-    control->ready = false;
+    ASSERT_EQ(TALVEX_ControlSetLeftHand(handle), 0);
+    ASSERT_FALSE(control->IsReady()) << "new buffers hold nothing yet";
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL) << "three empty slots";
-    EXPECT_TRUE(control->ready) << "ready all the same";
+    EXPECT_TRUE(control->IsReady()) << "ready all the same";
 }
 
 TEST_F(Calculation, FailingSettingEndsTheSlotAndKeepsItsGeometry) {
     ASSERT_EQ(SetScript(0, "x = cos(t)\ny = sin(t)\nz = t"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-    const int32_t count = Slot(0).vertexCount;
+    const int32_t count = Slot(0).geometry.VertexCount();
     ASSERT_EQ(SetScript(0, "x = cos(t)\ny = sin(t)\nz = t\ntmax = k"), 0);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), 2) << "tmax cannot be evaluated";
     ASSERT_EQ(SetScript(0, "scale = k\nz = x"), 0);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), 2) << "scale cannot be evaluated";
-    EXPECT_EQ(Slot(0).kind, GraphKind::Curve);
-    EXPECT_EQ(Slot(0).vertexCount, count);
+    EXPECT_EQ(Slot(0).geometry.kind, GraphKind::Curve);
+    EXPECT_EQ(Slot(0).geometry.VertexCount(), count);
 }
 
 TEST_F(Calculation, GridsAndReductions) {
@@ -227,20 +228,20 @@ TEST_F(Calculation, GridsAndReductions) {
     for (const auto& c : cases) {
         ASSERT_EQ(SetScript(0, c.text), 0) << c.text;
         ASSERT_EQ(TALVEX_ControlCalculate(handle), 0) << c.text;
-        EXPECT_EQ(Slot(0).samplesU, c.samplesU) << c.text;
-        EXPECT_EQ(Slot(0).samplesV, c.samplesV) << c.text;
-        EXPECT_LE(Slot(0).vertexCount, 10201);
-        const auto v = Vertices(0, Slot(0).vertexCount);
+        EXPECT_EQ(Slot(0).geometry.samplesU, c.samplesU) << c.text;
+        EXPECT_EQ(Slot(0).geometry.samplesV, c.samplesV) << c.text;
+        EXPECT_LE(Slot(0).geometry.VertexCount(), 10201);
+        const auto v = Vertices(0, Slot(0).geometry.VertexCount());
         EXPECT_NEAR(v.back().x, 50.0f, 1e-3f) << "the whole range is spanned: " << c.text;
     }
     ASSERT_EQ(SetScript(0, "z = x*y\nxgrid = 20.5"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-    EXPECT_EQ(Slot(0).samplesU, 21);
+    EXPECT_EQ(Slot(0).geometry.samplesU, 21);
     EXPECT_NEAR(Vertices(0, 21)[20].x, static_cast<float>(-50 + 20 * 100 / 20.5), 1e-3f) << "falls short of the maximum";
     for (const char* curve : {"x = t\ny = t\nz = t\ntgrid = 20000", "x = t\ny = t\nz = t\ntgrid = 0"}) {
         ASSERT_EQ(SetScript(0, curve), 0);
         ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-        EXPECT_EQ(Slot(0).vertexCount, 10001) << curve;
+        EXPECT_EQ(Slot(0).geometry.VertexCount(), 10001) << curve;
     }
 }
 
@@ -258,16 +259,16 @@ TEST_F(Calculation, WindingsAndZOfBothHandednesses) {
 TEST_F(Calculation, CellsDroppedAtTheBoxFaceAndAcrossAPole) {
     ASSERT_EQ(SetScript(0, "z = 100\nxgrid = 4\nygrid = 4"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-    EXPECT_EQ(Slot(0).primitiveCount, 0) << "every cell pinned to the top face";
-    EXPECT_EQ(Slot(0).vertexCount, 25);
+    EXPECT_EQ(Slot(0).geometry.PrimitiveCount(), 0) << "every cell pinned to the top face";
+    EXPECT_EQ(Slot(0).geometry.VertexCount(), 25);
     ASSERT_EQ(SetScript(0, "z = 1/x\nxgrid = 4\nygrid = 2"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     // x = -5, -2.5, 0, 2.5, 5 give Z = 2, 4, -100 (1e16 clamped), -4, -2: in
     // each row the cell from 4 to -100 jumps by 100 or more and drops out.
-    EXPECT_EQ(Slot(0).primitiveCount, 12);
+    EXPECT_EQ(Slot(0).geometry.PrimitiveCount(), 12);
     ASSERT_EQ(SetScript(0, "z = x\nscale = 0"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-    EXPECT_EQ(Slot(0).primitiveCount, 0) << "scale 0: every coordinate not a number";
+    EXPECT_EQ(Slot(0).geometry.PrimitiveCount(), 0) << "scale 0: every coordinate not a number";
 }
 
 TEST_F(Calculation, UnchangedScriptTwiceGivesTheSameGeometry) {
@@ -289,8 +290,8 @@ TEST_F(Calculation, FirstFailedEvaluationIsNotANumber) {
     z += "x" + std::string(999, ')');
     ASSERT_EQ(SetScript(0, z + "\nxgrid = 4\nygrid = 2"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
-    EXPECT_EQ(Slot(0).kind, GraphKind::Surface);
-    EXPECT_EQ(Slot(0).primitiveCount, 0);
+    EXPECT_EQ(Slot(0).geometry.kind, GraphKind::Surface);
+    EXPECT_EQ(Slot(0).geometry.PrimitiveCount(), 0);
     const auto v = Vertices(0, 15);
     for (const GraphVertex& vertex : v) EXPECT_TRUE(std::isnan(vertex.z));
     EXPECT_EQ(v[14].x, 50.0f) << "the other coordinates are computed";
@@ -300,7 +301,7 @@ TEST_F(Calculation, FirstFailedEvaluationIsNotANumber) {
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     // A coordinate whose program cannot run: rebuild the symbol by hand. The
     // analysis finds the undefined name before anything is evaluated.
-    talvex::script::Script& script = *control->slots[0].script;
+    talvex::script::Script& script = *control->Slot(0).script;
     talvex::script::Instruction missing;
     missing.kind = talvex::script::kOpSymbol;
     missing.operand = talvex::script::InternName(script, "nowhere");
@@ -313,14 +314,14 @@ TEST(CalculateBeforeInit, WritesNothingAndCrashesNothing) {
     std::string text = "z = x";
     ASSERT_EQ(TALVEX_ControlSetScript(h, 0, text.data()), 0);
     EXPECT_EQ(TALVEX_ControlCalculate(h), TALVEX_E_FAIL);
-    EXPECT_EQ(talvex::registry::Find(h)->slots[0].kind, GraphKind::None);
+    EXPECT_EQ(talvex::registry::Find(h)->Slot(0).geometry.kind, GraphKind::None);
     // With nowhere to store geometry, a script's own fault still comes first.
     for (const auto& [script, code] : {std::pair<std::string, int32_t>{"z = w", 17}, {"x = p\ny = q\nz = t", 18},
                                        {"z = a\na = z", 19}}) {
         std::string crlf = WithCrLf(script);
         ASSERT_EQ(TALVEX_ControlSetScript(h, 0, crlf.data()), 0);
         EXPECT_EQ(TALVEX_ControlCalculate(h), code) << script;
-        EXPECT_EQ(talvex::registry::Find(h)->slots[0].kind, GraphKind::None) << script;
+        EXPECT_EQ(talvex::registry::Find(h)->Slot(0).geometry.kind, GraphKind::None) << script;
     }
     TALVEX_ControlDestroy(h);
 }

@@ -15,6 +15,7 @@
 #include "render/scene.h"
 #include "talvex.h"
 #include "talvex_window.h"
+#include "../../tools/common/line_ends.h"
 
 class NativeControl : public ::testing::Test {
 protected:
@@ -43,11 +44,7 @@ protected:
     TalvexWindow Child() const { return talvex_window_find_child(host, kChildId); }
 
     int32_t SetScript(int slot, const std::string& text) {
-        std::string buffer;
-        for (char c : text) {
-            if (c == '\n') buffer += '\r';
-            buffer += c;
-        }
+        std::string buffer = WithCrLf(text);
         return TALVEX_ControlSetScript(handle, slot, buffer.data());
     }
 
@@ -55,7 +52,7 @@ protected:
     std::vector<talvex::render::GraphVertex> Vertices(int slot, int count) {
         std::vector<talvex::render::GraphVertex> out(static_cast<size_t>(count));
         uint8_t* data = nullptr;
-        auto* buffer = control->scene.slots[static_cast<size_t>(slot)].vertexBuffer;
+        auto* buffer = control->Scene().slots[static_cast<size_t>(slot)].vertexBuffer;
         if (buffer == nullptr || buffer->Lock(0, 0, &data, 0) != 0) return {};
         std::memcpy(out.data(), data, out.size() * sizeof out[0]);
         buffer->Unlock();
@@ -65,7 +62,7 @@ protected:
     std::vector<uint16_t> Indices(int slot, int count) {
         std::vector<uint16_t> out(static_cast<size_t>(count));
         uint8_t* data = nullptr;
-        auto* buffer = control->scene.slots[static_cast<size_t>(slot)].indexBuffer;
+        auto* buffer = control->Scene().slots[static_cast<size_t>(slot)].indexBuffer;
         if (buffer == nullptr || buffer->Lock(0, 0, &data, 0) != 0) return {};
         std::memcpy(out.data(), data, out.size() * sizeof out[0]);
         buffer->Unlock();

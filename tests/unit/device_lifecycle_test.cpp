@@ -4,7 +4,8 @@
 #include <utility>
 
 #include "control_fixture.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
+#include "../../tools/common/chart_messages.h"
 
 namespace {
 
@@ -21,15 +22,15 @@ TEST_F(NativeControl, InitMakesAHiddenChartWindowAndTheDevice) {
     EXPECT_EQ(w, 0);
     EXPECT_EQ(h, 0);
     EXPECT_FALSE(talvex_window_is_visible(child));
-    EXPECT_TRUE(control->visible) << "visible although the window stays hidden";
-    EXPECT_FALSE(control->ready);
+    EXPECT_TRUE(control->IsVisible()) << "visible although the window stays hidden";
+    EXPECT_FALSE(control->IsReady());
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320);
     EXPECT_EQ(TALVEX_ControlGetHeight(handle), 240);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
-    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u);
-    EXPECT_EQ(control->scene.presentParams.backBufferHeight, 240u);
-    EXPECT_EQ(control->scene.presentParams.swapEffect, 1u);
-    EXPECT_EQ(control->scene.presentParams.autoDepthStencilFormat, 80u);
+    EXPECT_EQ(control->Scene().presentParams.backBufferWidth, 320u);
+    EXPECT_EQ(control->Scene().presentParams.backBufferHeight, 240u);
+    EXPECT_EQ(control->Scene().presentParams.swapEffect, 1u);
+    EXPECT_EQ(control->Scene().presentParams.autoDepthStencilFormat, 80u);
     EXPECT_EQ(TALVEX_ControlDestroy(handle), 320) << "Destroy returns the width";
 }
 
@@ -50,9 +51,9 @@ TEST_F(NativeControl, SizeAndCalculateTrace) {
         "TALVEXCONTROL::Size(640, 480)", "TALVEXCONTROL::Calculate", "i=0", "--------------", "i=2",
         "--------------", "    done"};
     EXPECT_EQ(trace, expected);
-    EXPECT_TRUE(control->ready) << "Size calculates again at once";
-    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 640u);
-    EXPECT_NEAR(control->scene.projectionMatrix.m[0][0], 1.8106602f, 1e-6f) << "aspect 4:3";
+    EXPECT_TRUE(control->IsReady()) << "Size calculates again at once";
+    EXPECT_EQ(control->Scene().presentParams.backBufferWidth, 640u);
+    EXPECT_NEAR(control->Scene().projectionMatrix.m[0][0], 1.8106602f, 1e-6f) << "aspect 4:3";
 }
 
 TEST_F(NativeControl, FailuresOfTheObjectAndTheDevice) {
@@ -60,23 +61,23 @@ TEST_F(NativeControl, FailuresOfTheObjectAndTheDevice) {
     EXPECT_EQ(Init(), 22);
     EXPECT_NE(Child(), nullptr) << "the window exists";
     EXPECT_FALSE(talvex_window_is_visible(Child()));
-    EXPECT_EQ(control->scene.direct3d, nullptr);
-    EXPECT_EQ(control->scene.device, nullptr);
+    EXPECT_EQ(control->Scene().direct3d, nullptr);
+    EXPECT_EQ(control->Scene().device, nullptr);
     EXPECT_EQ(TALVEX_SaveBMP(handle, "never.bmp"), TALVEX_E_FAIL);
 
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
     talvex::soft::InjectedFaults().displayModeResult = static_cast<int32_t>(0x8876086Cu);
     EXPECT_EQ(Init(), static_cast<int32_t>(0x8876086Cu));
-    EXPECT_NE(control->scene.direct3d, nullptr) << "the object remains";
-    EXPECT_EQ(control->scene.device, nullptr);
+    EXPECT_NE(control->Scene().direct3d, nullptr) << "the object remains";
+    EXPECT_EQ(control->Scene().device, nullptr);
 
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
     talvex::soft::InjectedFaults().createDeviceResult = static_cast<int32_t>(0x8876017Cu);
     trace.clear();
     EXPECT_EQ(Init(), static_cast<int32_t>(0x8876017Cu));
     EXPECT_EQ(trace.back(), "Direct3D does not have enough display memory to perform the operation");
-    EXPECT_EQ(control->scene.device, nullptr);
-    EXPECT_FALSE(control->visible);
+    EXPECT_EQ(control->Scene().device, nullptr);
+    EXPECT_FALSE(control->IsVisible());
 }
 
 TEST_F(NativeControl, PaintingAControlWithoutDeviceDrawsNothing) {
@@ -85,8 +86,8 @@ TEST_F(NativeControl, PaintingAControlWithoutDeviceDrawsNothing) {
     ASSERT_EQ(SetScript(0, "z = x"), 0);
     TALVEX_ControlShow(handle, 5);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL);
-    EXPECT_TRUE(control->visible && control->ready) << "both flags allow painting";
-    talvex_window_send(Child(), 0x000F, 0, 0);
+    EXPECT_TRUE(control->IsVisible() && control->IsReady()) << "both flags allow painting";
+    talvex_window_send(Child(), kPaint, 0, 0);
     int32_t w = -1, h = -1;
     talvex_window_picture_size(Child(), &w, &h);
     EXPECT_EQ(w, 0) << "no device, no picture";
@@ -100,7 +101,7 @@ TEST_F(NativeControl, SoftwareVertexProcessingWithoutHardwareTransform) {
         << "caps with hardware transform and lighting";
     talvex::soft::InjectedFaults().hardwareTransformAndLight = false;
     EXPECT_EQ(Init(), 0);
-    EXPECT_NE(control->scene.device, nullptr);
+    EXPECT_NE(control->Scene().device, nullptr);
     EXPECT_EQ(talvex::soft::LastBehaviorFlags(), talvex::render::kCreateSoftwareVertexProcessing) << "caps without";
     talvex::soft::InjectedFaults() = talvex::soft::Faults{};
     talvex::soft::InjectedFaults().capsResult = talvex::kInvalidCall;
@@ -112,12 +113,12 @@ TEST_F(NativeControl, SizeEdgeCases) {
     ASSERT_EQ(Init(), 0);
     EXPECT_EQ(TALVEX_ControlSize(handle, -1, 100), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320) << "a negative size changes nothing";
-    talvex::render::VertexBuffer* grid = control->scene.gridBuffer;
+    talvex::render::VertexBuffer* grid = control->Scene().gridBuffer;
     EXPECT_EQ(TALVEX_ControlSize(handle, 0, 100), 0);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 0);
     EXPECT_EQ(TALVEX_ControlGetHeight(handle), 100);
-    EXPECT_EQ(control->scene.gridBuffer, grid) << "the device and its resources are untouched";
-    EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u);
+    EXPECT_EQ(control->Scene().gridBuffer, grid) << "the device and its resources are untouched";
+    EXPECT_EQ(control->Scene().presentParams.backBufferWidth, 320u);
 }
 
 TEST_F(NativeControl, SizeOnALostDeviceReleasesTheResources) {
@@ -126,11 +127,11 @@ TEST_F(NativeControl, SizeOnALostDeviceReleasesTheResources) {
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceLost};
     EXPECT_EQ(TALVEX_ControlSize(handle, 400, 300), 0);
-    EXPECT_FALSE(control->ready);
-    EXPECT_EQ(control->scene.gridBuffer, nullptr);
-    EXPECT_EQ(control->scene.slots[0].vertexBuffer, nullptr);
+    EXPECT_FALSE(control->IsReady());
+    EXPECT_EQ(control->Scene().gridBuffer, nullptr);
+    EXPECT_EQ(control->Scene().slots[0].vertexBuffer, nullptr);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL) << "no buffers: nothing written, nothing crashes";
-    EXPECT_EQ(control->slots[0].kind, talvex::GraphKind::Surface) << "the slot keeps what it held";
+    EXPECT_EQ(control->Slot(0).geometry.kind, talvex::GraphKind::Surface) << "the slot keeps what it held";
 }
 
 TEST_F(NativeControl, FrameOnALostDeviceDrawsNothingAndANotResetDeviceRecovers) {
@@ -152,7 +153,7 @@ TEST_F(NativeControl, FrameOnALostDeviceDrawsNothingAndANotResetDeviceRecovers) 
     control->RenderFrame();
     talvex_window_picture_size(Child(), &w, &h);
     EXPECT_EQ(w, 320) << "recovered and drawn";
-    EXPECT_TRUE(control->ready);
+    EXPECT_TRUE(control->IsReady());
     ASSERT_GE(trace.size(), 2u);
     EXPECT_EQ(trace[0], "  D3DERR_DEVICENOTRESET");
     EXPECT_EQ(trace[1], "  TALVEXCONTROL::Calculate");
@@ -174,13 +175,13 @@ TEST_F(NativeControl, HandednessRebuildOnAVisibleControl) {
     ASSERT_EQ(SetScript(0, "z = x"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     EXPECT_EQ(TALVEX_ControlSetLeftHand(handle), 0);
-    EXPECT_FALSE(control->ready) << "nothing is painted until Calculate";
-    EXPECT_FALSE(control->scene.slots[0].buffersFilled);
-    EXPECT_NEAR(SceneVertices(control->scene.axisBuffer, 28)[15].z, 66.5f, 1e-5f);
+    EXPECT_FALSE(control->IsReady()) << "nothing is painted until Calculate";
+    EXPECT_FALSE(control->Scene().slots[0].buffersFilled);
+    EXPECT_NEAR(SceneVertices(control->Scene().axisBuffer, 28)[15].z, 66.5f, 1e-5f);
     TALVEX_ControlShow(handle, 0);
     EXPECT_EQ(TALVEX_ControlSetRightHand(handle), 0);
-    EXPECT_NEAR(SceneVertices(control->scene.axisBuffer, 28)[15].z, 66.5f, 1e-5f) << "hidden: only the flag changes";
-    EXPECT_FALSE(control->leftHanded);
+    EXPECT_NEAR(SceneVertices(control->Scene().axisBuffer, 28)[15].z, 66.5f, 1e-5f) << "hidden: only the flag changes";
+    EXPECT_FALSE(control->IsLeftHanded());
 }
 
 TEST_F(NativeControl, SecondInitReleasesTheOldDeviceAndDetachesTheOldWindow) {
@@ -189,14 +190,14 @@ TEST_F(NativeControl, SecondInitReleasesTheOldDeviceAndDetachesTheOldWindow) {
     ASSERT_EQ(Init(), 0);
     TalvexWindow second = Child();
     EXPECT_NE(first, second);
-    EXPECT_EQ(talvex_window_send(first, 0x0201, 0, 0), 0) << "the old window gets the default handling";
+    EXPECT_EQ(talvex_window_send(first, kLeftButtonDown, 0, 0), 0) << "the old window gets the default handling";
     EXPECT_EQ(talvex_window_capture(), nullptr) << "and takes no capture for the control";
-    EXPECT_NE(control->scene.device, nullptr);
+    EXPECT_NE(control->Scene().device, nullptr);
 }
 
 TEST_F(NativeControl, SceneBuffers) {
     ASSERT_EQ(Init(), 0);
-    const auto grid = SceneVertices(control->scene.gridBuffer, 441);
+    const auto grid = SceneVertices(control->Scene().gridBuffer, 441);
     ASSERT_EQ(grid.size(), 441u);
     const struct {
         int index;
@@ -208,7 +209,7 @@ TEST_F(NativeControl, SceneBuffers) {
         EXPECT_EQ(grid[static_cast<size_t>(p.index)].z, 0.0f) << p.index;
         EXPECT_EQ(grid[static_cast<size_t>(p.index)].color, 0xFFFFFFFFu);
     }
-    auto axes = SceneVertices(control->scene.axisBuffer, 28);
+    auto axes = SceneVertices(control->Scene().axisBuffer, 28);
     EXPECT_NEAR(axes[15].y, 3.5f, 1e-6f);
     EXPECT_NEAR(axes[15].z, -66.5f, 1e-5f);
     EXPECT_NEAR(axes[17].y, -3.5f, 1e-6f);
@@ -216,20 +217,20 @@ TEST_F(NativeControl, SceneBuffers) {
     EXPECT_EQ(axes[14].z, -70.0f);
     EXPECT_EQ(axes[0].color, 0x00FFFFFFu);
     TALVEX_ControlSetLeftHand(handle);
-    axes = SceneVertices(control->scene.axisBuffer, 28);
+    axes = SceneVertices(control->Scene().axisBuffer, 28);
     EXPECT_NEAR(axes[15].z, 66.5f, 1e-5f);
     EXPECT_NEAR(axes[17].z, 66.5f, 1e-5f);
     EXPECT_EQ(axes[14].z, 70.0f) << "the arrow tip";
 
     talvex::render::LockedRect locked{};
-    ASSERT_EQ(control->scene.slots[0].texture->LockRect(0, &locked, nullptr, 0), 0);
+    ASSERT_EQ(control->Scene().slots[0].texture->LockRect(0, &locked, nullptr, 0), 0);
     const auto* texels = static_cast<const uint32_t*>(locked.bits);
     EXPECT_EQ(texels[0], 0x7FFF0080u);
     EXPECT_EQ(texels[8], 0x7FFF80C0u);
     EXPECT_EQ(texels[15 * 16 + 15], 0x7FFF0080u);
-    control->scene.slots[0].texture->UnlockRect(0);
+    control->Scene().slots[0].texture->UnlockRect(0);
 
-    const talvex::Matrix& p = control->scene.projectionMatrix;
+    const talvex::Matrix& p = control->Scene().projectionMatrix;
     EXPECT_NEAR(p.m[1][1], 2.4142136f, 1e-6f);
     EXPECT_NEAR(p.m[0][0], 2.4142136f / (320.0f / 240.0f), 1e-6f);
     EXPECT_NEAR(p.m[2][2], 1.001001f, 1e-6f);
@@ -242,24 +243,36 @@ TEST_F(NativeControl, ReleaseEmptiesEverythingOnce) {
     ASSERT_EQ(Init(), 0);
     control->ReleaseDeviceResources();
     control->ReleaseDeviceResources();
-    EXPECT_EQ(control->scene.gridBuffer, nullptr);
-    EXPECT_EQ(control->scene.axisBuffer, nullptr);
-    for (const auto& slot : control->scene.slots) {
+    EXPECT_EQ(control->Scene().gridBuffer, nullptr);
+    EXPECT_EQ(control->Scene().axisBuffer, nullptr);
+    for (const auto& slot : control->Scene().slots) {
         EXPECT_EQ(slot.vertexBuffer, nullptr);
         EXPECT_EQ(slot.indexBuffer, nullptr);
         EXPECT_EQ(slot.texture, nullptr);
     }
-    EXPECT_FALSE(control->ready);
+    EXPECT_FALSE(control->IsReady());
 }
 
 TEST_F(NativeControl, FailedBufferCreationsAreSurvived) {
     talvex::soft::InjectedFaults().failingBufferCreations = 100;
     talvex::soft::InjectedFaults().failingTextureCreations = 100;
-    ASSERT_EQ(Init(), 0);
+    // Told, and survived: the control goes on with the device it has.
+    ASSERT_EQ(Init(), talvex::kOutOfVideoMemory);
     ASSERT_EQ(SetScript(0, "z = x"), 0);
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL);
     control->RenderFrame();
-    EXPECT_EQ(TALVEX_ControlSize(handle, 100, 100), 0);
+    EXPECT_EQ(TALVEX_ControlSize(handle, 100, 100), talvex::kOutOfVideoMemory);
+    talvex::soft::InjectedFaults() = {};
+    EXPECT_EQ(TALVEX_ControlSize(handle, 120, 100), 0) << "a device that gives the buffers again";
+    EXPECT_EQ(TALVEX_ControlCalculate(handle), 0);
+}
+
+TEST_F(NativeControl, TextureRefusedAloneIsTold) {
+    talvex::soft::InjectedFaults().failingTextureCreations = 1;
+    EXPECT_EQ(Init(), talvex::kOutOfVideoMemory);
+    EXPECT_NE(control->Scene().gridBuffer, nullptr) << "everything else is built";
+    EXPECT_EQ(control->Scene().slots[0].texture, nullptr);
+    EXPECT_NE(control->Scene().slots[1].texture, nullptr);
 }
 
 }  // namespace
@@ -295,12 +308,12 @@ protected:
     void ExpectUnchanged(const std::string& which) {
         EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320) << which;
         EXPECT_EQ(TALVEX_ControlGetHeight(handle), 240) << which;
-        EXPECT_EQ(control->scene.device, device) << which;
-        EXPECT_EQ(control->scene.presentParams.backBufferWidth, 320u) << which;
-        EXPECT_EQ(control->scene.presentParams.backBufferHeight, 240u) << which;
-        EXPECT_NE(control->scene.gridBuffer, nullptr) << which;
-        EXPECT_TRUE(control->scene.slots[0].buffersFilled) << which;
-        EXPECT_TRUE(control->ready) << which;
+        EXPECT_EQ(control->Scene().device, device) << which;
+        EXPECT_EQ(control->Scene().presentParams.backBufferWidth, 320u) << which;
+        EXPECT_EQ(control->Scene().presentParams.backBufferHeight, 240u) << which;
+        EXPECT_NE(control->Scene().gridBuffer, nullptr) << which;
+        EXPECT_TRUE(control->Scene().slots[0].buffersFilled) << which;
+        EXPECT_TRUE(control->IsReady()) << which;
         EXPECT_EQ(Picture(), before) << which << ": nothing presented";
         EXPECT_EQ(Paint(), before) << which << ": the same chart is painted";
         const std::string path = ::testing::TempDir() + "talvex_sized_control.bmp";
@@ -314,7 +327,7 @@ protected:
 };
 
 TEST_F(SizedControl, SizePastTheLimitOrARefusedResetChangesNothing) {
-    device = control->scene.device;
+    device = control->Scene().device;
     const int32_t kOutOfMemory = static_cast<int32_t>(0x8007000Eu);
     const struct {
         int32_t width, height;
@@ -343,8 +356,8 @@ TEST_F(SizedControl, TheLargestSideIsTaken) {
     for (auto size : {std::pair{16384, 1}, std::pair{1, 16384}}) {
         EXPECT_EQ(TALVEX_ControlSize(handle, size.first, size.second), 0) << size.first << " x " << size.second;
         EXPECT_EQ(TALVEX_ControlGetWidth(handle), size.first);
-        EXPECT_EQ(control->scene.presentParams.backBufferHeight, static_cast<uint32_t>(size.second));
-        EXPECT_TRUE(control->scene.slots[0].buffersFilled);
+        EXPECT_EQ(control->Scene().presentParams.backBufferHeight, static_cast<uint32_t>(size.second));
+        EXPECT_TRUE(control->Scene().slots[0].buffersFilled);
     }
 }
 
@@ -353,7 +366,7 @@ TEST_F(SizedControl, ADeviceThatTakesNeitherSizeIsLetGo) {
     talvex::soft::InjectedFaults().resetResults = {kOutOfMemory, kOutOfMemory};
     EXPECT_EQ(TALVEX_ControlSize(handle, 640, 480), kOutOfMemory);
     EXPECT_EQ(TALVEX_ControlGetWidth(handle), 320);
-    EXPECT_EQ(control->scene.device, nullptr);
+    EXPECT_EQ(control->Scene().device, nullptr);
     EXPECT_EQ(TALVEX_SaveBMP(handle, "never.bmp"), TALVEX_E_FAIL) << "no success for a picture never drawn";
     EXPECT_EQ(TALVEX_ControlCalculate(handle), TALVEX_E_FAIL);
     EXPECT_EQ(Paint(), before) << "paints draw nothing";
@@ -378,17 +391,17 @@ TEST_F(NativeControl, InitOnADestroyedParentIsRefusedAndMakesNothing) {
         return window;
     };
     EXPECT_EQ(TALVEX_ControlInit(handle, deadWindow(), nullptr, kChildId), kInvalidHandle);
-    EXPECT_EQ(control->window, nullptr) << "no window";
-    EXPECT_EQ(control->scene.direct3d, nullptr) << "no object";
-    EXPECT_EQ(control->scene.device, nullptr) << "no device";
+    EXPECT_EQ(control->Window(), nullptr) << "no window";
+    EXPECT_EQ(control->Scene().direct3d, nullptr) << "no object";
+    EXPECT_EQ(control->Scene().device, nullptr) << "no device";
 
     ASSERT_EQ(Init(), 0);
     TalvexWindow child = Child();
-    talvex::render::Device* device = control->scene.device;
+    talvex::render::Device* device = control->Scene().device;
     EXPECT_EQ(TALVEX_ControlInit(handle, deadWindow(), nullptr, kChildId), kInvalidHandle);
-    EXPECT_EQ(control->scene.device, device) << "a refused Init lets nothing go";
+    EXPECT_EQ(control->Scene().device, device) << "a refused Init lets nothing go";
     EXPECT_EQ(Child(), child);
-    EXPECT_EQ(talvex_window_send(child, 0x0201, 0, 0), 0);
+    EXPECT_EQ(talvex_window_send(child, kLeftButtonDown, 0, 0), 0);
     EXPECT_EQ(talvex_window_capture(), child) << "the window still reaches the control";
 }
 

@@ -6,8 +6,10 @@
 
 #include "../temp_path.h"
 #include "control_fixture.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 #include "talvex_native.h"
+#include "../../tools/common/chart_messages.h"
+#include "../api/bmp_picture.h"
 
 namespace {
 
@@ -130,7 +132,7 @@ TEST_F(Picture, NoPaintBeforeCalculateOrWhileHidden) {
     EXPECT_EQ(talvex_window_needs_paint(Child()), 0) << "the default handling validated the window";
     TALVEX_ControlCalculate(handle);
     TALVEX_ControlShow(handle, 0);
-    talvex_window_send(Child(), 0x000F, 0, 0);
+    talvex_window_send(Child(), kPaint, 0, 0);
     talvex_window_picture_size(Child(), &w, &h);
     EXPECT_EQ(w, 0) << "hidden";
 }
@@ -149,10 +151,7 @@ TEST_F(Picture, RebuiltSlotIsNotDrawnUntilCalculated) {
 
 class Mouse : public Picture {
 protected:
-    static TalvexLParam Point(int x, int y) {
-        return static_cast<TalvexLParam>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
-    }
-    void Send(uint32_t message, int x, int y) { talvex_window_send(Child(), message, 0, Point(x, y)); }
+    void Send(uint32_t message, int x, int y) { talvex_window_send(Child(), message, 0, PointParam(x, y)); }
     void TearDown() override {
         talvex_window_set_key_state(0x02, 0);
         Picture::TearDown();
@@ -161,52 +160,52 @@ protected:
 
 TEST_F(Mouse, LeftDragsTurnTheView) {
     const std::vector<uint32_t> before = Paint();
-    Send(0x0201, 100, 100);
+    Send(kLeftButtonDown, 100, 100);
     EXPECT_EQ(talvex_window_capture(), Child());
-    Send(0x0200, 110, 100);
-    EXPECT_EQ(control->angleY, static_cast<float>(10 * 3.14 / 360));
-    EXPECT_EQ(control->angleX, 0.0f);
-    EXPECT_EQ(control->angleZ, 0.0f);
+    Send(kMouseMove, 110, 100);
+    EXPECT_EQ(control->View().angleY, static_cast<float>(10 * 3.14 / 360));
+    EXPECT_EQ(control->View().angleX, 0.0f);
+    EXPECT_EQ(control->View().angleZ, 0.0f);
     EXPECT_EQ(talvex_window_needs_paint(Child()), 1) << "invalidated";
     talvex_window_run_paints();
     EXPECT_NE(Read(), before) << "the picture changes";
-    Send(0x0200, 110, 110);
-    EXPECT_EQ(control->angleX, static_cast<float>(10 * 3.14 / 360)) << "a drag down";
-    Send(0x0202, 110, 110);
+    Send(kMouseMove, 110, 110);
+    EXPECT_EQ(control->View().angleX, static_cast<float>(10 * 3.14 / 360)) << "a drag down";
+    Send(kLeftButtonUp, 110, 110);
     EXPECT_EQ(talvex_window_capture(), nullptr);
-    const float angleX = control->angleX;
-    Send(0x0200, 150, 150);
-    EXPECT_EQ(control->angleX, angleX) << "moves without the capture change nothing";
+    const float angleX = control->View().angleX;
+    Send(kMouseMove, 150, 150);
+    EXPECT_EQ(control->View().angleX, angleX) << "moves without the capture change nothing";
 }
 
 TEST_F(Mouse, RightDragsRollWithOppositeSignsOnEachHalf) {
     const std::vector<uint32_t> before = Paint();
     talvex_window_set_key_state(0x02, 1);
-    Send(0x0204, 250, 100);
-    Send(0x0200, 250, 110);
-    const float rightHalf = control->angleZ;
+    Send(kRightButtonDown, 250, 100);
+    Send(kMouseMove, 250, 110);
+    const float rightHalf = control->View().angleZ;
     EXPECT_NEAR(rightHalf, -10 * 3.14 / 360, 1e-6);
-    Send(0x0205, 250, 110);
+    Send(kRightButtonUp, 250, 110);
     TALVEX_ControlSetDefaultView(handle);
-    Send(0x0204, 50, 100);
-    Send(0x0200, 50, 110);
-    EXPECT_NEAR(control->angleZ, 10 * 3.14 / 360, 1e-6) << "left half: the other way";
+    Send(kRightButtonDown, 50, 100);
+    Send(kMouseMove, 50, 110);
+    EXPECT_NEAR(control->View().angleZ, 10 * 3.14 / 360, 1e-6) << "left half: the other way";
     talvex_window_run_paints();
     EXPECT_EQ(Read(), before) << "angleZ is not drawn";
-    EXPECT_EQ(control->angleX, 0.0f);
-    EXPECT_EQ(control->angleY, 0.0f);
-    Send(0x0200, -20, 120);
-    EXPECT_NEAR(control->angleZ, 10 * 3.14 / 360 - 10 * 3.14 / 360, 1e-6) << "left of the window counts as the right half";
+    EXPECT_EQ(control->View().angleX, 0.0f);
+    EXPECT_EQ(control->View().angleY, 0.0f);
+    Send(kMouseMove, -20, 120);
+    EXPECT_NEAR(control->View().angleZ, 10 * 3.14 / 360 - 10 * 3.14 / 360, 1e-6) << "left of the window counts as the right half";
 }
 
 TEST_F(Mouse, MiddleClickResetsZoomAndView) {
     TALVEX_ControlSetScale(handle, 90);
-    Send(0x0207, 10, 10);
+    Send(kMiddleButtonDown, 10, 10);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 90) << "the press alone does nothing";
-    Send(0x0208, 10, 10);
+    Send(kMiddleButtonUp, 10, 10);
     EXPECT_EQ(TALVEX_ControlGetScale(handle), 37);
-    EXPECT_EQ(control->angleX, 0.34906587f);
-    EXPECT_EQ(control->angleY, -0.5235988f);
+    EXPECT_EQ(control->View().angleX, 0.34906587f);
+    EXPECT_EQ(control->View().angleY, -0.5235988f);
 }
 
 TEST_F(Mouse, ShowMoveAndInvalidatePassTheWindowSystemsResults) {
@@ -224,26 +223,15 @@ TEST_F(Mouse, ShowMoveAndInvalidatePassTheWindowSystemsResults) {
 TEST_F(Mouse, MessagesAfterDestroyGetTheDefaultHandling) {
     TalvexWindow child = Child();
     TALVEX_ControlDestroy(handle);
-    talvex_window_send(child, 0x0201, 0, Point(1, 1));
+    talvex_window_send(child, kLeftButtonDown, 0, PointParam(1, 1));
     EXPECT_EQ(talvex_window_capture(), nullptr);
-    talvex_window_send(child, 0x000F, 0, 0);
+    talvex_window_send(child, kPaint, 0, 0);
     EXPECT_EQ(talvex_window_needs_paint(child), 0) << "the default paint validates";
     int32_t w = -1, h = -1;
     talvex_window_picture_size(child, &w, &h);
     EXPECT_EQ(w * h, 0) << "and presents nothing";
-    talvex_window_send(child, 0x0208, 0, 0);
+    talvex_window_send(child, kMiddleButtonUp, 0, 0);
     EXPECT_EQ(talvex_window_needs_paint(child), 0) << "no reset view to repaint";
-}
-
-// The pixel at (x, y) of a saved 320 x 240 BMP file.
-uint32_t FilePixel(const std::string& path, int x, int y) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return 0xDEADBEEF;
-    std::fseek(f, 54 + (239 - y) * 960 + 3 * x, SEEK_SET);
-    unsigned char bgr[3] = {};
-    const size_t got = std::fread(bgr, 1, 3, f);
-    std::fclose(f);
-    return got == 3 ? (bgr[2] << 16) | (bgr[1] << 8) | bgr[0] : 0xDEADBEEF;
 }
 
 TEST_F(Picture, SnapshotHoldsTheFrameNotThePresentedBuffer) {
@@ -251,8 +239,8 @@ TEST_F(Picture, SnapshotHoldsTheFrameNotThePresentedBuffer) {
     TALVEX_ControlCalculate(handle);
     const std::string path = UniqueTempPath("frame.bmp");
     ASSERT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0);
-    EXPECT_EQ(FilePixel(path, 0, 0), kWhite) << "the background, not what a present leaves behind";
-    const uint32_t inside = FilePixel(path, 140, 100);
+    EXPECT_EQ(BmpPicture::Load(path).At(0, 0), kWhite) << "the background, not what a present leaves behind";
+    const uint32_t inside = BmpPicture::Load(path).At(140, 100);
     EXPECT_TRUE(inside == 0xFF0080u || inside == 0xFF80C0u) << "a cell of the surface: " << std::hex << inside;
     EXPECT_EQ(inside, At(Read(), 140, 100)) << "the window shows the same frame";
     std::remove(path.c_str());
@@ -276,9 +264,9 @@ TEST_F(Picture, SnapshotFiles) {
     EXPECT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0);
     EXPECT_EQ(size(), 54 + 480 * 1924 + 2);
     std::remove(path.c_str());
-    EXPECT_NE(TALVEX_SaveBMP(handle, nullptr), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, nullptr), static_cast<int32_t>(0x8876086Cu)) << "D3DERR_INVALIDCALL";
     const std::string unwritable = ::testing::TempDir() + "missing-folder/x.bmp";
-    EXPECT_NE(TALVEX_SaveBMP(handle, unwritable.c_str()), 0);
+    EXPECT_EQ(TALVEX_SaveBMP(handle, unwritable.c_str()), static_cast<int32_t>(0x80070005u)) << "E_ACCESSDENIED";
 }
 
 }  // namespace
@@ -294,7 +282,7 @@ protected:
     };
 
     Screen Project(const TalvexVertex& v) const {
-        const talvex::render::Scene& scene = control->scene;
+        const talvex::render::Scene& scene = control->Scene();
         const talvex::Matrix m = scene.worldMatrix * scene.viewMatrix * scene.projectionMatrix;
         double clip[4];
         for (int j = 0; j < 4; ++j) clip[j] = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j] + m.m[3][j];
@@ -439,6 +427,22 @@ TEST_F(Picture, KeptGeometryStaysThroughADeviceRecovery) {
         EXPECT_EQ(std::memcmp(before[slot].vertices, vertices[slot].data(), vertices[slot].size() * sizeof(TalvexVertex)), 0);
         EXPECT_EQ(std::memcmp(before[slot].indices, indices[slot].data(), indices[slot].size() * sizeof(uint16_t)), 0);
     }
+}
+
+// A device that waits for a reset and refuses it: the frame is not drawn, and
+// the next one recovers.
+TEST_F(Picture, PictureOfADeviceThatRefusesItsReset) {
+    std::vector<uint32_t> pixels(320 * 240, 0xDEADBEEF);
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceNotReset};
+    talvex::soft::InjectedFaults().resetResults = {talvex::kOutOfVideoMemory};
+    talvex::Trace().Indent();
+    EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 320, 240), talvex::kDeviceLost);
+    EXPECT_EQ(talvex::Trace().Indentation(), 1);
+    talvex::Trace().Unindent();
+    EXPECT_EQ(Count(pixels, 0xDEADBEEF), 320 * 240) << "nothing drawn on a device without its reset";
+    talvex::soft::InjectedFaults().cooperativeLevels = {talvex::kDeviceNotReset};
+    EXPECT_EQ(talvex_render_picture(handle, pixels.data(), 320, 240), 0) << "the reset goes through";
+    EXPECT_GT(Count(pixels, kWhite), 0);
 }
 
 // The picture of a frame the device could not draw, and of a device whose

@@ -8,13 +8,14 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <limits>
 #include <vector>
 
 #include "../crosscheck/scenes.h"
 #include "platform/soft/render_threads.h"
 #include "platform/soft/soft_faults.h"
 #include "reference_rasterizer.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 #include "render/scene.h"
 #include "talvex.h"
 #include "talvex_native.h"
@@ -254,6 +255,25 @@ TEST(ChartScenes, EveryNumberOfThreadsDrawsTheReferencesPicture) {
         TALVEX_ControlDestroy(chart);
     }
     talvex_window_destroy(parent);
+}
+
+// Corners that are not finite numbers never reach the conversion to
+// integers: such a triangle is dropped, and a finite one beside it is not.
+TEST(Clipping, TrianglesWithCornersThatAreNoNumbersAreDropped) {
+    soft::Target target;
+    target.width = 64;
+    target.height = 48;
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const soft::ClipVertex good[3] = {{-0.5f, -0.5f, 0.5f, 1, 0, 0}, {0.5f, -0.5f, 0.5f, 1, 0, 0}, {0, 0.5f, 0.5f, 1, 0, 0}};
+    ASSERT_EQ(soft::ClipTriangle(target, good[0], good[1], good[2]).count, 3);
+    for (const float bad : {inf, -inf, nan}) {
+        for (int field = 0; field < 4; ++field) {
+            soft::ClipVertex corner = good[1];
+            float* values[4] = {&corner.x, &corner.y, &corner.z, &corner.w};
+            *values[field] = bad;
+            EXPECT_EQ(soft::ClipTriangle(target, good[0], corner, good[2]).count, 0) << bad << " in field " << field;
+        }
+    }
 }
 
 TEST(RenderThreads, CountsOutsideTheRangeAreRefused) {

@@ -12,15 +12,7 @@
 #include "script/disassembler.h"
 #include "script/evaluation_check.h"
 #include "script/script.h"
-
-inline std::string WithCrLf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+#include "../../tools/common/line_ends.h"
 
 struct CompiledScript {
     talvex::script::Script script;

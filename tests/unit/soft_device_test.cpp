@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/soft/soft_faults.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 #include "render/scene.h"
 #include "talvex_window.h"
 

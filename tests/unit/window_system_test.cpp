@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/window_system.h"
+#include "common/window_system.h"
 #include "talvex_window.h"
 
 namespace {

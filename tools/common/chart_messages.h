@@ -7,6 +7,7 @@
 #include "talvex.h"
 
 enum ChartMessage : uint32_t {
+    kPaint = 0x000F,
     kMouseMove = 0x0200,
     kLeftButtonDown = 0x0201,
     kLeftButtonUp = 0x0202,
@@ -14,6 +15,7 @@ enum ChartMessage : uint32_t {
     kRightButtonUp = 0x0205,
     kMiddleButtonDown = 0x0207,
     kMiddleButtonUp = 0x0208,
+    kMouseWheel = 0x020A,
 };
 
 // The button flags of wParam (MK_) and the key codes of the buttons (VK_).

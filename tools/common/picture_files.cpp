@@ -2,11 +2,18 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
-bool WritePng(const std::string& path, const Picture& picture) {
+bool WritePng(const std::string& path, const Picture& picture, std::string* reason) {
+    auto fail = [reason](int error) {
+        if (reason != nullptr) *reason = error != 0 ? std::strerror(error) : "the picture could not be encoded";
+        return false;
+    };
+    errno = 0;
     std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) return false;
+    if (out == nullptr) return fail(errno);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     std::vector<unsigned char> row(3 * static_cast<size_t>(picture.width));
@@ -29,10 +36,12 @@ bool WritePng(const std::string& path, const Picture& picture) {
         written = true;
     }
     png_destroy_write_struct(&png, &info);
+    const int writeError = std::ferror(out) != 0 ? errno : 0;
     const bool closed = std::fclose(out) == 0;
-    if (!written || !closed) {
+    const int error = writeError != 0 ? writeError : closed ? 0 : errno;
+    if (!written || !closed || writeError != 0) {
         std::remove(path.c_str());
-        return false;
+        return fail(error);
     }
     return true;
 }

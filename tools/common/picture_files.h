@@ -11,5 +11,5 @@ struct Picture {
 };
 
 // Writes an 8-bit RGB PNG file through libpng; false on failure, and then no
-// file is left behind.
-bool WritePng(const std::string& path, const Picture& picture);
+// file is left behind and reason (when given) says why, in the system's words.
+bool WritePng(const std::string& path, const Picture& picture, std::string* reason = nullptr);

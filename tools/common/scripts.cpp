@@ -1,5 +1,8 @@
 #include "scripts.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -7,9 +10,16 @@
 #include "talvex.h"
 #include "talvex_codes.h"
 
-bool ReadTextFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+bool ReadTextFile(const std::string& path, std::string& text, std::string* reason) {
+    // A folder opens like a file here and only its reads fail.
+    std::error_code ignored;
+    errno = std::filesystem::is_directory(path, ignored) ? EISDIR : 0;
+    std::ifstream in;
+    if (errno == 0) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
+        if (reason != nullptr) *reason = std::strerror(errno != 0 ? errno : EIO);
+        return false;
+    }
     std::ostringstream contents;
     contents << in.rdbuf();
     text = contents.str();
@@ -18,7 +28,8 @@ bool ReadTextFile(const std::string& path, std::string& text) {
 
 std::string AddScriptFile(const std::string& path, std::vector<ScriptSource>& sources) {
     ScriptSource source;
-    if (!ReadTextFile(path, source.text)) return "cannot read " + path;
+    std::string reason;
+    if (!ReadTextFile(path, source.text, &reason)) return "cannot read " + path + ": " + reason;
     source.name = path;
     source.file = true;
     sources.push_back(source);

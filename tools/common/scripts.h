@@ -16,10 +16,12 @@ struct ScriptSource {
     bool file = false;
 };
 
-// The whole file; false when it cannot be read.
-bool ReadTextFile(const std::string& path, std::string& text);
+// The whole file; false when it cannot be read, and then reason (when given)
+// says why in the system's words.
+bool ReadTextFile(const std::string& path, std::string& text, std::string* reason = nullptr);
 
-// Adds a script file (an error message when it cannot be read) or a text.
+// Adds a script file (an error message with the system's reason when it
+// cannot be read) or a text.
 std::string AddScriptFile(const std::string& path, std::vector<ScriptSource>& sources);
 void AddScriptText(const std::string& text, std::vector<ScriptSource>& sources);
 

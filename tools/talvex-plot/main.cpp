@@ -6,13 +6,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "mesh_export.h"
 #include "../common/arguments.h"
-#include "../common/chart_messages.h"
 #include "../common/picture_files.h"
 #include "../common/scripts.h"
 #include "talvex.h"
@@ -71,10 +74,6 @@ struct Options {
     uint32_t backgroundValue = 0, pointColorValue = 0;
 };
 
-bool EndsWith(const std::string& text, const std::string& ending) {
-    return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
-}
-
 bool ParseColor(const char* text, uint32_t& color) {
     if (std::strlen(text) != 6) return false;
     char* end = nullptr;
@@ -111,6 +110,8 @@ int Parse(int argc, char** argv, Options& options) {
             if (v == nullptr) return Fail(arg + " needs a value");
             if (arg == "-o") {
                 options.output = v;
+                if (!EndsWith(options.output, ".bmp") && !EndsWith(options.output, ".png"))
+                    return Fail("-o takes a file ending in .bmp or .png");
             } else if (arg == "--mesh") {
                 options.mesh = v;
                 if (!EndsWith(options.mesh, ".obj") && !EndsWith(options.mesh, ".stl"))
@@ -163,6 +164,29 @@ int Parse(int argc, char** argv, Options& options) {
     return -1;
 }
 
+// Why the chart could not write a file, in the system's words where the
+// system has them: the library's code tells that the write failed, the
+// folder tells why.
+std::string WriteFailure(const std::string& path, int32_t code) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) return std::strerror(errno);
+    const char* text = talvex_error_text(code);
+    return text != nullptr ? text : "code " + std::to_string(code);
+}
+
+// Tells on stderr what failed in each slot's calculation; the number of them.
+int ReportFailedSlots(int32_t chart, int slotCount) {
+    int failed = 0;
+    for (int slot = 0; slot < slotCount; ++slot) {
+        int32_t code = 0;
+        char text[512];
+        if (talvex_get_slot_error(chart, slot, &code, text, sizeof text) != 0 || code == 0) continue;
+        std::fprintf(stderr, "talvex-plot: %s\n", text);
+        ++failed;
+    }
+    return failed;
+}
+
 // The host window and the chart, released on every way out of Plot.
 class ChartInWindow {
 public:
@@ -211,21 +235,14 @@ int Plot(const Options& options) {
     if (options.pointColor) TALVEX_ControlSetPointColor(chart, options.pointColorValue);
     if (options.noPoints) TALVEX_ControlSetPointVisible(chart, 0);
     if (options.noAxes) TALVEX_ControlSetAxisVisible(chart, 0);
-    if (options.turn) {
-        // A left-button drag on the chart's own window.
-        TalvexWindow window = talvex_window_find_child(host, id);
-        const int x = options.width / 2, y = options.height / 2;
-        talvex_window_send(window, kLeftButtonDown, kLeftButtonFlag, PointParam(x, y));
-        talvex_window_send(window, kMouseMove, kLeftButtonFlag, PointParam(x + options.turnX, y + options.turnY));
-        talvex_window_send(window, kLeftButtonUp, 0, PointParam(x + options.turnX, y + options.turnY));
-    }
+    // What a left-button drag of that many pixels does.
+    if (options.turn) talvex_turn_view(chart, options.turnX, options.turnY);
 
     // A script that compiles can still fail to calculate (an undefined name,
-    // three free variables): then the picture shows the axes alone.
-    const int32_t calculated = TALVEX_ControlCalculate(chart);
-    if (calculated != 0)
-        std::fprintf(stderr, "talvex-plot: no script could be calculated (code %d); drawing the axes alone\n",
-                     static_cast<int>(calculated));
+    // three free variables): each one that did is told, the picture shows
+    // the others, and the run fails.
+    TALVEX_ControlCalculate(chart);
+    const int failedSlots = ReportFailedSlots(chart, static_cast<int>(scripts.size()));
     // A PNG is encoded from the picture in memory, the very frame a BMP
     // snapshot saves; no file but the output is written.
     const bool png = EndsWith(options.output, ".png");
@@ -239,12 +256,13 @@ int Plot(const Options& options) {
         result = TALVEX_SaveBMP(chart, options.output.c_str());
     }
     int status = 0;
+    std::string reason;
     if (result != 0) {
-        std::fprintf(stderr, "talvex-plot: cannot write %s (0x%08X)\n", options.output.c_str(),
-                     static_cast<unsigned>(result));
+        std::fprintf(stderr, "talvex-plot: cannot write %s: %s\n", options.output.c_str(),
+                     WriteFailure(options.output, result).c_str());
         status = 1;
-    } else if (png && !WritePng(options.output, picture)) {
-        std::fprintf(stderr, "talvex-plot: cannot write %s\n", options.output.c_str());
+    } else if (png && !WritePng(options.output, picture, &reason)) {
+        std::fprintf(stderr, "talvex-plot: cannot write %s: %s\n", options.output.c_str(), reason.c_str());
         status = 1;
     }
     if (status == 0 && !options.mesh.empty()) {
@@ -254,7 +272,7 @@ int Plot(const Options& options) {
             status = 1;
         }
     }
-    return status != 0 ? status : calculated != 0 ? 1 : 0;
+    return status != 0 ? status : failedSlots != 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "mesh_export.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <vector>
 
+#include "../common/arguments.h"
 #include "talvex_native.h"
 
 namespace {
@@ -13,56 +15,81 @@ namespace {
 struct SlotMesh {
     int slot;
     TalvexSlotGeometry geometry;
+    TalvexBoxMapping mapping;
 };
+
+struct Point {
+    double x, y, z;
+};
+
+// A vertex back in the script's coordinates: the box mapping undone.
+Point ScriptPoint(const TalvexVertex& v, const TalvexBoxMapping& m) {
+    auto back = [&m](double box, int axis) { return box * m.scale / 100 + m.centre[axis]; };
+    return {back(v.x, 0), back(v.y, 1), back(m.zNegated ? -v.z : v.z, 2)};
+}
+
+// The corners of triangle t of a surface, counter-clockwise about its
+// parameters' cross product in the script's coordinates.
+void TriangleCorners(const SlotMesh& mesh, int32_t t, int32_t (&corners)[3]) {
+    const uint16_t* at = mesh.geometry.indices + 3 * t;
+    corners[0] = at[0];
+    corners[1] = mesh.mapping.trianglesReversed ? at[2] : at[1];
+    corners[2] = mesh.mapping.trianglesReversed ? at[1] : at[2];
+}
 
 // Every slot that kept geometry, with all its computed vertices: a surface
 // whose cells all drop out of the picture still has them.
 std::string ReadSlots(int32_t chart, int slotCount, std::vector<SlotMesh>& meshes) {
     for (int slot = 0; slot < slotCount; ++slot) {
-        SlotMesh mesh{slot, {}};
-        const int32_t result = talvex_get_slot_geometry(chart, slot, &mesh.geometry);
-        if (result != 0) return "cannot read the geometry of slot " + std::to_string(slot);
+        SlotMesh mesh{slot, {}, {}};
+        if (talvex_get_slot_geometry(chart, slot, &mesh.geometry) != 0 ||
+            talvex_get_slot_mapping(chart, slot, &mesh.mapping) != 0)
+            return "cannot read the geometry of slot " + std::to_string(slot);
         if (mesh.geometry.kind != TALVEX_GRAPH_NONE) meshes.push_back(mesh);
     }
     return "";
 }
 
-bool EndsWith(const std::string& text, const char* ending) {
-    const size_t n = std::strlen(ending);
-    return text.size() >= n && text.compare(text.size() - n, n, ending) == 0;
+std::string CannotWrite(const std::string& path, int error) {
+    return "cannot write " + path + ": " + std::strerror(error != 0 ? error : EIO);
 }
 
 std::string WriteObj(const std::vector<SlotMesh>& meshes, const std::string& path) {
+    errno = 0;
     std::ofstream out(path);
-    if (!out) return "cannot write " + path;
-    out << "# TALVEX chart geometry in box coordinates (-100 .. 100)\n";
+    if (!out) return CannotWrite(path, errno);
+    out << "# TALVEX chart geometry in the scripts' own coordinates: x, y, z as each script computes them\n"
+           "# (values beyond the chart's box are clamped to its faces); faces counter-clockwise about\n"
+           "# the cross product of the surface's parameter derivatives, d/du x d/dv\n";
     long base = 1;  // OBJ numbers vertices from 1 across the whole file
     for (const SlotMesh& mesh : meshes) {
         const TalvexSlotGeometry& g = mesh.geometry;
         out << "o slot" << mesh.slot << "\n";
         char line[96];
         for (int32_t v = 0; v < g.vertexCount; ++v) {
-            std::snprintf(line, sizeof line, "v %.9g %.9g %.9g\n", g.vertices[v].x, g.vertices[v].y, g.vertices[v].z);
+            const Point p = ScriptPoint(g.vertices[v], mesh.mapping);
+            std::snprintf(line, sizeof line, "v %.9g %.9g %.9g\n", p.x, p.y, p.z);
             out << line;
         }
         if (g.kind == TALVEX_GRAPH_POINT) {
             out << "p " << base << "\n";
-        } else {
-            // Triangles of a surface, segments of a curve, as computed.
-            const int per = g.kind == TALVEX_GRAPH_SURFACE ? 3 : 2;
-            const char* element = per == 3 ? "f" : "l";
-            for (int32_t i = 0; i + per <= g.indexCount; i += per) {
-                out << element;
-                for (int k = 0; k < per; ++k) out << ' ' << base + g.indices[i + k];
-                out << '\n';
+        } else if (g.kind == TALVEX_GRAPH_SURFACE) {
+            for (int32_t t = 0; t < g.indexCount / 3; ++t) {
+                int32_t corners[3];
+                TriangleCorners(mesh, t, corners);
+                out << 'f' << ' ' << base + corners[0] << ' ' << base + corners[1] << ' ' << base + corners[2] << '\n';
             }
+        } else {
+            for (int32_t i = 0; i + 2 <= g.indexCount; i += 2)
+                out << "l " << base + g.indices[i] << ' ' << base + g.indices[i + 1] << '\n';
         }
         base += g.vertexCount;
     }
     out.close();
     if (!out) {
+        const int error = errno;
         std::remove(path.c_str());
-        return "cannot write " + path;
+        return CannotWrite(path, error);
     }
     return "";
 }
@@ -79,18 +106,22 @@ std::string WriteStl(const std::vector<SlotMesh>& meshes, const std::string& pat
     for (const SlotMesh& mesh : meshes) {
         const TalvexSlotGeometry& g = mesh.geometry;
         if (g.kind != TALVEX_GRAPH_SURFACE) continue;  // STL holds triangles only
-        for (int32_t i = 0; i + 3 <= g.indexCount; i += 3) {
+        for (int32_t t = 0; t < g.indexCount / 3; ++t) {
+            int32_t corners[3];
+            TriangleCorners(mesh, t, corners);
+            // The corners as the file holds them, single precision, so that
+            // the normal agrees with the stored triangle.
             float p[3][3];
             for (int k = 0; k < 3; ++k) {
-                const TalvexVertex& v = g.vertices[g.indices[i + k]];
-                p[k][0] = v.x, p[k][1] = v.y, p[k][2] = v.z;
+                const Point q = ScriptPoint(g.vertices[corners[k]], mesh.mapping);
+                p[k][0] = static_cast<float>(q.x), p[k][1] = static_cast<float>(q.y), p[k][2] = static_cast<float>(q.z);
             }
-            const float u[3] = {p[1][0] - p[0][0], p[1][1] - p[0][1], p[1][2] - p[0][2]};
-            const float w[3] = {p[2][0] - p[0][0], p[2][1] - p[0][1], p[2][2] - p[0][2]};
-            float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
-            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-            for (float& c : n) c = length > 0 ? c / length : 0;
-            for (float c : n) PutFloat(body, c);
+            const double u[3] = {double(p[1][0]) - p[0][0], double(p[1][1]) - p[0][1], double(p[1][2]) - p[0][2]};
+            const double w[3] = {double(p[2][0]) - p[0][0], double(p[2][1]) - p[0][1], double(p[2][2]) - p[0][2]};
+            double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+            const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            for (double& c : n) c = length > 0 ? c / length : 0;
+            for (double c : n) PutFloat(body, static_cast<float>(c));
             for (int k = 0; k < 3; ++k)
                 for (int c = 0; c < 3; ++c) PutFloat(body, p[k][c]);
             body.push_back(0);
@@ -98,9 +129,10 @@ std::string WriteStl(const std::vector<SlotMesh>& meshes, const std::string& pat
             ++triangles;
         }
     }
+    errno = 0;
     std::ofstream out(path, std::ios::binary);
-    if (!out) return "cannot write " + path;
-    char header[80] = "TALVEX chart surfaces in box coordinates";
+    if (!out) return CannotWrite(path, errno);
+    char header[80] = "TALVEX chart surfaces in the scripts' own coordinates";
     out.write(header, sizeof header);
     const unsigned char count[4] = {static_cast<unsigned char>(triangles), static_cast<unsigned char>(triangles >> 8),
                                     static_cast<unsigned char>(triangles >> 16), static_cast<unsigned char>(triangles >> 24)};
@@ -108,8 +140,9 @@ std::string WriteStl(const std::vector<SlotMesh>& meshes, const std::string& pat
     out.write(body.data(), static_cast<std::streamsize>(body.size()));
     out.close();
     if (!out) {
+        const int error = errno;
         std::remove(path.c_str());
-        return "cannot write " + path;
+        return CannotWrite(path, error);
     }
     return "";
 }

@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -99,6 +100,17 @@ int main(int argc, char** argv) {
     }
 
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return Fail(std::string("cannot start SDL: ") + SDL_GetError());
+    // Without a display SDL falls back to drivers that show nothing: a viewer
+    // nobody can see would wait for a window that never closes. A driver the
+    // user chose by name is taken at its word.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (invisible && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        SDL_Quit();
+        std::fprintf(stderr, "talvex-view: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY "
+                             "reaches one); to write pictures without a window, use talvex-plot\n");
+        return 1;
+    }
     int status = 0;
     {
         Viewer viewer;

@@ -5,6 +5,7 @@
 
 #include "../common/chart_messages.h"
 #include "../common/picture_files.h"
+#include "talvex_native.h"
 #include "talvex_window.h"
 
 namespace {
@@ -91,9 +92,9 @@ std::string Viewer::Start(const std::vector<ScriptSource>& scripts, int width, i
 
     TALVEX_ControlSetIsometricView(chart_);
     OnResize(width, height);
-    const int32_t calculated = TALVEX_ControlCalculate(chart_);
-    if (calculated != 0)
-        std::fprintf(stderr, "talvex-view: no script could be calculated (code %d)\n", static_cast<int>(calculated));
+    Calculate();
+    for (const Slot& slot : slots_)
+        if (!slot.calculationProblem.empty()) std::fprintf(stderr, "talvex-view: %s\n", slot.calculationProblem.c_str());
     TALVEX_ControlShow(chart_, kShow);
     UpdateTitle();
     return "";
@@ -159,12 +160,15 @@ void Viewer::OnKey(SDL_Keycode key) {
     case SDLK_a:
         TALVEX_ControlSetAxisVisible(chart_, TALVEX_ControlIsAxisVisible(chart_) ? 0 : 1);
         break;
-    case SDLK_h:
-        leftHanded_ = !leftHanded_;
-        if (leftHanded_) TALVEX_ControlSetLeftHand(chart_);
+    case SDLK_h: {
+        int32_t leftHanded = 0;
+        talvex_get_left_handed(chart_, &leftHanded);
+        if (leftHanded == 0) TALVEX_ControlSetLeftHand(chart_);
         else TALVEX_ControlSetRightHand(chart_);
-        TALVEX_ControlCalculate(chart_);  // the rebuilt buffers wait for a calculation
+        Calculate();  // the rebuilt buffers wait for a calculation
+        UpdateTitle();
         break;
+    }
     case SDLK_d:
         TALVEX_ControlSetDefaultView(chart_);
         break;
@@ -213,19 +217,40 @@ void Viewer::ReloadChangedFiles() {
         UpdateTitle();
     }
     if (changed) {
-        TALVEX_ControlCalculate(chart_);
+        Calculate();
+        UpdateTitle();
         TALVEX_ControlInvalidate(chart_, nullptr, 0);
+    }
+}
+
+void Viewer::Calculate() {
+    TALVEX_ControlCalculate(chart_);
+    // A slot whose script no longer calculates keeps what it drew before;
+    // the title says why it did not change.
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        int32_t code = 0;
+        char text[512] = "";
+        talvex_get_slot_error(chart_, static_cast<int32_t>(i), &code, text, sizeof text);
+        slots_[i].calculationProblem = code != 0 ? text : "";
     }
 }
 
 void Viewer::UpdateTitle(const std::string& note) {
     std::string title = "talvex-view";
     std::string detail = note;
+    // A script that does not compile is told before one that does not
+    // calculate: the second may be the first's consequence.
     for (const Slot& slot : slots_)
         if (!slot.problem.empty()) {
             detail = slot.problem;
             break;
         }
+    if (detail.empty())
+        for (const Slot& slot : slots_)
+            if (!slot.calculationProblem.empty()) {
+                detail = slot.calculationProblem;
+                break;
+            }
     if (detail.empty())
         for (const Slot& slot : slots_) {
             const std::string& name = slot.source.name;

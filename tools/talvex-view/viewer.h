@@ -55,6 +55,7 @@ private:
         ScriptSource source;
         std::string goodText;  // the last text that compiled
         std::string problem;   // the report of the text on disk, when it does not compile
+        std::string calculationProblem;  // what the last calculation failed on
         struct timespec modified{};
         off_t size = -1;
     };
@@ -63,6 +64,8 @@ private:
     void OnKey(SDL_Keycode key);
     void OnResize(int width, int height);
     void ReloadChangedFiles();
+    // Calculates every slot and keeps what each failed on.
+    void Calculate();
     void UpdateTitle(const std::string& note = "");
     void ReadPicture();
     void Show();
@@ -77,7 +80,6 @@ private:
     std::vector<Slot> slots_;
     std::vector<uint32_t> picture_;
     int pictureWidth_ = 0, pictureHeight_ = 0;
-    bool leftHanded_ = false;
     bool quit_ = false;
     DrawStats stats_;
 };

@@ -1,5 +1,5 @@
 // Short descriptions of the result codes that device creation can give.
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 namespace talvex::render {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "common/window_system.h"
 
 namespace talvex::window {
 

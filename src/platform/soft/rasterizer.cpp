@@ -259,8 +259,15 @@ Polygon ClipTriangle(const Target& target, const ClipVertex& a, const ClipVertex
         polygon = ClipPolygon(polygon, distance, guardX, guardY);
         if (polygon.count < 3) return Polygon{};
     }
-    for (int i = 0; i < polygon.count; ++i)
-        if (!(polygon.corners[i].w > 0)) return Polygon{};
+    // A corner that is not a finite number (an infinite vertex, or one the
+    // clipping turned into one) has no place on the screen: the triangle is
+    // dropped before its position is converted to integers.
+    for (int i = 0; i < polygon.count; ++i) {
+        const ClipPoint& corner = polygon.corners[i];
+        if (!(corner.w > 0) || !std::isfinite(corner.x) || !std::isfinite(corner.y) || !std::isfinite(corner.z) ||
+            !std::isfinite(corner.w))
+            return Polygon{};
+    }
     return polygon;
 }
 

@@ -62,7 +62,7 @@ public:
 
     // Runs the job over the bands; false, having run nothing, when another
     // thread's job has the pool. Jobs must not throw.
-    bool TryRun(int32_t bands, const std::function<void(int32_t)>& job) {
+    bool TryRun(int32_t bands, const FunctionRef<void(int32_t)>& job) {
         std::unique_lock<std::mutex> running(running_, std::try_to_lock);
         if (!running.owns_lock()) return false;
         uint64_t generation;
@@ -132,7 +132,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
     std::vector<std::thread> workers_;
-    std::atomic<const std::function<void(int32_t)>*> job_{nullptr};
+    std::atomic<const FunctionRef<void(int32_t)>*> job_{nullptr};
     std::atomic<uint64_t> ticket_{0};
     std::atomic<int32_t> done_{0};
     uint64_t generation_ = 0;  // under mutex_
@@ -157,12 +157,12 @@ int32_t BandsFor(int32_t width, int32_t height) {
     return std::max(1, std::min({cores, bySize, kDefaultMaximum, std::max(height, 1)}));
 }
 
-void RunBands(int32_t bands, const std::function<void(int32_t)>& job) {
+void RunBands(int32_t bands, FunctionRef<void(int32_t)> job) {
     if (bands > 1 && ThePool().TryRun(bands, job)) return;
     for (int32_t band = 0; band < bands; ++band) job(band);
 }
 
-void RunPieces(int32_t width, int32_t height, size_t count, const std::function<void(size_t, size_t)>& work) {
+void RunPieces(int32_t width, int32_t height, size_t count, FunctionRef<void(size_t, size_t)> work) {
     const int32_t pieces = BandsFor(width, height);
     RunBands(pieces, [&](int32_t piece) {
         work(count * static_cast<size_t>(piece) / static_cast<size_t>(pieces),

@@ -14,8 +14,8 @@
 #include "platform/soft/rasterizer.h"
 #include "platform/soft/render_threads.h"
 #include "platform/soft/soft_faults.h"
-#include "render/bmp_file.h"
-#include "render/device.h"
+#include "common/bmp_file.h"
+#include "common/graphics_device.h"
 
 namespace talvex::soft {
 
@@ -453,7 +453,14 @@ private:
                 if (polygon.count < 3) continue;
                 ScreenVertex screen[12];
                 for (int i = 0; i < polygon.count; ++i) screen[i] = ToScreen(target, polygon.corners[i]);
-                if (CullsAway(cull, Winding(screen[0], screen[1], screen[2]))) continue;
+                // The whole polygon's winding decides: after snapping, its
+                // first three corners alone may be degenerate or even turned.
+                // Summed in double: several areas near the guard band's limit
+                // would not fit 64 bits together.
+                double winding = 0;
+                for (int i = 1; i + 1 < polygon.count; ++i)
+                    winding += static_cast<double>(Winding(screen[0], screen[i], screen[i + 1]));
+                if (winding == 0 || CullsAway(cull, winding > 0 ? 1 : -1)) continue;
                 for (int i = 1; i + 1 < polygon.count; ++i) fill(screen[0], screen[i], screen[i + 1]);
             }
         });

@@ -8,7 +8,7 @@
 #include <deque>
 
 #include "platform/soft/rasterizer.h"
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 namespace talvex::soft {
 

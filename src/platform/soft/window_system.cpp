@@ -218,10 +218,6 @@ NATIVE_EXPORT LResult DefWindowProc(WindowHandle window, uint32_t message, WPara
     return 0;
 }
 
-NATIVE_EXPORT void* AllocateZeroed(uint32_t size) { return std::calloc(1, size); }
-
-NATIVE_EXPORT void FreeBlock(void* block) { std::free(block); }
-
 void PresentPicture(WindowHandle window, std::vector<uint32_t>& picture, int32_t width, int32_t height) {
     const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
     if (width <= 0 || height <= 0 || picture.size() != size) return;

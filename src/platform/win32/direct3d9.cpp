@@ -45,7 +45,9 @@ D3DPRESENT_PARAMETERS ToDirect3D9(const PresentParameters& from) {
     to.AutoDepthStencilFormat = static_cast<D3DFORMAT>(from.autoDepthStencilFormat);
     to.Flags = from.flags;
     to.FullScreen_RefreshRateInHz = from.fullScreenRefreshRate;
-    to.PresentationInterval = from.fullScreenPresentationInterval;
+    // Direct3D 9 reads 0 as "wait for the vertical blank", which Direct3D 8
+    // never did in a window: a windowed chart presents at once, as it does there.
+    to.PresentationInterval = from.windowed ? D3DPRESENT_INTERVAL_IMMEDIATE : from.fullScreenPresentationInterval;
     return to;
 }
 

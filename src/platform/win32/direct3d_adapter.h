@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 struct IDirect3D8;
 struct IDirect3D9;
@@ -59,7 +60,14 @@ HResult CreateWrapped(BaseInterface** out, Create create) {
     *out = nullptr;
     Com* object = nullptr;
     const HResult result = create(&object);
-    if (result == kOk && object != nullptr) *out = new Ours(object);
+    if (result != kOk || object == nullptr) return result;
+    // Without room for the wrapper the new object would be held by nobody.
+    Ours* wrapped = new (std::nothrow) Ours(object);
+    if (wrapped == nullptr) {
+        object->Release();
+        return kOutOfMemory;
+    }
+    *out = wrapped;
     return result;
 }
 

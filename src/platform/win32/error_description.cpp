@@ -3,7 +3,7 @@
 // after <windows.h>, whose types it uses
 #include <dxerr8.h>
 
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 namespace talvex::render {
 

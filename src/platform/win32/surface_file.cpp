@@ -1,6 +1,6 @@
 // The snapshot's file: a Direct3D surface of either version written as BMP.
 #include "platform/win32/direct3d_adapter.h"
-#include "render/bmp_file.h"
+#include "common/bmp_file.h"
 
 namespace talvex::render {
 

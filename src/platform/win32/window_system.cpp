@@ -5,7 +5,7 @@
 #undef CreateWindowEx
 #undef DefWindowProc
 
-#include "platform/window_system.h"
+#include "common/window_system.h"
 
 namespace talvex::window {
 
@@ -59,9 +59,5 @@ int16_t GetAsyncKeyState(int32_t key) { return ::GetAsyncKeyState(key); }
 LResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
-
-void* AllocateZeroed(uint32_t size) { return ::GlobalAlloc(GPTR, size); }
-
-void FreeBlock(void* block) { ::GlobalFree(block); }
 
 }  // namespace talvex::window

@@ -5,13 +5,17 @@
 //
 // Objects are reference-counted: a creator hands out one reference, and each
 // holder releases its reference exactly once.
+//
+// It sits below both sides that meet at it: render draws through it, and each
+// platform implements it. Its names stay in the render namespace, where its
+// users are.
 #pragma once
 
 #include <cstdint>
 
 #include "common/matrix.h"
 #include "common/result_codes.h"
-#include "platform/window_system.h"
+#include "common/window_system.h"
 
 namespace talvex::render {
 

@@ -1,10 +1,11 @@
-// The 24-bit bottom-up Windows bitmap file that snapshots are saved as.
+// The 24-bit bottom-up Windows bitmap file that snapshots are saved as: the
+// render layer encodes pictures with it, and the devices save surfaces with it.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "render/device.h"
+#include "common/graphics_device.h"
 
 namespace talvex::render {
 

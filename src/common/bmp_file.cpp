@@ -1,4 +1,4 @@
-#include "render/bmp_file.h"
+#include "common/bmp_file.h"
 
 #include <algorithm>
 #include <atomic>

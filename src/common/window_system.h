@@ -1,8 +1,9 @@
 // The window system the chart lives in: the few operations of User32 (and
 // two of Kernel32) that the chart uses, under their own names. The build links
 // one implementation: User32 itself (platform/win32), or the in-process native
-// window system (platform/soft). A platform interface, free of <windows.h>, so
-// that the control and the device both may name its handles.
+// window system (platform/soft). A platform interface, free of <windows.h>,
+// kept below the control, render and the platforms so that all of them may
+// name its handles.
 #pragma once
 
 #include <cstdint>
@@ -81,10 +82,5 @@ int32_t ReleaseCapture();
 WindowHandle GetCapture();
 int16_t GetAsyncKeyState(int32_t key);
 LResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
-
-// Zero-initialised memory blocks (GlobalAlloc with GMEM_ZEROINIT); null when
-// the block cannot be had.
-void* AllocateZeroed(uint32_t size);
-void FreeBlock(void* block);
 
 }  // namespace talvex::window
