@@ -47,81 +47,7 @@ protected:
         for (uint32_t c : p) n += c == color;
         return n;
     }
-    // The columns holding black pixels on a row, leftmost and rightmost.
-    static std::pair<int, int> BlackExtent(const std::vector<uint32_t>& p) {
-        int left = 320, right = -1;
-        for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x)
-                if (At(p, x, y) == 0) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-        return {left, right};
-    }
 };
-
-TEST_F(Picture, DefaultSceneShowsGridAndAxesOnWhite) {
-    const std::vector<uint32_t> p = Paint();
-    ASSERT_EQ(p.size(), 320u * 240u);
-    for (auto corner : {std::pair{0, 0}, std::pair{319, 0}, std::pair{0, 239}, std::pair{319, 239}})
-        EXPECT_EQ(At(p, corner.first, corner.second), kWhite) << "background at the corners";
-    EXPECT_EQ(At(p, 160, 120), 0u) << "the axes cross at the centre";
-    EXPECT_EQ(At(p, 160, 60), 0u) << "the y axis runs up";
-    EXPECT_EQ(At(p, 100, 120), 0u) << "the x axis runs across";
-    EXPECT_GT(Count(p, 0), 441) << "grid points and axes in the point colour";
-    EXPECT_EQ(Count(p, 0) + Count(p, kWhite), 320 * 240) << "nothing else";
-}
-
-TEST_F(Picture, HiddenPointsAndAxesLeaveOnlyTheBackground) {
-    TALVEX_ControlSetPointVisible(handle, 0);
-    TALVEX_ControlSetAxisVisible(handle, 0);
-    TALVEX_ControlSetBackgroundColor(handle, 0x204060);
-    EXPECT_EQ(Count(Paint(), 0x204060), 320 * 240);
-}
-
-TEST_F(Picture, SolidSurfaceShowsTheBrightSideThenTheHalfBrightSideWhenLeftHanded) {
-    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
-    TALVEX_ControlSetPointVisible(handle, 0);
-    TALVEX_ControlSetAxisVisible(handle, 0);
-    std::vector<uint32_t> p = Paint();
-    EXPECT_GT(Count(p, 0xFF0080), 1000);
-    EXPECT_GT(Count(p, 0xFF80C0), 1000);
-    EXPECT_EQ(Count(p, 0x7F0040), 0);
-    TALVEX_ControlSetLeftHand(handle);
-    p = Paint();
-    EXPECT_GT(Count(p, 0x7F0040), 1000) << "each channel times 127/255";
-    EXPECT_GT(Count(p, 0x7F4060), 1000);
-    EXPECT_EQ(Count(p, 0xFF0080), 0);
-}
-
-TEST_F(Picture, WireframeShowsOnlyEdgesInThePrimaryColour) {
-    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
-    TALVEX_ControlSetPointVisible(handle, 0);
-    TALVEX_ControlSetAxisVisible(handle, 0);
-    TALVEX_ControlSetSolid(handle, 0);
-    const std::vector<uint32_t> p = Paint();
-    EXPECT_GT(Count(p, 0xFF0080), 500);
-    EXPECT_EQ(Count(p, 0xFF0080) + Count(p, kWhite), 320 * 240) << "edges and background only";
-    EXPECT_GT(Count(p, kWhite), 320 * 240 / 2) << "cells stay empty";
-}
-
-TEST_F(Picture, CurveAndPointInTheirColoursUntintedAfterASurface) {
-    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
-    ASSERT_EQ(SetScript(1, "x = 4*cos(t)\ny = 4*sin(t)\nz = 3"), 0);
-    ASSERT_EQ(SetScript(2, "x = 0-4\ny = 4\nz = 4"), 0);
-    const std::vector<uint32_t> p = Paint();
-    EXPECT_GT(Count(p, 0x0080FF), 100) << "the curve in slot 1's colour";
-    EXPECT_EQ(Count(p, 0xD0D080), 1) << "the point in slot 2's colour";
-    EXPECT_GT(Count(p, 0), 50) << "grid and axes of the next frame untinted";
-}
-
-TEST_F(Picture, ZoomTwoDoublesTheGridsExtent) {
-    TALVEX_ControlSetAxisVisible(handle, 0);
-    const auto normal = BlackExtent(Paint());
-    TALVEX_ControlSetScale(handle, 100);
-    const auto zoomed = BlackExtent(Paint());
-    EXPECT_NEAR(zoomed.second - zoomed.first, 2 * (normal.second - normal.first), 3);
-}
 
 TEST_F(Picture, NoPaintBeforeCalculateOrWhileHidden) {
     TALVEX_ControlInvalidate(handle, nullptr, 0);
@@ -135,18 +61,6 @@ TEST_F(Picture, NoPaintBeforeCalculateOrWhileHidden) {
     talvex_window_send(Child(), kPaint, 0, 0);
     talvex_window_picture_size(Child(), &w, &h);
     EXPECT_EQ(w, 0) << "hidden";
-}
-
-TEST_F(Picture, RebuiltSlotIsNotDrawnUntilCalculated) {
-    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
-    TALVEX_ControlSetPointVisible(handle, 0);
-    TALVEX_ControlSetAxisVisible(handle, 0);
-    Paint();
-    TALVEX_ControlSetLeftHand(handle);
-    const std::string path = UniqueTempPath("rebuilt.bmp");
-    ASSERT_EQ(TALVEX_SaveBMP(handle, path.c_str()), 0);
-    EXPECT_EQ(Count(Read(), kWhite), 320 * 240) << "the snapshot draws no stale geometry";
-    std::remove(path.c_str());
 }
 
 class Mouse : public Picture {

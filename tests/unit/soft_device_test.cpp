@@ -4,7 +4,9 @@
 #include <limits>
 #include <vector>
 
+#include "platform/soft/render_threads.h"
 #include "platform/soft/soft_faults.h"
+#include "refused_allocations.h"
 #include "common/graphics_device.h"
 #include "render/scene.h"
 #include "talvex_window.h"
@@ -140,6 +142,32 @@ TEST_F(SoftDevice, CullModesAgainstBothWindings) {
     }
 }
 
+// A triangle that crosses the near plane is drawn as the fan of its clipped
+// polygon. Its corner b lies just in front of the plane, so the corner cut on
+// the edge from a snaps onto b and the fan's first triangle has no area: the
+// polygon's winding is the sum over the whole fan, not that first triangle's.
+TEST_F(SoftDevice, ClippedTriangleIsCulledByTheWindingOfItsWholePolygon) {
+    const ColorVertex behind = At(2, 2, -0.5f), justInFront = At(20, 2, 1e-6f), inFront = At(2, 20, 0.5f);
+    const std::vector<ColorVertex> clockwise = {behind, justInFront, inFront};
+    const std::vector<ColorVertex> counterClockwise = {behind, inFront, justInFront};
+    const struct {
+        uint32_t cull;
+        bool drawsClockwise, drawsCounterClockwise;
+    } cases[] = {{kCullNone, true, true}, {kCullClockwise, false, true}, {kCullCounterClockwise, true, false}};
+    for (const auto& c : cases) {
+        device_->SetRenderState(kRenderStateCullMode, c.cull);
+        for (bool isClockwise : {true, false}) {
+            Clear();
+            Draw(kTriangleList, isClockwise ? clockwise : counterClockwise, 1);
+            const std::vector<uint32_t> pixels = Picture();
+            const bool drawn = isClockwise ? c.drawsClockwise : c.drawsCounterClockwise;
+            EXPECT_EQ(pixels[11 * kSide + 8], drawn ? 0xFF0000u : kBackground)
+                << "cull " << c.cull << (isClockwise ? ", clockwise" : ", counter-clockwise");
+            EXPECT_EQ(pixels[3 * kSide + 3], kBackground) << "the part behind the near plane, cull " << c.cull;
+        }
+    }
+}
+
 TEST_F(SoftDevice, WireframeDrawsOnlyTheEdges) {
     device_->SetRenderState(kRenderStateFillMode, kFillWireframe);
     Draw(kTriangleList, {At(2, 2), At(28, 2), At(2, 28)}, 1);
@@ -257,6 +285,43 @@ TEST_F(SoftDevice, PresentLeavesAPoisonedBackBuffer) {
     device_->Clear(0, nullptr, kClearTarget, 0x00FF00, 1.0f, 0);
     EXPECT_EQ(Count(Picture(), 0x00FF00), kSide * kSide) << "the window shows the frame";
     EXPECT_EQ(Count(Picture(), 0x00FF00), 0) << "a second present shows what the first left behind";
+}
+
+// Memory can run out at any moment and no device call may throw: the calls
+// that draw, read and present hand their work to the drawing threads
+// without allocating, on the pool's workers as on the calling thread. What
+// a first frame makes (buffers, the projected vertices, the workers) is
+// made before allocations are refused.
+TEST_F(SoftDevice, DrawingAndReadingAllocateNothing) {
+    soft::SetRenderThreads(2);
+    Draw(kTriangleList, {At(2, 2), At(20, 2), At(2, 20)}, 1);
+    Surface* surface = nullptr;
+    ASSERT_EQ(device_->GetRenderTarget(&surface), 0);
+    std::vector<uint32_t> pixels(kSide * kSide, 0xDEADBEEF);
+    device_->Present();
+    HResult results[4] = {};
+    bool thrown = false;
+    int attempts = 0;
+    {
+        RefusedAllocations refused;
+        try {
+            results[0] = device_->Present();
+            results[1] = device_->Clear(0, nullptr, kClearTarget | kClearZBuffer, kBackground, 1.0f, 0);
+            results[2] = device_->DrawPrimitive(kTriangleList, 0, 1);
+            results[3] = ReadSurfacePixels(surface, pixels.data(), kSide, kSide);
+        } catch (const std::bad_alloc&) {
+            thrown = true;
+        }
+        attempts = refused.Attempts();
+    }
+    soft::SetRenderThreads(0);
+    surface->Release();
+    EXPECT_FALSE(thrown);
+    EXPECT_EQ(attempts, 0);
+    const char* const calls[4] = {"Present", "Clear", "DrawPrimitive", "ReadSurfacePixels"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(results[i], 0) << calls[i];
+    EXPECT_EQ(pixels[5 * kSide + 5], 0xFF0000u) << "the triangle was drawn and read";
+    EXPECT_EQ(pixels[25 * kSide + 25], kBackground);
 }
 
 TEST_F(SoftDevice, InjectedFaults) {
