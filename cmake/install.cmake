@@ -7,7 +7,7 @@ include(CMakePackageConfigHelpers)
 
 # The same names for a project that adds this source tree with add_subdirectory.
 add_library(talvex::talvex ALIAS talvex)
-set(TALVEX_PUBLIC_HEADERS include/talvex.h include/talvex_codes.h)
+set(TALVEX_PUBLIC_HEADERS include/talvex.h include/talvex_codes.h include/talvex_messages.h)
 
 if(WIN32)
   install(TARGETS talvex EXPORT talvexTargets

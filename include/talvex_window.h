@@ -16,6 +16,7 @@
 #include <stdint.h>
 
 #include "talvex.h"
+#include "talvex_messages.h"
 
 #define TALVEX_WINDOW_API __attribute__((visibility("default")))
 

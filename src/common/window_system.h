@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "talvex.h"
+#include "talvex_messages.h"
 
 #if defined(_WIN32)
 #define TALVEX_WINDOW_CALLBACK __stdcall
@@ -45,20 +46,20 @@ struct WindowClass {
 };
 
 enum Message : uint32_t {
-    kPaint = 0x000F,
-    kMouseMove = 0x0200,
-    kLeftButtonDown = 0x0201,
-    kLeftButtonUp = 0x0202,
-    kRightButtonDown = 0x0204,
-    kRightButtonUp = 0x0205,
-    kMiddleButtonDown = 0x0207,
-    kMiddleButtonUp = 0x0208,
-    kMouseWheel = 0x020A,
+    kPaint = TALVEX_WM_PAINT,
+    kMouseMove = TALVEX_WM_MOUSEMOVE,
+    kLeftButtonDown = TALVEX_WM_LBUTTONDOWN,
+    kLeftButtonUp = TALVEX_WM_LBUTTONUP,
+    kRightButtonDown = TALVEX_WM_RBUTTONDOWN,
+    kRightButtonUp = TALVEX_WM_RBUTTONUP,
+    kMiddleButtonDown = TALVEX_WM_MBUTTONDOWN,
+    kMiddleButtonUp = TALVEX_WM_MBUTTONUP,
+    kMouseWheel = TALVEX_WM_MOUSEWHEEL,
 };
 
 constexpr uint32_t kStyleChild = 0x40000000u;  // WS_CHILD
 constexpr int32_t kShowHide = 0;               // SW_HIDE
-constexpr int32_t kKeyRightButton = 0x02;      // VK_RBUTTON
+constexpr int32_t kKeyRightButton = TALVEX_VK_RBUTTON;
 
 uint16_t RegisterClass(const WindowClass& windowClass);
 WindowHandle CreateWindowEx(uint32_t exStyle, const char* className, const char* title, uint32_t style,

@@ -2,6 +2,17 @@
 
 namespace {
 
+#if defined(_WIN32)
+// The numbers a Linux host sends are User32's own.
+static_assert(TALVEX_WM_PAINT == WM_PAINT && TALVEX_WM_MOUSEMOVE == WM_MOUSEMOVE &&
+              TALVEX_WM_LBUTTONDOWN == WM_LBUTTONDOWN && TALVEX_WM_LBUTTONUP == WM_LBUTTONUP &&
+              TALVEX_WM_RBUTTONDOWN == WM_RBUTTONDOWN && TALVEX_WM_RBUTTONUP == WM_RBUTTONUP &&
+              TALVEX_WM_MBUTTONDOWN == WM_MBUTTONDOWN && TALVEX_WM_MBUTTONUP == WM_MBUTTONUP &&
+              TALVEX_WM_MOUSEWHEEL == WM_MOUSEWHEEL);
+static_assert(TALVEX_MK_LBUTTON == MK_LBUTTON && TALVEX_MK_RBUTTON == MK_RBUTTON && TALVEX_MK_MBUTTON == MK_MBUTTON);
+static_assert(TALVEX_VK_LBUTTON == VK_LBUTTON && TALVEX_VK_RBUTTON == VK_RBUTTON && TALVEX_VK_MBUTTON == VK_MBUTTON);
+#endif
+
 TEST_F(Chart, InitMakesAHiddenZeroSizedChartWindow) {
     EXPECT_EQ(host.ClassName(child), "chart");
     EXPECT_EQ(host.Id(child), kId);

@@ -1,26 +1,29 @@
-// The window messages a host sends to the chart's own window, with their
-// Win32 numbers, and the packing of a mouse position into lParam.
+// The window messages a host sends to the chart's own window by name, and
+// the packing of a mouse position into lParam.
 #pragma once
 
 #include <cstdint>
 
 #include "talvex.h"
+#include "talvex_messages.h"
 
 enum ChartMessage : uint32_t {
-    kPaint = 0x000F,
-    kMouseMove = 0x0200,
-    kLeftButtonDown = 0x0201,
-    kLeftButtonUp = 0x0202,
-    kRightButtonDown = 0x0204,
-    kRightButtonUp = 0x0205,
-    kMiddleButtonDown = 0x0207,
-    kMiddleButtonUp = 0x0208,
-    kMouseWheel = 0x020A,
+    kPaint = TALVEX_WM_PAINT,
+    kMouseMove = TALVEX_WM_MOUSEMOVE,
+    kLeftButtonDown = TALVEX_WM_LBUTTONDOWN,
+    kLeftButtonUp = TALVEX_WM_LBUTTONUP,
+    kRightButtonDown = TALVEX_WM_RBUTTONDOWN,
+    kRightButtonUp = TALVEX_WM_RBUTTONUP,
+    kMiddleButtonDown = TALVEX_WM_MBUTTONDOWN,
+    kMiddleButtonUp = TALVEX_WM_MBUTTONUP,
+    kMouseWheel = TALVEX_WM_MOUSEWHEEL,
 };
 
 // The button flags of wParam (MK_) and the key codes of the buttons (VK_).
-constexpr TalvexWParam kLeftButtonFlag = 0x0001, kRightButtonFlag = 0x0002, kMiddleButtonFlag = 0x0010;
-constexpr int32_t kLeftButtonKey = 0x01, kRightButtonKey = 0x02, kMiddleButtonKey = 0x04;
+constexpr TalvexWParam kLeftButtonFlag = TALVEX_MK_LBUTTON, kRightButtonFlag = TALVEX_MK_RBUTTON,
+                       kMiddleButtonFlag = TALVEX_MK_MBUTTON;
+constexpr int32_t kLeftButtonKey = TALVEX_VK_LBUTTON, kRightButtonKey = TALVEX_VK_RBUTTON,
+                  kMiddleButtonKey = TALVEX_VK_MBUTTON;
 
 // x in the low word, y in the high word, each as 16 bits.
 inline TalvexLParam PointParam(int x, int y) {
