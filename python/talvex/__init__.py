@@ -12,8 +12,18 @@ Scripts are the TALVEX script language (docs/scripts.md); the library is
 libtalvex.so, found as described in talvex._library.
 """
 
-from ._library import LibraryNotFound, find_library
+from ._library import LibraryNotFound, find_library, library
 from .chart import CalculationError, Chart, ScriptError, SlotError, TalvexError
 
 __version__ = "1.0.0"
-__all__ = ["Chart", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library"]
+__all__ = ["Chart", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library",
+           "library_version"]
+
+
+def library_version() -> str:
+    """The version of the libtalvex.so in use ("1.0.0"), as the library itself tells it."""
+    lib = library()
+    if not lib.has("talvex_version"):
+        return "unknown (this libtalvex.so has no talvex_version)"
+    version: bytes = lib.talvex_version()
+    return version.decode("ascii", "replace")

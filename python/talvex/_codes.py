@@ -51,7 +51,16 @@ def compile_sentence(code: int) -> str:
 
 
 def describe(code: int, table: Dict[int, str] = OTHER_SENTENCES) -> str:
-    """The sentence of a code, or its number as the library's HRESULT."""
+    """The sentence of a code: the package's own where it says more in its
+    context, else the library's (talvex_error_text), else its number as an
+    HRESULT."""
     if code in table:
         return table[code]
+    from ._library import library  # the library is loaded once, on first use
+
+    lib = library()
+    if lib.has("talvex_error_text"):
+        text = lib.talvex_error_text(code)
+        if text:
+            return "%s (code %d)" % (text.decode("utf-8", "replace"), code)
     return "code 0x%08X" % (code & 0xFFFFFFFF)

@@ -15,6 +15,13 @@ def test_sentences_match_the_header():
     assert listed == _codes.COMPILE_SENTENCES
 
 
+def test_codes_without_a_sentence_of_the_packages_take_the_librarys():
+    lost = 0x88760868 - (1 << 32)
+    assert _codes.describe(lost) == "D3DERR_DEVICELOST: the graphics device is lost (code %d)" % lost
+    assert _codes.describe(12345) == "code 0x00003039", "no code of the library's"
+    assert talvex.library_version() == talvex.__version__
+
+
 @pytest.mark.parametrize("text, code, line", [
     ("z = (x", 9, 1),
     ("z = 1\nz = (x", 9, 2),
