@@ -190,6 +190,8 @@ def test_charts_are_independent():
     (lambda c: talvex.Chart(16385, 10), ValueError, "width takes 1 ... 16384 pixels"),
     (lambda c: c.save(42), TypeError, "path must be a str or os.PathLike, not int"),
     (lambda c: c.save(b"chart.png"), TypeError, "path must be a str or os.PathLike, not bytes"),
+    (lambda c: c.geometry(0, coordinates="world"), ValueError, 'coordinates is "box" or "script", not \'world\''),
+    (lambda c: c.save_mesh("chart.stl"), ValueError, "save_mesh writes .obj files, not 'chart.stl'"),
 ])
 def test_wrong_arguments_are_refused_and_named(chart, call, error, words):
     before = repr(chart), chart.background, chart.solid, chart.axes, chart.z_distance, chart.view_angles

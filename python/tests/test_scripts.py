@@ -105,24 +105,6 @@ def test_every_failing_slot_is_told_and_the_others_drawn(chart):
     assert chart.geometry(1)[0] == "surface"
 
 
-@pytest.mark.parametrize("call, error", [
-    (lambda c: c.set_script("0", "z = x"), TypeError),
-    (lambda c: c.set_script(True, "z = x"), TypeError),
-    (lambda c: c.set_script(0, None), TypeError),
-    (lambda c: c.del_script(1.0), TypeError),
-    (lambda c: setattr(c, "zoom", "big"), TypeError),
-    (lambda c: setattr(c, "zoom", 101), ValueError),
-    (lambda c: setattr(c, "background", -1), ValueError),
-    (lambda c: setattr(c, "point_color", "red"), TypeError),
-    (lambda c: c.resize(10.5, 10), TypeError),
-    (lambda c: c.save(42), TypeError),
-    (lambda c: c.geometry(0, coordinates="world"), ValueError),
-])
-def test_wrong_arguments_are_told_plainly(chart, call, error):
-    with pytest.raises(error):
-        call(chart)
-
-
 def test_a_picture_calculates_scripts_set_since_the_last_calculation(chart):
     axes_alone = chart.picture()
     chart.set_script(0, SURFACE)
