@@ -77,13 +77,15 @@ def test_pip_install_bundles_the_library_it_builds(installed_venv, tmp_path):
     assert_drew_with(run(python, DRAW, tmp_path, TALVEX_LIBRARY=BUILT), os.path.dirname(BUILT))
 
 
-def test_pip_install_without_the_c_sources_says_so(tmp_path):
-    # python/ alone, as a source archive of the package would be.
+def test_pip_install_without_the_c_sources_says_so(installed_venv, tmp_path):
+    # python/ alone, as a source archive of the package would be. The venv's
+    # pip: the system's Python need not have one.
+    python, _ = installed_venv
     source = tmp_path / "python"
     shutil.copytree(os.path.join(REPOSITORY, "python"), source,
                     ignore=shutil.ignore_patterns("tests", "build", "*.egg-info", "__pycache__"))
     installed = subprocess.run(
-        [sys.executable, "-m", "pip", "wheel", "--no-deps", "--no-index", "--no-build-isolation",
+        [python, "-m", "pip", "wheel", "--no-deps", "--no-index", "--no-build-isolation",
          "--wheel-dir", str(tmp_path / "wheels"), str(source)],
         capture_output=True, text=True, timeout=300, cwd=tmp_path)
     assert installed.returncode != 0
