@@ -19,6 +19,14 @@ using namespace talvex::render;
 constexpr int kSide = 32;
 constexpr uint32_t kBackground = 0x00FFFFFF;
 
+// Which winding each cull mode lets through (on screen, y down).
+struct CullCase {
+    uint32_t cull;
+    bool drawsClockwise, drawsCounterClockwise;
+};
+constexpr CullCase kCullCases[] = {
+    {kCullNone, true, true}, {kCullClockwise, false, true}, {kCullCounterClockwise, true, false}};
+
 // A software device on a 32 x 32 back buffer whose transforms are all the
 // identity, so that a vertex's x, y, z are its clip coordinates (w = 1).
 class SoftDevice : public ::testing::Test {
@@ -127,11 +135,7 @@ TEST_F(SoftDevice, CullModesAgainstBothWindings) {
     // On screen (y down) the first triangle turns clockwise, the second counter-clockwise.
     const std::vector<ColorVertex> clockwise = {At(2, 2), At(20, 2), At(2, 20)};
     const std::vector<ColorVertex> counterClockwise = {At(2, 2), At(2, 20), At(20, 2)};
-    const struct {
-        uint32_t cull;
-        bool drawsClockwise, drawsCounterClockwise;
-    } cases[] = {{kCullNone, true, true}, {kCullClockwise, false, true}, {kCullCounterClockwise, true, false}};
-    for (const auto& c : cases) {
+    for (const CullCase& c : kCullCases) {
         device_->SetRenderState(kRenderStateCullMode, c.cull);
         Clear();
         Draw(kTriangleList, clockwise, 1);
@@ -150,11 +154,7 @@ TEST_F(SoftDevice, ClippedTriangleIsCulledByTheWindingOfItsWholePolygon) {
     const ColorVertex behind = At(2, 2, -0.5f), justInFront = At(20, 2, 1e-6f), inFront = At(2, 20, 0.5f);
     const std::vector<ColorVertex> clockwise = {behind, justInFront, inFront};
     const std::vector<ColorVertex> counterClockwise = {behind, inFront, justInFront};
-    const struct {
-        uint32_t cull;
-        bool drawsClockwise, drawsCounterClockwise;
-    } cases[] = {{kCullNone, true, true}, {kCullClockwise, false, true}, {kCullCounterClockwise, true, false}};
-    for (const auto& c : cases) {
+    for (const CullCase& c : kCullCases) {
         device_->SetRenderState(kRenderStateCullMode, c.cull);
         for (bool isClockwise : {true, false}) {
             Clear();
