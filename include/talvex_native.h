@@ -109,17 +109,23 @@ TALVEX_NATIVE_API int32_t talvex_render_picture(int32_t handle, uint32_t *pixels
  * changes nothing. */
 TALVEX_NATIVE_API int32_t talvex_set_render_threads(int32_t count);
 
-/* The view's turn angles in degrees: about x (a left-button drag down turns
- * it), about y (a drag to the right) and about z (what a right-button drag
- * rolls and the presets reset; kept, not drawn). The view turns about x first,
- * then about y. Each angle is kept as single-precision radians, so an angle
+/* The view's turn angles in degrees. In the classic look: about x (a
+ * left-button drag down turns it), about y (a drag to the right) and about z
+ * (what a right-button drag rolls and the presets reset; kept, not drawn);
+ * the view turns about x first, then about y. In the chart look: the
+ * elevation of the eye above the x-y plane (a drag down raises it; held
+ * within -90 .. 90, a larger value set is held at the limit), the azimuth of
+ * the eye about z measured from x toward y (a drag to the right lowers it;
+ * -60 and 30 at first and after the presets, as matplotlib), and the same
+ * kept roll. Each look keeps its own angles. Each angle is kept as single-precision radians, so an angle
  * set reads back to about 7 digits; the isometric preset reads 20, -30, 0.
  * get: 0; E_FAIL for an invalid handle; E_POINTER when any out is null
  * (nothing written then).
  * set: 0; E_FAIL for an invalid handle; E_INVALIDARG (nothing changed) when
  * an angle is not finite or too large for single precision.
  * turn: what a left-button drag of right, down pixels does, to the bit: half
- * a degree (of a half turn taken as 3.14) per pixel. Returns 0 or E_FAIL.
+ * a degree (of a half turn taken as 3.14) per pixel in the classic look, half
+ * a degree per pixel in the chart look. Returns 0 or E_FAIL.
  * None of them repaints; the next paint or picture shows the new view. */
 TALVEX_NATIVE_API int32_t talvex_get_view_angles(int32_t handle, double *aboutX, double *aboutY, double *aboutZ);
 TALVEX_NATIVE_API int32_t talvex_set_view_angles(int32_t handle, double aboutX, double aboutY, double aboutZ);
@@ -129,6 +135,69 @@ TALVEX_NATIVE_API int32_t talvex_turn_view(int32_t handle, int32_t right, int32_
  * TALVEX_ControlSetLeftHand) into *leftHanded: 1 or 0.
  * Returns 0; E_FAIL for an invalid handle; E_POINTER for a null out. */
 TALVEX_NATIVE_API int32_t talvex_get_left_handed(int32_t handle, int32_t *leftHanded);
+
+/* The look of a control and what the chart look shows.
+ *
+ * TALVEX_LOOK_CLASSIC is the picture of the 33 functions: a chessboard, a
+ * point grid, arrows, the view turned about x and y. Every control starts in
+ * it. TALVEX_LOOK_CHART draws a chart a person reads: z points up, the view
+ * is an azimuth about z and an elevation, each axis of the box spans the
+ * finite range of what the slots computed (in the scripts' own coordinates),
+ * surfaces are coloured by the value of one coordinate through a colour map
+ * and lit by a light from the viewer's upper left (both sides), curves are
+ * 2 pixels wide, points are discs, and the three faces of the box behind the
+ * graph are shaded with grid lines at nice values. The chart look is always
+ * right-handed; the handedness setting applies to the classic look.
+ *
+ * The strings are fixed-size arrays of UTF-8 text closed by a 0 byte, so the
+ * record owns everything it says: the library copies it on set and fills the
+ * host's record on get, and keeps no pointer to it.
+ *
+ * size: sizeof(TalvexStyle) as the host was compiled, TALVEX_STYLE_SIZE. A
+ * later version only adds fields at the end and gives them their own size;
+ * this library takes the sizes it knows and refuses others, so a host never
+ * has a field it set silently ignored. */
+#define TALVEX_LOOK_CLASSIC 0
+#define TALVEX_LOOK_CHART 1
+
+typedef struct TalvexStyle {
+    uint32_t size;
+    int32_t look;          /* TALVEX_LOOK_* (classic by default) */
+    char colorMap[16];     /* "viridis" (default), "magma", "cividis", "grey" (or "gray"), or "slot": each slot
+                              in its own primary colour (TALVEX_ControlSetPrimaryColor) */
+    int32_t colorBy;       /* the coordinate whose value colours: 0 x, 1 y, 2 z (default) */
+    int32_t lighting;      /* 1 (default) lit, 0 the colour map's colours as they are */
+    int32_t samples;       /* samples per pixel: 1 */
+    int32_t axes;          /* 1 (default): the panes behind the graph with their grid lines */
+    int32_t colorBar;      /* 1 (default): a colour bar when a colour map colours */
+    int32_t equalAspect;   /* 1: one scale on all three axes; 0 (default): each axis fills the box */
+    double textSize;       /* height of the text in pixels, 6 .. 96 (15 by default) */
+    char title[256];       /* "" by default */
+    char axisNames[3][64]; /* "x", "y", "z" by default */
+} TalvexStyle;
+
+#define TALVEX_STYLE_SIZE ((uint32_t)sizeof(TalvexStyle))
+
+/* talvex_get_style: the control's style into *out, whose size field the host
+ * sets first. Returns 0; E_FAIL for an invalid handle; E_POINTER for a null
+ * out; E_INVALIDARG for a size this library does not know (nothing written).
+ *
+ * talvex_set_style: the control takes the style whole, or nothing of it. The
+ * next paint or picture draws it; a change of look keeps the scripts, their
+ * geometry and the zoom. Returns 0; E_FAIL for an invalid handle; E_POINTER
+ * for a null style; E_INVALIDARG when it is refused, and then, when why is
+ * not null, a sentence that says why into why (at most whySize bytes with the
+ * closing 0, cut to fit; "" on success): a size this library does not know,
+ * a look other than 0 or 1, an unknown colour map, a coordinate other than
+ * 0 .. 2, samples other than 1, a text size outside 6 .. 96, a string with no
+ * closing 0 in its array or that is not UTF-8. E_INVALIDARG also for a why
+ * with a whySize below 1 (nothing changed).
+ *
+ * talvex_default_style: the style a control starts with (classic) into *out,
+ * size TALVEX_STYLE_SIZE; for a host that changes a few fields. */
+TALVEX_NATIVE_API int32_t talvex_get_style(int32_t handle, TalvexStyle *out);
+TALVEX_NATIVE_API int32_t talvex_set_style(int32_t handle, const TalvexStyle *style, char *why, int32_t whySize);
+TALVEX_NATIVE_API void talvex_default_style(TalvexStyle *out);
 
 /* The sentence of a code any function returns (talvex_codes.h lists them
  * all), in static storage; code 2 is a compile code and a calculation code,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "api/control_call.h"
+#include "api/style_record.h"
 #include "platform/soft/render_threads.h"
 #include "talvex.h"
 #include "talvex_native.h"
@@ -39,6 +40,14 @@ TalvexSlotGeometry Describe(const talvex::graph::SlotGeometry& geometry) {
     return record;
 }
 
+// A sentence into a host's buffer of size bytes (at least 1), cut to fit
+// with its closing 0.
+void CopySentence(const std::string& sentence, char* text, int32_t size) {
+    const size_t length = std::min(sentence.size(), static_cast<size_t>(size) - 1);
+    std::memcpy(text, sentence.data(), length);
+    text[length] = '\0';
+}
+
 }  // namespace
 
 extern "C" {
@@ -59,12 +68,7 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, in
         if (text != nullptr && size < 1) return talvex::kInvalidArgument;
         const talvex::ScriptSlot& kept = c.Slot(slot);
         *code = kept.lastCalculation;
-        if (text != nullptr) {
-            const std::string& sentence = kept.lastCalculationText;
-            const size_t length = std::min(sentence.size(), static_cast<size_t>(size) - 1);
-            std::memcpy(text, sentence.data(), length);
-            text[length] = '\0';
-        }
+        if (text != nullptr) CopySentence(kept.lastCalculationText, text, size);
         return talvex::kOk;
     });
 }
@@ -113,6 +117,33 @@ TALVEX_NATIVE_API int32_t talvex_get_left_handed(int32_t handle, int32_t* leftHa
         *leftHanded = c.IsLeftHanded() ? 1 : 0;
         return talvex::kOk;
     });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_style(int32_t handle, TalvexStyle* out) {
+    return Act(handle, [&](ChartControl& c) {
+        if (out == nullptr) return talvex::kPointer;
+        if (out->size != TALVEX_STYLE_SIZE) return talvex::kInvalidArgument;
+        *out = talvex::api::StyleRecord(c.Style());
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_style(int32_t handle, const TalvexStyle* style, char* why, int32_t whySize) {
+    return Act(handle, [&](ChartControl& c) {
+        if (style == nullptr) return talvex::kPointer;
+        if (why != nullptr && whySize < 1) return talvex::kInvalidArgument;
+        std::string reason;
+        talvex::render::ChartStyle wanted;
+        const talvex::Result result = talvex::api::StyleFromRecord(*style, wanted, reason)
+                                          ? c.SetStyle(wanted, reason)
+                                          : talvex::kInvalidArgument;
+        if (why != nullptr) CopySentence(reason, why, whySize);
+        return result;
+    });
+}
+
+TALVEX_NATIVE_API void talvex_default_style(TalvexStyle* out) {
+    if (out != nullptr) *out = talvex::api::StyleRecord(talvex::render::ChartStyle{});
 }
 
 TALVEX_NATIVE_API const char* talvex_error_text(int32_t code) { return talvex::ResultText(code); }

@@ -1,5 +1,6 @@
 #include "control/chart_control.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -66,6 +67,7 @@ Result ChartControl::MouseWheel(window::WParam wParam, window::LParam) {
 
 Result ChartControl::SetDefaultView() {
     SetAngles(0.0, 0.0, 0.0);
+    ResetChartEye();
     return kOk;
 }
 
@@ -73,12 +75,44 @@ Result ChartControl::SetIsometricView() {
     view_.angleX = kIsometricAngleX;
     view_.angleY = kIsometricAngleY;
     view_.angleZ = 0.0f;
+    ResetChartEye();
     return kOk;
 }
 
+void ChartControl::ResetChartEye() {
+    view_.azimuth = render::kChartAzimuth;
+    view_.elevation = render::kChartElevation;
+}
+
+namespace {
+
+// The chart look's eye: the azimuth kept within -180 .. 180 so that it reads
+// back as a person would write it, the elevation held at the poles.
+float WrappedAzimuth(double degrees) { return static_cast<float>(std::remainder(degrees, 360.0)); }
+float HeldElevation(double degrees) { return static_cast<float>(std::clamp(degrees, -90.0, 90.0)); }
+
+// Half a degree per pixel of a drag in the chart look.
+constexpr double kDegreesPerPixel = 0.5;
+
+}  // namespace
+
 void ChartControl::Turn(int32_t pixelsDown, int32_t pixelsRight) {
+    if (view_.style.look == render::Look::Chart) {
+        // Dragging right turns the chart to the right: the eye goes the
+        // other way round. Dragging down tips its top toward the eye.
+        view_.azimuth = WrappedAzimuth(view_.azimuth - pixelsRight * kDegreesPerPixel);
+        view_.elevation = HeldElevation(view_.elevation + pixelsDown * kDegreesPerPixel);
+        return;
+    }
     view_.angleX = Turned(view_.angleX, pixelsDown);
     view_.angleY = Turned(view_.angleY, pixelsRight);
+}
+
+Result ChartControl::SetStyle(const render::ChartStyle& style, std::string& why) {
+    why = render::StyleRefusal(style);
+    if (!why.empty()) return kInvalidArgument;
+    view_.style = style;
+    return kOk;
 }
 
 void ChartControl::Roll(int32_t pixels) { view_.angleZ = Turned(view_.angleZ, pixels); }
@@ -106,11 +140,23 @@ Result ChartControl::SetAnglesInDegrees(double aboutX, double aboutY, double abo
     float x, y, z;
     if (!DegreesToAngle(aboutX, x) || !DegreesToAngle(aboutY, y) || !DegreesToAngle(aboutZ, z))
         return kInvalidArgument;
+    if (view_.style.look == render::Look::Chart) {
+        view_.elevation = HeldElevation(aboutX);
+        view_.azimuth = WrappedAzimuth(aboutY);
+        view_.angleZ = z;
+        return kOk;
+    }
     SetAngles(x, y, z);
     return kOk;
 }
 
 void ChartControl::GetAnglesInDegrees(double& aboutX, double& aboutY, double& aboutZ) const {
+    if (view_.style.look == render::Look::Chart) {
+        aboutX = view_.elevation;
+        aboutY = view_.azimuth;
+        aboutZ = view_.angleZ * (180.0 / kPi);
+        return;
+    }
     aboutX = view_.angleX * (180.0 / kPi);
     aboutY = view_.angleY * (180.0 / kPi);
     aboutZ = view_.angleZ * (180.0 / kPi);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "common/color.h"
 #include "common/matrix.h"
@@ -66,6 +67,10 @@ public:
     // for an angle that is not finite or does not fit single precision.
     Result SetAnglesInDegrees(double aboutX, double aboutY, double aboutZ);
     void GetAnglesInDegrees(double& aboutX, double& aboutY, double& aboutZ) const;
+    // The look and what the chart look shows: taken whole, or refused with
+    // kInvalidArgument and the reason in why, changing nothing.
+    Result SetStyle(const render::ChartStyle& style, std::string& why);
+    const render::ChartStyle& Style() const { return view_.style; }
     // The middle button: zoom 1.0 and the isometric preset.
     void ResetZoomAndView();
     // The window procedure's drag (control/window_procedure.cpp): a button
@@ -123,6 +128,8 @@ private:
     // not be drawn (the device is lost, or it could not be recovered).
     bool PrepareDeviceForFrame();
     void RebuildForHandedness();
+    // The chart look's eye as it first is; the presets bring it back.
+    void ResetChartEye();
     // Lets go of the device and its resources.
     void ReleaseDevice();
     // Lets go of the window: destroyed, or only detached from the control.

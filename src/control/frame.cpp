@@ -18,6 +18,7 @@ std::array<render::SlotDraw, kSlotCount> ChartControl::SlotDraws() const {
         draws[s].vertexCount = slot.geometry.VertexCount();
         draws[s].primitiveCount = slot.geometry.PrimitiveCount();
         draws[s].primaryColor = slot.colors.primary;
+        draws[s].geometry = &slot.geometry;
     }
     return draws;
 }

@@ -2,6 +2,8 @@
 // axes in the point colour, and the three slots' graphs.
 #include "render/frame.h"
 
+#include "render/chart_frame.h"
+
 #include <cstddef>
 
 namespace talvex::render {
@@ -78,6 +80,10 @@ void SetupCamera(Scene& scene, const View& view) {
 }
 
 void DrawScene(Scene& scene, const View& view, const std::array<SlotDraw, kSlotCount>& slots) {
+    if (view.style.look == Look::Chart) {
+        DrawChartScene(scene, view, slots);
+        return;
+    }
     Device* device = scene.device;
     SetupCamera(scene, view);
     device->Clear(0, nullptr, kClearTarget | kClearZBuffer, view.backgroundColor, 1.0f, 0);

@@ -8,12 +8,18 @@
 #include "common/color.h"
 #include "common/matrix.h"
 #include "graph/slot_geometry.h"
+#include "render/chart_style.h"
 #include "render/scene.h"
 
 namespace talvex::render {
 
 // How the chart is looked at and what of it is shown: the control's view
 // settings, which it keeps in this one value and draws from as they are.
+// The chart look's first view: matplotlib's, so that a chart turns up as its
+// users know it.
+constexpr float kChartAzimuth = -60.0f;
+constexpr float kChartElevation = 30.0f;
+
 struct View {
     // Turned about x first and about y second, in radians.
     float angleX = 0.0f;
@@ -33,6 +39,11 @@ struct View {
     bool axesVisible = true;
     // Surfaces solid (a chessboard) or as the edges of their triangles.
     bool solid = true;
+    // The chart look's eye, in degrees: its azimuth about z from x toward y
+    // and its elevation above the x-y plane (within -90 .. 90).
+    float azimuth = kChartAzimuth;
+    float elevation = kChartElevation;
+    ChartStyle style;
 };
 
 // What one slot's buffers hold, as the last calculation described it.
@@ -43,6 +54,9 @@ struct SlotDraw {
     int32_t vertexCount = 0;
     int32_t primitiveCount = 0;
     Color primaryColor = 0;
+    // The geometry the buffers were filled from, in the slot's own storage;
+    // the chart look draws from it. Null when the slot has none.
+    const graph::SlotGeometry* geometry = nullptr;
 };
 
 // The world and view matrices from the view, and the fixed render states.

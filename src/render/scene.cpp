@@ -155,10 +155,14 @@ HResult BuildSlotTexture(Scene& scene, int s, SlotColors colors) {
 void ReleaseSceneResources(Scene& scene) {
     ReleaseAndClear(scene.gridBuffer);
     ReleaseAndClear(scene.axisBuffer);
+    ReleaseAndClear(scene.chartBuffer);
     for (SlotBuffers& slot : scene.slots) {
         ReleaseAndClear(slot.vertexBuffer);
         ReleaseAndClear(slot.indexBuffer);
         ReleaseAndClear(slot.texture);
+        ReleaseAndClear(slot.chartVertices);
+        ReleaseAndClear(slot.colorTable);
+        slot.colorTableKey.clear();
         slot.buffersFilled = false;
     }
 }

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "common/color.h"
 #include "common/matrix.h"
@@ -49,6 +51,14 @@ struct SlotBuffers {
     // when the buffers are re-created: a rebuilt slot still carries the old
     // kind and counts, and its new buffers must not be drawn from.
     bool buffersFilled = false;
+    // The chart look's copy of the slot's vertices (positions in the chart's
+    // box, colour and light as texture coordinates) and its colour table,
+    // made at the first chart frame.
+    VertexBuffer* chartVertices = nullptr;
+    Texture* colorTable = nullptr;
+    // What the colour table holds: the colour map's name or the slot's
+    // colour; empty when it must be filled.
+    std::string colorTableKey;
 };
 
 // The device-side state of one chart. The control owns it and hands it the
@@ -59,6 +69,12 @@ struct Scene {
     PresentParameters presentParams{};
     VertexBuffer* gridBuffer = nullptr;
     VertexBuffer* axisBuffer = nullptr;
+    // The chart look's panes, grid lines, wide curves and point discs, filled
+    // afresh for each of its draws; made at the first chart frame.
+    VertexBuffer* chartBuffer = nullptr;
+    // The chart look's room for one slot's vertices in the world, kept
+    // between frames so that a frame does not allocate it again.
+    std::vector<Vector3> chartPositions;
     std::array<SlotBuffers, kSlotCount> slots;
     Matrix worldMatrix = Matrix::Identity();
     Matrix viewMatrix = Matrix::Identity();

@@ -3,6 +3,7 @@
 // computed geometry as OBJ or STL. It uses only the exported functions, the
 // native interface (talvex_native.h) and the native window system's host
 // interface.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +53,13 @@ const char* const kUsage =
     "  --point-color RRGGBB  colour of the grid points and axes (default 000000)\n"
     "  --no-points           hide the grid points\n"
     "  --no-axes             hide the axes\n"
+    "  --style classic|chart the look (default classic): chart draws z up, coloured\n"
+    "                        by height through a colour map, lit, with the panes\n"
+    "                        behind the graph and their grid lines\n"
+    "  --colormap NAME       the chart look's colour map: viridis (default),\n"
+    "                        magma, cividis, grey, or slot (each slot's colour)\n"
+    "  --azimuth DEG         the chart look's eye about z (default -60)\n"
+    "  --elevation DEG       the chart look's eye above the x-y plane (default 30)\n"
     "  --help                show this text\n"
     "\n"
     "A script that does not compile is reported as\n"
@@ -72,7 +80,17 @@ struct Options {
     bool wireframe = false, leftHanded = false, noPoints = false, noAxes = false;
     bool background = false, pointColor = false;
     uint32_t backgroundValue = 0, pointColorValue = 0;
+    std::string style, colorMap;
+    bool azimuth = false, elevation = false;
+    double azimuthValue = 0.0, elevationValue = 0.0;
 };
+
+// A number of degrees within +-360000; false for anything else.
+bool ParseDegrees(const char* text, double& degrees) {
+    char* end = nullptr;
+    degrees = std::strtod(text, &end);
+    return *text != '\0' && *end == '\0' && std::isfinite(degrees) && std::abs(degrees) <= 360000.0;
+}
 
 bool ParseColor(const char* text, uint32_t& color) {
     if (std::strlen(text) != 6) return false;
@@ -105,7 +123,8 @@ int Parse(int argc, char** argv, Options& options) {
             return 0;
         }
         if (arg == "-o" || arg == "-e" || arg == "--mesh" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
-            arg == "--background" || arg == "--point-color") {
+            arg == "--background" || arg == "--point-color" || arg == "--style" || arg == "--colormap" ||
+            arg == "--azimuth" || arg == "--elevation") {
             const char* v = value(arg.c_str());
             if (v == nullptr) return Fail(arg + " needs a value");
             if (arg == "-o") {
@@ -137,6 +156,17 @@ int Parse(int argc, char** argv, Options& options) {
                 if (*v == '\0' || *end != '\0' || zoom < 0 || zoom > 100) return Fail("--zoom takes 0..100");
                 options.zoom = true;
                 options.zoomValue = static_cast<int>(zoom);
+            } else if (arg == "--style") {
+                options.style = v;
+                if (options.style != "classic" && options.style != "chart") return Fail("--style takes classic or chart");
+            } else if (arg == "--colormap") {
+                options.colorMap = v;
+            } else if (arg == "--azimuth") {
+                if (!ParseDegrees(v, options.azimuthValue)) return Fail("--azimuth takes a number of degrees");
+                options.azimuth = true;
+            } else if (arg == "--elevation") {
+                if (!ParseDegrees(v, options.elevationValue)) return Fail("--elevation takes a number of degrees");
+                options.elevation = true;
             } else if (arg == "--background") {
                 if (!ParseColor(v, options.backgroundValue)) return Fail("--background takes RRGGBB");
                 options.background = true;
@@ -202,6 +232,28 @@ public:
     const int32_t chart;
 };
 
+// The look the options ask for, and the chart look's eye; "" or what the
+// chart refused.
+std::string ApplyStyle(int32_t chart, const Options& options) {
+    TalvexStyle style;
+    talvex_default_style(&style);
+    if (options.style == "chart") style.look = TALVEX_LOOK_CHART;
+    if (!options.colorMap.empty()) {
+        if (options.colorMap.size() >= sizeof style.colorMap) return "unknown colour map '" + options.colorMap + "'";
+        std::memcpy(style.colorMap, options.colorMap.c_str(), options.colorMap.size() + 1);
+    }
+    char why[256];
+    if (talvex_set_style(chart, &style, why, sizeof why) != 0) return why;
+    if (options.azimuth || options.elevation) {
+        double elevation = 0.0, azimuth = 0.0, roll = 0.0;
+        talvex_get_view_angles(chart, &elevation, &azimuth, &roll);
+        if (style.look != TALVEX_LOOK_CHART) return "--azimuth and --elevation are the chart look's (--style chart)";
+        talvex_set_view_angles(chart, options.elevation ? options.elevationValue : elevation,
+                               options.azimuth ? options.azimuthValue : azimuth, roll);
+    }
+    return "";
+}
+
 int Plot(const Options& options) {
     const ChartInWindow made(options.width, options.height);
     const TalvexWindow host = made.host;
@@ -235,6 +287,8 @@ int Plot(const Options& options) {
     if (options.pointColor) TALVEX_ControlSetPointColor(chart, options.pointColorValue);
     if (options.noPoints) TALVEX_ControlSetPointVisible(chart, 0);
     if (options.noAxes) TALVEX_ControlSetAxisVisible(chart, 0);
+    const std::string styleProblem = ApplyStyle(chart, options);
+    if (!styleProblem.empty()) return Fail(styleProblem);
     // What a left-button drag of that many pixels does.
     if (options.turn) talvex_turn_view(chart, options.turnX, options.turnY);
 

@@ -55,6 +55,13 @@ uint32_t Shade(float r, float g, float b, uint32_t alpha) {
            Channel(b);
 }
 
+// A texel times the shading's colour; the texel's alpha is kept.
+uint32_t Modulate(const Shading& shading, uint32_t texel) {
+    return Shade(shading.red * (static_cast<float>((texel >> 16) & 0xFF) / 255.0f),
+                 shading.green * (static_cast<float>((texel >> 8) & 0xFF) / 255.0f),
+                 shading.blue * (static_cast<float>(texel & 0xFF) / 255.0f), texel >> 24);
+}
+
 // The 16-bit depth of a depth 0..1.
 uint16_t DepthUnits(double z) { return static_cast<uint16_t>(z * 65535.0 + 0.5); }
 
@@ -172,10 +179,10 @@ bool NeedsPerspective(const ScreenVertex& a, const ScreenVertex& b, const Screen
 // texture coordinate. Moved up by 2^30 texels, a multiple of 16, every
 // coordinate within a billion texels is positive, where truncation rounds
 // down; beyond that (and NaN) texel 0 is sampled.
-int TexelIndex(double coordinate) {
-    const double scaled = coordinate * 16.0;
+int TexelIndex(double coordinate, int32_t side = 16) {
+    const double scaled = coordinate * side;
     if (!(scaled > -1e9 && scaled < 1e9)) return 0;
-    return static_cast<int>(static_cast<int64_t>(scaled + 1073741824.0) & 15);
+    return static_cast<int>(static_cast<int64_t>(scaled + 1073741824.0) & (side - 1));
 }
 
 // The values of the triangle's planes along one row, from which each pixel
@@ -210,20 +217,32 @@ inline void PaintPixel(Target& target, const TriangleSetup& s, const Shading& sh
         u *= reciprocal;
         v *= reciprocal;
     }
-    target.color[at] = shading.texels[static_cast<size_t>(TexelIndex(v) * 16 + TexelIndex(u))];
+    if (shading.largeTexture == nullptr) {
+        target.color[at] = shading.texels[static_cast<size_t>(TexelIndex(v) * 16 + TexelIndex(u))];
+        return;
+    }
+    const uint32_t texel =
+        shading.largeTexture[static_cast<size_t>(TexelIndex(v, shading.largeHeight)) * static_cast<size_t>(shading.largeWidth) +
+                             static_cast<size_t>(TexelIndex(u, shading.largeWidth))];
+    target.color[at] = shading.modulated ? Modulate(shading, texel) : texel;
 }
 
 }  // namespace
 
-Shading::Shading(float red, float green, float blue, const uint32_t* texture, bool depthTestOn)
-    : flat(Shade(red, green, blue, 0xFF)), textured(texture != nullptr), depthTest(depthTestOn), texels{} {
+Shading::Shading(float redPart, float greenPart, float bluePart, const uint32_t* texture, bool depthTestOn,
+                 int32_t textureWidth, int32_t textureHeight)
+    : flat(Shade(redPart, greenPart, bluePart, 0xFF)), textured(texture != nullptr), depthTest(depthTestOn), texels{},
+      red(redPart), green(greenPart), blue(bluePart) {
     if (texture == nullptr) return;
-    for (size_t i = 0; i < texels.size(); ++i) {
-        const uint32_t texel = texture[i];
-        texels[i] = Shade(red * (static_cast<float>((texel >> 16) & 0xFF) / 255.0f),
-                          green * (static_cast<float>((texel >> 8) & 0xFF) / 255.0f),
-                          blue * (static_cast<float>(texel & 0xFF) / 255.0f), texel >> 24);
+    if (textureWidth != 16 || textureHeight != 16) {
+        // Too many texels to shade them all for every draw.
+        largeTexture = texture;
+        largeWidth = textureWidth;
+        largeHeight = textureHeight;
+        modulated = flat != 0xFFFFFFFFu;
+        return;
     }
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = Modulate(*this, texture[i]);
 }
 
 bool InsideClipVolume(const Target& target, const ClipPoint& v) {

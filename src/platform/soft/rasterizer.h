@@ -39,14 +39,21 @@ struct Target {
 };
 
 // What a draw paints with: a flat colour (channels 0..1), optionally times a
-// 16 x 16 texture sampled at points with wrapping. The colour of each texel
-// is worked out once per draw.
+// texture sampled at points with wrapping. A 16 x 16 texture (the slots'
+// chessboards) has the colour of each texel worked out once per draw; a
+// larger one (sides powers of two) is read where it lies, and modulated per
+// pixel unless the colour is white.
 struct Shading {
-    Shading(float red, float green, float blue, const uint32_t* texture, bool depthTest);
+    Shading(float red, float green, float blue, const uint32_t* texture, bool depthTest, int32_t textureWidth = 16,
+            int32_t textureHeight = 16);
     uint32_t flat;                    // the colour without a texture
     bool textured;
     bool depthTest;
-    std::array<uint32_t, 256> texels;  // the shaded texels, row by row, when textured
+    std::array<uint32_t, 256> texels;  // the shaded texels, row by row, of a 16 x 16 texture
+    const uint32_t* largeTexture = nullptr;  // a larger texture's own texels, row by row
+    int32_t largeWidth = 0, largeHeight = 0;
+    bool modulated = false;  // the larger texture's texels are multiplied by the colour
+    float red = 1.0f, green = 1.0f, blue = 1.0f;
 };
 
 enum class Cull { None, Clockwise, CounterClockwise };

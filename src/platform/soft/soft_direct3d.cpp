@@ -118,16 +118,25 @@ public:
 using SoftVertexBuffer = SoftBuffer<VertexBuffer>;
 using SoftIndexBuffer = SoftBuffer<IndexBuffer>;
 
+// The sides of a texture: powers of two, as the oldest Direct3D 8 devices
+// ask, up to a side every one of them takes.
+constexpr uint32_t kLargestTextureSide = 1024;
+constexpr bool IsTextureSide(uint32_t side) { return side >= 1 && side <= kLargestTextureSide && (side & (side - 1)) == 0; }
+
 class SoftTexture : public Counted<Texture> {
 public:
+    SoftTexture(uint32_t textureWidth, uint32_t textureHeight)
+        : width(static_cast<int32_t>(textureWidth)), height(static_cast<int32_t>(textureHeight)),
+          texels(static_cast<size_t>(textureWidth) * textureHeight, 0) {}
     HResult LockRect(uint32_t level, LockedRect* locked, const Rect*, uint32_t) override {
         if (level != 0 || locked == nullptr) return kInvalidCall;
-        locked->pitch = 16 * 4;
-        locked->bits = texels;
+        locked->pitch = width * 4;
+        locked->bits = texels.data();
         return kOk;
     }
     HResult UnlockRect(uint32_t level) override { return level == 0 ? kOk : kInvalidCall; }
-    uint32_t texels[16 * 16] = {};
+    int32_t width, height;
+    std::vector<uint32_t> texels;
 };
 
 class SoftSurface : public Counted<Surface> {
@@ -175,9 +184,9 @@ public:
                           Texture** texture) override {
         if (texture == nullptr) return kInvalidCall;
         *texture = nullptr;
-        if (width != 16 || height != 16 || format != kFormatA8R8G8B8) return kInvalidCall;
+        if (!IsTextureSide(width) || !IsTextureSide(height) || format != kFormatA8R8G8B8) return kInvalidCall;
         if (TakeFault(&Faults::failingTextureCreations)) return kOutOfVideoMemory;
-        *texture = new SoftTexture();
+        *texture = new SoftTexture(width, height);
         return kOk;
     }
     HResult SetTransform(uint32_t state, const Matrix* matrix) override {
@@ -475,7 +484,8 @@ private:
         const Shading shading(((ambient_ >> 16) & 0xFF) / 255.0f * material_.ambient.r + material_.emissive.r,
                               ((ambient_ >> 8) & 0xFF) / 255.0f * material_.ambient.g + material_.emissive.g,
                               (ambient_ & 0xFF) / 255.0f * material_.ambient.b + material_.emissive.b,
-                              texture_ != nullptr ? texture_->texels : nullptr, depthTest_);
+                              texture_ != nullptr ? texture_->texels.data() : nullptr, depthTest_,
+                              texture_ != nullptr ? texture_->width : 16, texture_ != nullptr ? texture_->height : 16);
         Target& target = *target_;
         const Cull cull = cull_ == kCullClockwise        ? Cull::Clockwise
                           : cull_ == kCullCounterClockwise ? Cull::CounterClockwise

@@ -1,0 +1,508 @@
+// The chart look's frame. Everything is placed on the processor: positions
+// in the chart's box, a light level per vertex, the panes and the wide
+// curves; the device is left to draw coloured and textured triangles and
+// lines under one orthographic transform. A surface's colour and light
+// travel as texture coordinates into a table of the colour map at every
+// light level, so that the colour follows the value across each triangle.
+#include "render/chart_frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "render/color_map.h"
+#include "render/ticks.h"
+
+namespace talvex::render {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Colours of the panes behind the graph and of their grid lines.
+constexpr Color kPaneColor = 0xF2F2F2;
+constexpr Color kGridColor = 0xCFCFCF;
+
+// The colour table: the colour map along u, the light level along v from
+// dark at the top row to the brightest at the bottom (beyond 1 the colour
+// goes part of the way to white: the highlight).
+constexpr int32_t kTableWidth = 256;
+constexpr int32_t kTableHeight = 64;
+constexpr double kBrightest = 1.3;
+
+// The shared buffer's vertices: enough for a curve of every sample as
+// quads, and for the panes with their grid lines.
+constexpr uint32_t kChartBufferVertices = 6 * kSlotVertexCapacity + 1024;
+constexpr uint32_t kChartBufferBytes = kChartBufferVertices * sizeof(ColorVertex);
+
+constexpr float kCurveHalfWidth = 1.0f;  // pixels
+constexpr float kPointRadius = 3.5f;     // pixels
+constexpr int kDiscTriangles = 16;
+
+struct Range {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -std::numeric_limits<double>::infinity();
+    void Add(double value) {
+        if (!std::isfinite(value)) return;
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+};
+
+// A kept vertex's coordinate in the script's own terms: the box mapping
+// undone.
+double DataValue(const graph::BoxMapping& mapping, int axis, float boxValue) {
+    double value = static_cast<double>(boxValue) * mapping.scale / 100.0;
+    if (axis == 2 && mapping.zNegated) value = -value;
+    return value + mapping.centre[axis];
+}
+
+float BoxValue(const graph::GraphVertex& vertex, int axis) {
+    return axis == 0 ? vertex.x : axis == 1 ? vertex.y : vertex.z;
+}
+
+bool Drawn(const SlotDraw& draw) {
+    return draw.scripted && draw.geometry != nullptr && draw.geometry->kind != graph::GraphKind::None;
+}
+
+Vector3 Add(const Vector3& a, const Vector3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vector3 Subtract(const Vector3& a, const Vector3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vector3 Scale(const Vector3& a, float factor) { return {a.x * factor, a.y * factor, a.z * factor}; }
+float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vector3 Cross(const Vector3& a, const Vector3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+Vector3 Normalized(const Vector3& a) {
+    const float length = std::sqrt(Dot(a, a));
+    return length > 0.0f && std::isfinite(length) ? Scale(a, 1.0f / length) : Vector3{0.0f, 0.0f, 0.0f};
+}
+bool Finite(const Vector3& a) { return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z); }
+
+float Component(const Vector3& a, int axis) { return axis == 0 ? a.x : axis == 1 ? a.y : a.z; }
+void SetComponent(Vector3& a, int axis, float value) { (axis == 0 ? a.x : axis == 1 ? a.y : a.z) = value; }
+
+// Locks a whole buffer for writing; null when it will not lock.
+template <typename Record>
+Record* LockWhole(VertexBuffer* buffer, uint32_t bytes) {
+    uint8_t* data = nullptr;
+    if (buffer == nullptr || buffer->Lock(0, bytes, &data, 0) != kOk) return nullptr;
+    return reinterpret_cast<Record*>(data);
+}
+
+// The vertices written into the shared buffer for one draw.
+class ChartBatch {
+public:
+    explicit ChartBatch(VertexBuffer* buffer) : buffer_(buffer), vertices_(LockWhole<ColorVertex>(buffer, kChartBufferBytes)) {}
+    ~ChartBatch() {
+        if (vertices_ != nullptr) buffer_->Unlock();
+    }
+    ChartBatch(const ChartBatch&) = delete;
+    ChartBatch& operator=(const ChartBatch&) = delete;
+
+    bool Room(uint32_t count) const { return vertices_ != nullptr && count_ + count <= kChartBufferVertices; }
+    void Add(const Vector3& p) {
+        if (Room(1)) vertices_[count_++] = {p.x, p.y, p.z, 0u};
+    }
+    uint32_t Count() const { return count_; }
+    // Unlocks and draws what was written as primitives of one kind.
+    void Draw(Device* device, uint32_t type, Color color) {
+        if (vertices_ == nullptr) return;
+        buffer_->Unlock();
+        vertices_ = nullptr;
+        const uint32_t perPrimitive = type == kTriangleList ? 3 : type == kLineList ? 2 : 1;
+        const uint32_t primitives = count_ / perPrimitive;
+        if (primitives == 0) return;
+        device->SetRenderState(kRenderStateAmbient, color);
+        device->SetVertexShader(kColorVertexFormat);
+        device->SetStreamSource(0, buffer_, sizeof(ColorVertex));
+        device->DrawPrimitive(type, 0, primitives);
+    }
+
+private:
+    VertexBuffer* buffer_;
+    ColorVertex* vertices_;
+    uint32_t count_ = 0;
+};
+
+// The table's texel for a colour of the map at a light level.
+uint32_t LitTexel(uint32_t color, double level) {
+    uint32_t texel = 0xFF000000u;
+    for (int shift = 16; shift >= 0; shift -= 8) {
+        const double channel = static_cast<double>((color >> shift) & 0xFF);
+        const double lit = level <= 1.0 ? channel * level : channel + (255.0 - channel) * (level - 1.0) * 1.5;
+        texel |= static_cast<uint32_t>(std::lround(std::clamp(lit, 0.0, 255.0))) << shift;
+    }
+    return texel;
+}
+
+// Fills the slot's colour table for the style's map (or its own colour);
+// false when it could not be made.
+bool PrepareColorTable(Scene& scene, SlotBuffers& slot, const ChartStyle& style, Color primaryColor) {
+    const bool ownColor = style.colorMap == kSlotColorName;
+    const std::string key = ownColor ? "slot " + std::to_string(primaryColor) : style.colorMap;
+    if (slot.colorTable != nullptr && slot.colorTableKey == key) return true;
+    if (slot.colorTable == nullptr &&
+        scene.device->CreateTexture(kTableWidth, kTableHeight, 1, 0, kFormatA8R8G8B8, kPoolManaged, &slot.colorTable) != kOk)
+        return false;
+    LockedRect locked{};
+    if (slot.colorTable->LockRect(0, &locked, nullptr, 0) != kOk) return false;
+    ColorMapName map = ColorMapName::Viridis;
+    ColorMapFromName(style.colorMap, map);
+    for (int32_t row = 0; row < kTableHeight; ++row) {
+        auto* texels = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + static_cast<ptrdiff_t>(row) * locked.pitch);
+        const double level = kBrightest * row / (kTableHeight - 1);
+        for (int32_t column = 0; column < kTableWidth; ++column) {
+            const uint32_t color = ownColor ? primaryColor : MapColor(map, static_cast<double>(column) / (kTableWidth - 1));
+            texels[column] = LitTexel(color, level);
+        }
+    }
+    slot.colorTable->UnlockRect(0);
+    slot.colorTableKey = key;
+    return true;
+}
+
+// The texture coordinate of a table's texel centre for a fraction 0 .. 1.
+float TexelCentre(double fraction, int32_t texels) {
+    const double clamped = std::isfinite(fraction) ? std::clamp(fraction, 0.0, 1.0) : 0.0;
+    return static_cast<float>((clamped * (texels - 1) + 0.5) / texels);
+}
+
+// The light one directional light from the viewer's upper left gives a
+// surface of this normal: ambient, diffuse and a modest highlight. Both
+// sides are lit: a normal facing away is turned toward the eye.
+double LightLevel(Vector3 normal, const ChartCamera& camera, const Vector3& toLight, const Vector3& halfway) {
+    if (!Finite(normal) || Dot(normal, normal) == 0.0f) normal = camera.toEye;
+    if (Dot(normal, camera.toEye) < 0.0f) normal = Scale(normal, -1.0f);
+    const double diffuse = std::max(0.0f, Dot(normal, toLight));
+    const double highlight = std::pow(std::max(0.0f, Dot(normal, halfway)), 24.0);
+    return 0.32 + 0.68 * diffuse + 0.25 * highlight;
+}
+
+// The world positions of a slot's kept vertices.
+void PlaceVertices(const graph::SlotGeometry& geometry, const ChartBox& box, std::vector<Vector3>& positions) {
+    positions.resize(geometry.vertices.size());
+    for (size_t i = 0; i < geometry.vertices.size(); ++i) {
+        Vector3& p = positions[i];
+        for (int axis = 0; axis < 3; ++axis)
+            SetComponent(p, axis, box.ToWorld(axis, DataValue(geometry.mapping, axis, BoxValue(geometry.vertices[i], axis))));
+    }
+}
+
+// The normal at a surface's sample from its neighbours along both
+// parameters, each difference taken across the sample where both
+// neighbours are finite and to the one finite neighbour otherwise, so that
+// a hole or a pole leaves no dark vertex.
+Vector3 GridNormal(const std::vector<Vector3>& positions, int32_t columns, int32_t rows, int32_t column, int32_t row) {
+    const auto at = [&](int32_t c, int32_t r) -> const Vector3* {
+        if (c < 0 || c >= columns || r < 0 || r >= rows) return nullptr;
+        const Vector3& p = positions[static_cast<size_t>(r) * static_cast<size_t>(columns) + static_cast<size_t>(c)];
+        return Finite(p) ? &p : nullptr;
+    };
+    const Vector3* centre = at(column, row);
+    if (centre == nullptr) return {0.0f, 0.0f, 0.0f};
+    const auto difference = [&](const Vector3* before, const Vector3* after) {
+        if (before == nullptr) before = centre;
+        if (after == nullptr) after = centre;
+        return Subtract(*after, *before);
+    };
+    const Vector3 alongU = difference(at(column - 1, row), at(column + 1, row));
+    const Vector3 alongV = difference(at(column, row - 1), at(column, row + 1));
+    return Normalized(Cross(alongU, alongV));
+}
+
+// Writes the surface's vertices into its chart buffer: positions in the
+// world, the colour coordinate's value and the light level as texture
+// coordinates; false when the buffer could not be had.
+bool FillSurfaceVertices(Scene& scene, SlotBuffers& slot, const graph::SlotGeometry& geometry, const ChartBox& box,
+                         const ChartCamera& camera, const ChartStyle& style, std::vector<Vector3>& positions) {
+    if (slot.chartVertices == nullptr &&
+        scene.device->CreateVertexBuffer(kSlotVertexBytes, kUsageWriteOnly, kGraphVertexFormat, kPoolDefault,
+                                         &slot.chartVertices) != kOk)
+        return false;
+    auto* out = LockWhole<GraphVertex>(slot.chartVertices, kSlotVertexBytes);
+    if (out == nullptr) return false;
+    PlaceVertices(geometry, box, positions);
+    const Vector3 toLight =
+        Normalized(Add(Add(Scale(camera.right, -0.45f), Scale(camera.up, 0.6f)), Scale(camera.toEye, 0.66f)));
+    const Vector3 halfway = Normalized(Add(toLight, camera.toEye));
+    const int colorAxis = static_cast<int>(style.colorBy);
+    const double colorLow = box.low[static_cast<size_t>(colorAxis)];
+    const double colorSpan = box.high[static_cast<size_t>(colorAxis)] - colorLow;
+    const int32_t columns = geometry.samplesU, rows = geometry.samplesV;
+    const size_t count = std::min(positions.size(), static_cast<size_t>(kSlotVertexCapacity));
+    for (size_t i = 0; i < count; ++i) {
+        const double value = DataValue(geometry.mapping, colorAxis, BoxValue(geometry.vertices[i], colorAxis));
+        double level = 1.0;
+        if (style.lighting) {
+            const auto column = static_cast<int32_t>(i % static_cast<size_t>(columns));
+            const auto row = static_cast<int32_t>(i / static_cast<size_t>(columns));
+            level = LightLevel(GridNormal(positions, columns, rows, column, row), camera, toLight, halfway);
+        }
+        const Vector3& p = positions[i];
+        out[i] = {p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, TexelCentre((value - colorLow) / colorSpan, kTableWidth),
+                  TexelCentre(level / kBrightest, kTableHeight)};
+    }
+    slot.chartVertices->Unlock();
+    return true;
+}
+
+void DrawSurface(Scene& scene, SlotBuffers& slot, const SlotDraw& draw, const View& view, const ChartBox& box,
+                 const ChartCamera& camera, std::vector<Vector3>& positions) {
+    Device* device = scene.device;
+    if (draw.primitiveCount <= 0 || slot.indexBuffer == nullptr) return;
+    if (!FillSurfaceVertices(scene, slot, *draw.geometry, box, camera, view.style, positions)) return;
+    device->SetVertexShader(kGraphVertexFormat);
+    device->SetStreamSource(0, slot.chartVertices, sizeof(GraphVertex));
+    device->SetIndices(slot.indexBuffer, 0);
+    const auto vertices = static_cast<uint32_t>(draw.vertexCount);
+    const auto primitives = static_cast<uint32_t>(draw.primitiveCount);
+    if (!view.solid) {
+        device->SetTexture(0, nullptr);
+        device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
+        device->SetRenderState(kRenderStateFillMode, kFillWireframe);
+        device->DrawIndexedPrimitive(kTriangleList, 0, vertices, 0, primitives);
+        device->SetRenderState(kRenderStateFillMode, kFillSolid);
+        return;
+    }
+    if (!PrepareColorTable(scene, slot, view.style, draw.primaryColor)) return;
+    device->SetTexture(0, slot.colorTable);
+    device->SetRenderState(kRenderStateAmbient, 0xFFFFFF);
+    device->DrawIndexedPrimitive(kTriangleList, 0, vertices, 0, primitives);
+    device->SetTexture(0, nullptr);
+}
+
+// A curve as quads of twice kCurveHalfWidth pixels across, in the picture's
+// plane (the view is orthographic, so they keep their width everywhere).
+void DrawCurve(Scene& scene, const SlotDraw& draw, const ChartBox& box, const ChartCamera& camera,
+               std::vector<Vector3>& positions) {
+    const graph::SlotGeometry& geometry = *draw.geometry;
+    PlaceVertices(geometry, box, positions);
+    const float halfWidth = kCurveHalfWidth / camera.pixelsPerUnit;
+    ChartBatch batch(scene.chartBuffer);
+    for (size_t s = 0; s + 1 < geometry.indices.size(); s += 2) {
+        const size_t first = geometry.indices[s], second = geometry.indices[s + 1];
+        if (first >= positions.size() || second >= positions.size() || !batch.Room(6)) continue;
+        const Vector3& a = positions[first];
+        const Vector3& b = positions[second];
+        const Vector3 along = Subtract(b, a);
+        // Across the segment as the picture shows it.
+        const float x = Dot(along, camera.right), y = Dot(along, camera.up);
+        const float length = std::sqrt(x * x + y * y);
+        const Vector3 across = length > 0.0f ? Scale(Add(Scale(camera.right, -y / length), Scale(camera.up, x / length)), halfWidth)
+                                             : Scale(camera.up, halfWidth);
+        const Vector3 corners[4] = {Subtract(a, across), Add(a, across), Add(b, across), Subtract(b, across)};
+        for (int corner : {0, 1, 2, 0, 2, 3}) batch.Add(corners[corner]);
+    }
+    batch.Draw(scene.device, kTriangleList, draw.primaryColor);
+}
+
+// A point as a disc of kPointRadius pixels facing the eye.
+void DrawPointDisc(Scene& scene, const SlotDraw& draw, const ChartBox& box, const ChartCamera& camera,
+                   std::vector<Vector3>& positions) {
+    PlaceVertices(*draw.geometry, box, positions);
+    if (positions.empty() || !Finite(positions[0])) return;
+    const Vector3 centre = positions[0];
+    const float radius = kPointRadius / camera.pixelsPerUnit;
+    ChartBatch batch(scene.chartBuffer);
+    const auto rim = [&](int k) {
+        const double angle = 2.0 * kPi * k / kDiscTriangles;
+        return Add(centre, Add(Scale(camera.right, radius * static_cast<float>(std::cos(angle))),
+                               Scale(camera.up, radius * static_cast<float>(std::sin(angle)))));
+    };
+    for (int k = 0; k < kDiscTriangles; ++k) {
+        batch.Add(centre);
+        batch.Add(rim(k));
+        batch.Add(rim(k + 1));
+    }
+    batch.Draw(scene.device, kTriangleList, draw.primaryColor);
+}
+
+// The side of the box, along an axis, that lies behind the graph: the one
+// away from the eye.
+float BackSide(const ChartCamera& camera, const ChartBox& box, int axis) {
+    const float extent = box.extent[static_cast<size_t>(axis)];
+    return Component(camera.toEye, axis) > 0.0f ? -extent : extent;
+}
+
+// How many ticks an axis shows: one per so many pixels of its length on the
+// picture, so that a foreshortened axis gets fewer.
+int TickCountFor(const ChartCamera& camera, const ChartBox& box, int axis) {
+    const double across = std::hypot(Component(camera.right, axis), Component(camera.up, axis));
+    const double pixels = 2.0 * box.extent[static_cast<size_t>(axis)] * across * camera.pixelsPerUnit;
+    return static_cast<int>(std::clamp(pixels / 60.0, 2.0, 10.0));
+}
+
+// The three panes behind the graph, then their grid lines at the ticks of
+// the two axes along each; neither hides the graph drawn after them.
+void DrawPanes(Scene& scene, const ChartBox& box, const ChartCamera& camera) {
+    Device* device = scene.device;
+    device->SetRenderState(kRenderStateZEnable, kZBufferFalse);
+    {
+        ChartBatch panes(scene.chartBuffer);
+        for (int axis = 0; axis < 3; ++axis) {
+            const int first = (axis + 1) % 3, second = (axis + 2) % 3;
+            Vector3 corners[4];
+            for (int k = 0; k < 4; ++k) {
+                SetComponent(corners[k], axis, BackSide(camera, box, axis));
+                SetComponent(corners[k], first, (k == 1 || k == 2 ? 1.0f : -1.0f) * box.extent[static_cast<size_t>(first)]);
+                SetComponent(corners[k], second, (k >= 2 ? 1.0f : -1.0f) * box.extent[static_cast<size_t>(second)]);
+            }
+            for (int corner : {0, 1, 2, 0, 2, 3}) panes.Add(corners[corner]);
+        }
+        panes.Draw(device, kTriangleList, kPaneColor);
+    }
+    ChartBatch grid(scene.chartBuffer);
+    for (int axis = 0; axis < 3; ++axis) {
+        const AxisTicks ticks = MakeTicks(box.low[static_cast<size_t>(axis)], box.high[static_cast<size_t>(axis)],
+                                          TickCountFor(camera, box, axis));
+        // A line across each of the two panes this axis runs along.
+        for (int pane = 0; pane < 3; ++pane) {
+            if (pane == axis) continue;
+            const int across = 3 - axis - pane;
+            for (double value : ticks.values) {
+                Vector3 ends[2];
+                for (int end = 0; end < 2; ++end) {
+                    SetComponent(ends[end], pane, BackSide(camera, box, pane));
+                    SetComponent(ends[end], axis, box.ToWorld(axis, value));
+                    SetComponent(ends[end], across, (end == 0 ? -1.0f : 1.0f) * box.extent[static_cast<size_t>(across)]);
+                }
+                grid.Add(ends[0]);
+                grid.Add(ends[1]);
+            }
+        }
+    }
+    grid.Draw(device, kLineList, kGridColor);
+    device->SetRenderState(kRenderStateZEnable, kZBufferTrue);
+}
+
+}  // namespace
+
+float ChartBox::ToWorld(int axis, double value) const {
+    const auto a = static_cast<size_t>(axis);
+    return static_cast<float>(((value - low[a]) / (high[a] - low[a]) * 2.0 - 1.0) * extent[a]);
+}
+
+ChartBox MeasureChartBox(const ChartStyle& style, const std::array<SlotDraw, kSlotCount>& slots) {
+    std::array<Range, 3> ranges;
+    for (const SlotDraw& draw : slots) {
+        if (!Drawn(draw)) continue;
+        const graph::SlotGeometry& geometry = *draw.geometry;
+        for (const graph::GraphVertex& vertex : geometry.vertices)
+            for (int axis = 0; axis < 3; ++axis)
+                ranges[static_cast<size_t>(axis)].Add(DataValue(geometry.mapping, axis, BoxValue(vertex, axis)));
+    }
+    ChartBox box;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        Range range = ranges[axis];
+        if (!(range.low <= range.high)) range = {-1.0, 1.0};
+        if (range.low == range.high) {
+            // One value: a span around it that its neighbours' ticks can name.
+            const double half = range.low == 0.0 ? 1.0 : std::abs(range.low) * 0.1;
+            range = {range.low - half, range.high + half};
+        }
+        box.low[axis] = range.low;
+        box.high[axis] = range.high;
+    }
+    if (style.equalAspect) {
+        double widest = 0.0;
+        for (size_t axis = 0; axis < 3; ++axis) widest = std::max(widest, box.high[axis] - box.low[axis]);
+        for (size_t axis = 0; axis < 3; ++axis)
+            box.extent[axis] = static_cast<float>((box.high[axis] - box.low[axis]) / widest);
+    }
+    return box;
+}
+
+void ChartCamera::ToPicture(const Vector3& point, float& x, float& y) const {
+    x = centreX + pixelsPerUnit * Dot(point, right);
+    y = centreY - pixelsPerUnit * Dot(point, up);
+}
+
+ChartCamera MakeChartCamera(const View& view, const ChartBox& box, int32_t width, int32_t height) {
+    ChartCamera camera;
+    const double azimuth = view.azimuth * kPi / 180.0;
+    const double elevation = std::clamp(static_cast<double>(view.elevation), -90.0, 90.0) * kPi / 180.0;
+    camera.toEye = {static_cast<float>(std::cos(elevation) * std::cos(azimuth)),
+                    static_cast<float>(std::cos(elevation) * std::sin(azimuth)), static_cast<float>(std::sin(elevation))};
+    camera.forward = Scale(camera.toEye, -1.0f);
+    // Right is level whatever the elevation, so that looking straight down
+    // still knows which way is up on the picture.
+    camera.right = {static_cast<float>(-std::sin(azimuth)), static_cast<float>(std::cos(azimuth)), 0.0f};
+    camera.up = Cross(camera.right, camera.forward);
+
+    // Room around the box for the numbers and the axes' names, above it for
+    // a title, and at the right for the colour bar.
+    const ChartStyle& style = view.style;
+    const double text = style.textSize;
+    const double left = 4.0 * text, right = 4.0 * text + (style.colorBar ? 5.0 * text : 0.0);
+    const double top = (style.title.empty() ? 1.5 : 3.5) * text, bottom = 3.0 * text;
+    const double areaWidth = std::max(1.0, width - left - right), areaHeight = std::max(1.0, height - top - bottom);
+    // The box's half-diagonal bounds it from every direction.
+    const Vector3 corner{box.extent[0], box.extent[1], box.extent[2]};
+    const float radius = std::sqrt(Dot(corner, corner));
+    camera.pixelsPerUnit = static_cast<float>(std::min(areaWidth, areaHeight) / (2.0 * radius) * view.scale);
+    camera.centreX = static_cast<float>(left + areaWidth / 2.0);
+    camera.centreY = static_cast<float>(top + areaHeight / 2.0);
+
+    // clip x = (2 / width) * picture x - 1, clip y = 1 - (2 / height) * picture y,
+    // depth = (distance along the view + radius) / (2 radius).
+    const float toClipX = 2.0f * camera.pixelsPerUnit / static_cast<float>(width);
+    const float toClipY = 2.0f * camera.pixelsPerUnit / static_cast<float>(height);
+    const float depthScale = 1.0f / (2.0f * radius * 1.0001f);
+    Matrix& m = camera.transform;
+    m = Matrix::Zero();
+    for (int axis = 0; axis < 3; ++axis) {
+        m.m[axis][0] = Component(camera.right, axis) * toClipX;
+        m.m[axis][1] = Component(camera.up, axis) * toClipY;
+        m.m[axis][2] = Component(camera.forward, axis) * depthScale;
+    }
+    m.m[3][0] = 2.0f * camera.centreX / static_cast<float>(width) - 1.0f;
+    m.m[3][1] = 1.0f - 2.0f * camera.centreY / static_cast<float>(height);
+    m.m[3][2] = 0.5f;
+    m.m[3][3] = 1.0f;
+    return camera;
+}
+
+void DrawChartScene(Scene& scene, const View& view, const std::array<SlotDraw, kSlotCount>& slots) {
+    Device* device = scene.device;
+    const auto width = static_cast<int32_t>(scene.presentParams.backBufferWidth);
+    const auto height = static_cast<int32_t>(scene.presentParams.backBufferHeight);
+    const ChartBox box = MeasureChartBox(view.style, slots);
+    const ChartCamera camera = MakeChartCamera(view, box, std::max(width, 1), std::max(height, 1));
+    const Matrix identity = Matrix::Identity();
+    device->SetTransform(kTransformWorld, &identity);
+    device->SetTransform(kTransformView, &identity);
+    device->SetTransform(kTransformProjection, &camera.transform);
+    device->SetRenderState(kRenderStateCullMode, kCullNone);
+    device->SetRenderState(kRenderStateZEnable, kZBufferTrue);
+    device->SetRenderState(kRenderStateAlphaBlendEnable, 0);
+    device->SetRenderState(kRenderStateFillMode, kFillSolid);
+    device->SetMaterial(&scene.material);
+    device->SetTexture(0, nullptr);
+    device->Clear(0, nullptr, kClearTarget | kClearZBuffer, view.backgroundColor, 1.0f, 0);
+    device->BeginScene();
+    if (scene.chartBuffer == nullptr)
+        device->CreateVertexBuffer(kChartBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault, &scene.chartBuffer);
+    if (view.style.axes) DrawPanes(scene, box, camera);
+    std::vector<Vector3>& positions = scene.chartPositions;
+    for (size_t s = 0; s < slots.size(); ++s) {
+        const SlotDraw& draw = slots[s];
+        SlotBuffers& slot = scene.slots[s];
+        if (!Drawn(draw) || !slot.buffersFilled) continue;
+        switch (draw.kind) {
+        case graph::GraphKind::Surface: DrawSurface(scene, slot, draw, view, box, camera, positions); break;
+        case graph::GraphKind::Curve: DrawCurve(scene, draw, box, camera, positions); break;
+        case graph::GraphKind::Point: DrawPointDisc(scene, draw, box, camera, positions); break;
+        default: break;
+        }
+    }
+    device->EndScene();
+    // The classic look sets its world and view for every frame but its
+    // projection only when the scene is built.
+    device->SetTransform(kTransformProjection, &scene.projectionMatrix);
+}
+
+}  // namespace talvex::render
