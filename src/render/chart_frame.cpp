@@ -32,7 +32,8 @@ constexpr Color kGridColor = 0xCFCFCF;
 // goes part of the way to white: the highlight).
 constexpr int32_t kTableWidth = 256;
 constexpr int32_t kTableHeight = 64;
-constexpr double kBrightest = 1.3;
+// Light level 1 (the map's own colour) falls exactly on row 48.
+constexpr double kBrightest = 63.0 / 48.0;
 
 // The shared buffer's vertices: enough for a curve of every sample as
 // quads, and for the panes with their grid lines.
