@@ -65,10 +65,15 @@ enum RenderState : uint32_t {
     kRenderStateFillMode = 8,
     kRenderStateZWriteEnable = 14,
     kRenderStateCullMode = 22,
+    kRenderStateSourceBlend = 19,
+    kRenderStateDestinationBlend = 20,
     kRenderStateAlphaBlendEnable = 27,
     kRenderStateLighting = 137,
     kRenderStateAmbient = 139,
 };
+
+// The blend factors the chart blends with: the source's alpha over the rest.
+enum Blend : uint32_t { kBlendSourceAlpha = 5, kBlendInverseSourceAlpha = 6 };
 
 enum CullMode : uint32_t { kCullNone = 1, kCullClockwise = 2, kCullCounterClockwise = 3 };
 enum FillMode : uint32_t { kFillPoint = 1, kFillWireframe = 2, kFillSolid = 3 };

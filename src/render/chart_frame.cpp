@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "render/chart_labels.h"
+#include "render/chart_vectors.h"
 #include "render/color_map.h"
 #include "render/ticks.h"
 
@@ -26,6 +28,8 @@ constexpr double kPi = 3.14159265358979323846;
 // Colours of the panes behind the graph and of their grid lines.
 constexpr Color kPaneColor = 0xF2F2F2;
 constexpr Color kGridColor = 0xCFCFCF;
+constexpr Color kEdgeColor = 0x4D4D4D;
+constexpr Color kTextColor = 0x262626;
 
 // The colour table: the colour map along u, the light level along v from
 // dark at the top row to the brightest at the bottom (beyond 1 the colour
@@ -38,7 +42,7 @@ constexpr double kBrightest = 63.0 / 48.0;
 // The shared buffer's vertices: enough for a curve of every sample as
 // quads, and for the panes with their grid lines.
 constexpr uint32_t kChartBufferVertices = 6 * kSlotVertexCapacity + 1024;
-constexpr uint32_t kChartBufferBytes = kChartBufferVertices * sizeof(ColorVertex);
+constexpr uint32_t kChartBufferBytes = kChartBufferVertices * sizeof(GraphVertex);
 
 constexpr float kCurveHalfWidth = 1.0f;  // pixels
 constexpr float kPointRadius = 3.5f;     // pixels
@@ -70,22 +74,6 @@ bool Drawn(const SlotDraw& draw) {
     return draw.scripted && draw.geometry != nullptr && draw.geometry->kind != graph::GraphKind::None;
 }
 
-Vector3 Add(const Vector3& a, const Vector3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vector3 Subtract(const Vector3& a, const Vector3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vector3 Scale(const Vector3& a, float factor) { return {a.x * factor, a.y * factor, a.z * factor}; }
-float Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vector3 Cross(const Vector3& a, const Vector3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-Vector3 Normalized(const Vector3& a) {
-    const float length = std::sqrt(Dot(a, a));
-    return length > 0.0f && std::isfinite(length) ? Scale(a, 1.0f / length) : Vector3{0.0f, 0.0f, 0.0f};
-}
-bool Finite(const Vector3& a) { return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z); }
-
-float Component(const Vector3& a, int axis) { return axis == 0 ? a.x : axis == 1 ? a.y : a.z; }
-void SetComponent(Vector3& a, int axis, float value) { (axis == 0 ? a.x : axis == 1 ? a.y : a.z) = value; }
-
 // Locks a whole buffer for writing; null when it will not lock.
 template <typename Record>
 Record* LockWhole(VertexBuffer* buffer, uint32_t bytes) {
@@ -94,10 +82,11 @@ Record* LockWhole(VertexBuffer* buffer, uint32_t bytes) {
     return reinterpret_cast<Record*>(data);
 }
 
-// The vertices written into the shared buffer for one draw.
+// The vertices written into the shared buffer for one draw: positions and,
+// for what is textured, texture coordinates.
 class ChartBatch {
 public:
-    explicit ChartBatch(VertexBuffer* buffer) : buffer_(buffer), vertices_(LockWhole<ColorVertex>(buffer, kChartBufferBytes)) {}
+    explicit ChartBatch(VertexBuffer* buffer) : buffer_(buffer), vertices_(LockWhole<GraphVertex>(buffer, kChartBufferBytes)) {}
     ~ChartBatch() {
         if (vertices_ != nullptr) buffer_->Unlock();
     }
@@ -105,12 +94,12 @@ public:
     ChartBatch& operator=(const ChartBatch&) = delete;
 
     bool Room(uint32_t count) const { return vertices_ != nullptr && count_ + count <= kChartBufferVertices; }
-    void Add(const Vector3& p) {
-        if (Room(1)) vertices_[count_++] = {p.x, p.y, p.z, 0u};
+    void Add(const Vector3& p, float u = 0.0f, float v = 0.0f) {
+        if (Room(1)) vertices_[count_++] = {p.x, p.y, p.z, 0.0f, 0.0f, 0.0f, u, v};
     }
-    uint32_t Count() const { return count_; }
-    // Unlocks and draws what was written as primitives of one kind.
-    void Draw(Device* device, uint32_t type, Color color) {
+    // Unlocks and draws what was written as primitives of one kind, in the
+    // colour, times the texture's texels where there is one.
+    void Draw(Device* device, uint32_t type, Color color, Texture* texture = nullptr) {
         if (vertices_ == nullptr) return;
         buffer_->Unlock();
         vertices_ = nullptr;
@@ -118,14 +107,16 @@ public:
         const uint32_t primitives = count_ / perPrimitive;
         if (primitives == 0) return;
         device->SetRenderState(kRenderStateAmbient, color);
-        device->SetVertexShader(kColorVertexFormat);
-        device->SetStreamSource(0, buffer_, sizeof(ColorVertex));
+        device->SetVertexShader(kGraphVertexFormat);
+        device->SetStreamSource(0, buffer_, sizeof(GraphVertex));
+        device->SetTexture(0, texture);
         device->DrawPrimitive(type, 0, primitives);
+        device->SetTexture(0, nullptr);
     }
 
 private:
     VertexBuffer* buffer_;
-    ColorVertex* vertices_;
+    GraphVertex* vertices_;
     uint32_t count_ = 0;
 };
 
@@ -322,13 +313,6 @@ void DrawPointDisc(Scene& scene, const SlotDraw& draw, const ChartBox& box, cons
     batch.Draw(scene.device, kTriangleList, draw.primaryColor);
 }
 
-// The side of the box, along an axis, that lies behind the graph: the one
-// away from the eye.
-float BackSide(const ChartCamera& camera, const ChartBox& box, int axis) {
-    const float extent = box.extent[static_cast<size_t>(axis)];
-    return Component(camera.toEye, axis) > 0.0f ? -extent : extent;
-}
-
 // How many ticks an axis shows: one per so many pixels of its length on the
 // picture, so that a foreshortened axis gets fewer.
 int TickCountFor(const ChartCamera& camera, const ChartBox& box, int axis) {
@@ -348,7 +332,7 @@ void DrawPanes(Scene& scene, const ChartBox& box, const ChartCamera& camera) {
             const int first = (axis + 1) % 3, second = (axis + 2) % 3;
             Vector3 corners[4];
             for (int k = 0; k < 4; ++k) {
-                SetComponent(corners[k], axis, BackSide(camera, box, axis));
+                SetComponent(corners[k], axis, BackSide(box, camera, axis));
                 SetComponent(corners[k], first, (k == 1 || k == 2 ? 1.0f : -1.0f) * box.extent[static_cast<size_t>(first)]);
                 SetComponent(corners[k], second, (k >= 2 ? 1.0f : -1.0f) * box.extent[static_cast<size_t>(second)]);
             }
@@ -367,7 +351,7 @@ void DrawPanes(Scene& scene, const ChartBox& box, const ChartCamera& camera) {
             for (double value : ticks.values) {
                 Vector3 ends[2];
                 for (int end = 0; end < 2; ++end) {
-                    SetComponent(ends[end], pane, BackSide(camera, box, pane));
+                    SetComponent(ends[end], pane, BackSide(box, camera, pane));
                     SetComponent(ends[end], axis, box.ToWorld(axis, value));
                     SetComponent(ends[end], across, (end == 0 ? -1.0f : 1.0f) * box.extent[static_cast<size_t>(across)]);
                 }
@@ -377,6 +361,87 @@ void DrawPanes(Scene& scene, const ChartBox& box, const ChartCamera& camera) {
         }
     }
     grid.Draw(device, kLineList, kGridColor);
+    device->SetRenderState(kRenderStateZEnable, kZBufferTrue);
+}
+
+// The font's atlas as a texture: white, its coverage in the alpha.
+bool PrepareFontTexture(Scene& scene) {
+    if (scene.fontTexture != nullptr) return true;
+    const FontAtlas& atlas = BuiltInFontAtlas();
+    Texture* texture = nullptr;
+    if (scene.device->CreateTexture(static_cast<uint32_t>(atlas.width), static_cast<uint32_t>(atlas.height), 1, 0,
+                                    kFormatA8R8G8B8, kPoolManaged, &texture) != kOk)
+        return false;
+    LockedRect locked{};
+    if (texture->LockRect(0, &locked, nullptr, 0) != kOk) {
+        texture->Release();
+        return false;
+    }
+    for (int32_t row = 0; row < atlas.height; ++row) {
+        auto* texels = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + static_cast<ptrdiff_t>(row) * locked.pitch);
+        const uint8_t* alpha = atlas.alpha + static_cast<size_t>(row) * static_cast<size_t>(atlas.width);
+        for (int32_t column = 0; column < atlas.width; ++column)
+            texels[column] = (static_cast<uint32_t>(alpha[column]) << 24) | 0xFFFFFFu;
+    }
+    texture->UnlockRect(0);
+    scene.fontTexture = texture;
+    return true;
+}
+
+// A rectangle of the picture as two triangles, with texture coordinates
+// from (u0, v0) at its top left to (u1, v1) at its bottom right.
+void AddPictureQuad(ChartBatch& batch, const ChartCamera& camera, float left, float top, float right, float bottom,
+                    float u0, float v0, float u1, float v1) {
+    if (!batch.Room(6)) return;
+    const Vector3 corners[4] = {camera.FromPicture(left, top), camera.FromPicture(right, top),
+                                camera.FromPicture(right, bottom), camera.FromPicture(left, bottom)};
+    const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
+    for (int corner : {0, 1, 2, 0, 2, 3}) batch.Add(corners[corner], us[corner], vs[corner]);
+}
+
+// The numbered edges, the ticks' marks, the colour bar and every word, over
+// the graph.
+void DrawLabels(Scene& scene, const ChartLabels& labels, const ChartCamera& camera, Texture* colorTable) {
+    Device* device = scene.device;
+    device->SetRenderState(kRenderStateZEnable, kZBufferFalse);
+    {
+        ChartBatch lines(scene.chartBuffer);
+        for (const auto* group : {&labels.edges, &labels.marks})
+            for (const PictureLine& line : *group) {
+                lines.Add(camera.FromPicture(line.x0, line.y0));
+                lines.Add(camera.FromPicture(line.x1, line.y1));
+            }
+        lines.Draw(device, kLineList, kEdgeColor);
+    }
+    if (labels.colorBar && colorTable != nullptr) {
+        // Along u the map from its top value down to its bottom one, at the
+        // table's unlit row.
+        ChartBatch bar(scene.chartBuffer);
+        const float unlit = TexelCentre(1.0 / kBrightest, kTableHeight);
+        const float top = TexelCentre(1.0, kTableWidth), bottom = TexelCentre(0.0, kTableWidth);
+        const Vector3 corners[4] = {camera.FromPicture(labels.barLeft, labels.barTop),
+                                    camera.FromPicture(labels.barRight, labels.barTop),
+                                    camera.FromPicture(labels.barRight, labels.barBottom),
+                                    camera.FromPicture(labels.barLeft, labels.barBottom)};
+        const float us[4] = {top, top, bottom, bottom};
+        for (int corner : {0, 1, 2, 0, 2, 3}) bar.Add(corners[corner], us[corner], unlit);
+        bar.Draw(device, kTriangleList, 0xFFFFFF, colorTable);
+    }
+    if (!labels.texts.empty() && PrepareFontTexture(scene)) {
+        ChartBatch glyphs(scene.chartBuffer);
+        std::vector<GlyphQuad> quads;
+        for (const PlacedText& text : labels.texts) {
+            quads.clear();
+            LayoutText(text.text, text.pixelSize, text.x, text.y, quads);
+            for (const GlyphQuad& q : quads)
+                AddPictureQuad(glyphs, camera, q.left, q.top, q.right, q.bottom, q.u0, q.v0, q.u1, q.v1);
+        }
+        device->SetRenderState(kRenderStateAlphaBlendEnable, 1);
+        device->SetRenderState(kRenderStateSourceBlend, kBlendSourceAlpha);
+        device->SetRenderState(kRenderStateDestinationBlend, kBlendInverseSourceAlpha);
+        glyphs.Draw(device, kTriangleList, kTextColor, scene.fontTexture);
+        device->SetRenderState(kRenderStateAlphaBlendEnable, 0);
+    }
     device->SetRenderState(kRenderStateZEnable, kZBufferTrue);
 }
 
@@ -417,6 +482,15 @@ ChartBox MeasureChartBox(const ChartStyle& style, const std::array<SlotDraw, kSl
     return box;
 }
 
+float BackSide(const ChartBox& box, const ChartCamera& camera, int axis) {
+    const float extent = box.extent[static_cast<size_t>(axis)];
+    return Component(camera.toEye, axis) > 0.0f ? -extent : extent;
+}
+
+Vector3 ChartCamera::FromPicture(float x, float y) const {
+    return Add(Scale(right, (x - centreX) / pixelsPerUnit), Scale(up, (centreY - y) / pixelsPerUnit));
+}
+
 void ChartCamera::ToPicture(const Vector3& point, float& x, float& y) const {
     x = centreX + pixelsPerUnit * Dot(point, right);
     y = centreY - pixelsPerUnit * Dot(point, up);
@@ -441,12 +515,21 @@ ChartCamera MakeChartCamera(const View& view, const ChartBox& box, int32_t width
     const double left = 4.0 * text, right = 4.0 * text + (style.colorBar ? 5.0 * text : 0.0);
     const double top = (style.title.empty() ? 1.5 : 3.5) * text, bottom = 3.0 * text;
     const double areaWidth = std::max(1.0, width - left - right), areaHeight = std::max(1.0, height - top - bottom);
-    // The box's half-diagonal bounds it from every direction.
+    // From every direction the box stays within its half-diagonal of the
+    // centre, and across the picture (whose right is level) within the
+    // diagonal of its floor: so turning never moves it out of the area.
     const Vector3 corner{box.extent[0], box.extent[1], box.extent[2]};
     const float radius = std::sqrt(Dot(corner, corner));
-    camera.pixelsPerUnit = static_cast<float>(std::min(areaWidth, areaHeight) / (2.0 * radius) * view.scale);
+    const double across = std::hypot(box.extent[0], box.extent[1]);
+    camera.pixelsPerUnit =
+        static_cast<float>(std::min(areaWidth / (2.0 * across), areaHeight / (2.0 * radius)) * view.scale);
+    camera.halfWidth = static_cast<float>(across) * camera.pixelsPerUnit;
     camera.centreX = static_cast<float>(left + areaWidth / 2.0);
     camera.centreY = static_cast<float>(top + areaHeight / 2.0);
+    camera.areaLeft = static_cast<float>(left);
+    camera.areaTop = static_cast<float>(top);
+    camera.areaRight = static_cast<float>(left + areaWidth);
+    camera.areaBottom = static_cast<float>(top + areaHeight);
 
     // clip x = (2 / width) * picture x - 1, clip y = 1 - (2 / height) * picture y,
     // depth = (distance along the view + radius) / (2 radius).
@@ -486,20 +569,29 @@ void DrawChartScene(Scene& scene, const View& view, const std::array<SlotDraw, k
     device->Clear(0, nullptr, kClearTarget | kClearZBuffer, view.backgroundColor, 1.0f, 0);
     device->BeginScene();
     if (scene.chartBuffer == nullptr)
-        device->CreateVertexBuffer(kChartBufferBytes, kUsageWriteOnly, kColorVertexFormat, kPoolDefault, &scene.chartBuffer);
+        device->CreateVertexBuffer(kChartBufferBytes, kUsageWriteOnly, kGraphVertexFormat, kPoolDefault, &scene.chartBuffer);
     if (view.style.axes) DrawPanes(scene, box, camera);
     std::vector<Vector3>& positions = scene.chartPositions;
+    // The colour bar shows the colour map of the first surface it colours.
+    Texture* colorBarTable = nullptr;
     for (size_t s = 0; s < slots.size(); ++s) {
         const SlotDraw& draw = slots[s];
         SlotBuffers& slot = scene.slots[s];
         if (!Drawn(draw) || !slot.buffersFilled) continue;
         switch (draw.kind) {
-        case graph::GraphKind::Surface: DrawSurface(scene, slot, draw, view, box, camera, positions); break;
+        case graph::GraphKind::Surface:
+            DrawSurface(scene, slot, draw, view, box, camera, positions);
+            if (colorBarTable == nullptr && view.solid && view.style.colorMap != kSlotColorName) colorBarTable = slot.colorTable;
+            break;
         case graph::GraphKind::Curve: DrawCurve(scene, draw, box, camera, positions); break;
         case graph::GraphKind::Point: DrawPointDisc(scene, draw, box, camera, positions); break;
         default: break;
         }
     }
+    const ChartStyle& style = view.style;
+    const bool colorBar = style.colorBar && colorBarTable != nullptr;
+    if (style.axes || colorBar || !style.title.empty())
+        DrawLabels(scene, PlaceChartLabels(style, box, camera, width, height, colorBar), camera, colorBarTable);
     device->EndScene();
     // The classic look sets its world and view for every frame but its
     // projection only when the scene is built.

@@ -38,12 +38,25 @@ struct ChartCamera {
     Vector3 toEye;               // from the box toward the eye
     float pixelsPerUnit = 1.0f;
     float centreX = 0.0f, centreY = 0.0f;  // the box's centre in the picture, in pixels
+    // The part of the picture the box is fitted into; around it the room
+    // for the numbers, the names, the title and the colour bar.
+    float areaLeft = 0.0f, areaTop = 0.0f, areaRight = 0.0f, areaBottom = 0.0f;
+    // How far the box can reach left and right of its centre, in pixels,
+    // from any azimuth.
+    float halfWidth = 0.0f;
     // The world to clip space (row vectors, as the device multiplies).
     Matrix transform = Matrix::Identity();
 
     // A world point in picture pixels.
     void ToPicture(const Vector3& point, float& x, float& y) const;
+    // The world point in the box's middle depth that lands on a picture
+    // position.
+    Vector3 FromPicture(float x, float y) const;
 };
+
+// The side of the box along an axis that lies behind the graph: the one
+// away from the eye.
+float BackSide(const ChartBox& box, const ChartCamera& camera, int axis);
 
 ChartCamera MakeChartCamera(const View& view, const ChartBox& box, int32_t width, int32_t height);
 

@@ -156,6 +156,7 @@ void ReleaseSceneResources(Scene& scene) {
     ReleaseAndClear(scene.gridBuffer);
     ReleaseAndClear(scene.axisBuffer);
     ReleaseAndClear(scene.chartBuffer);
+    ReleaseAndClear(scene.fontTexture);
     for (SlotBuffers& slot : scene.slots) {
         ReleaseAndClear(slot.vertexBuffer);
         ReleaseAndClear(slot.indexBuffer);

@@ -72,6 +72,9 @@ struct Scene {
     // The chart look's panes, grid lines, wide curves and point discs, filled
     // afresh for each of its draws; made at the first chart frame.
     VertexBuffer* chartBuffer = nullptr;
+    // The built-in font's glyphs as alpha over white, made at the first
+    // chart frame that writes.
+    Texture* fontTexture = nullptr;
     // The chart look's room for one slot's vertices in the world, kept
     // between frames so that a frame does not allocate it again.
     std::vector<Vector3> chartPositions;

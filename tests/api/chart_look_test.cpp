@@ -198,7 +198,12 @@ TEST_F(ChartLook, TheEyeTurnsAboutZAndIsHeldAtThePoles) {
 // the map's middle, its highest edge the last; matplotlib's published table.
 TEST_F(ChartLook, ColourFollowsTheHeightThroughTheMap) {
     ASSERT_EQ(SetScript(0, "z = x"), 0);
-    ASSERT_EQ(SetStyle([](TalvexStyle& s) { s.lighting = 0; }), 0);
+    ASSERT_EQ(SetStyle([](TalvexStyle& s) {
+                  s.lighting = 0;
+                  s.colorBar = 0;
+                  s.axes = 0;
+              }),
+              0);
     LookFromAbove();
     TALVEX_ControlCalculate(handle);
     const std::vector<uint32_t> graph = GraphAcrossTheMiddle(Picture());
@@ -210,6 +215,7 @@ TEST_F(ChartLook, ColourFollowsTheHeightThroughTheMap) {
     // One colour for the whole slot when asked: slot 0's own pink.
     ASSERT_EQ(SetStyle([](TalvexStyle& s) {
                   s.lighting = 0;
+                  s.axes = 0;
                   std::strcpy(s.colorMap, "slot");
               }),
               0);
@@ -223,7 +229,12 @@ TEST_F(ChartLook, ColourFollowsTheHeightThroughTheMap) {
 // the same on both slopes.
 TEST_F(ChartLook, TheSlopeFacingTheLightIsBrighter) {
     ASSERT_EQ(SetScript(0, "z = -abs(x)"), 0);
-    ASSERT_EQ(SetStyle([](TalvexStyle& s) { std::strcpy(s.colorMap, "grey"); }), 0);
+    ASSERT_EQ(SetStyle([](TalvexStyle& s) {
+                  std::strcpy(s.colorMap, "grey");
+                  s.colorBar = 0;
+                  s.axes = 0;
+              }),
+              0);
     LookFromAbove();
     TALVEX_ControlCalculate(handle);
     const std::vector<uint32_t> graph = GraphAcrossTheMiddle(Picture());
@@ -274,6 +285,25 @@ TEST_F(ChartLook, TheClassicPictureComesBackUnchanged) {
     EXPECT_NE(chart, classic);
     ASSERT_EQ(SetStyle([](TalvexStyle& s) { s.look = TALVEX_LOOK_CLASSIC; }), 0);
     EXPECT_EQ(Picture(), classic);
+}
+
+// The text, the colour bar and the graph are the same pixels whatever the
+// number of threads that draw them; and the words are there: dark pixels
+// left of the box where the z axis's numbers stand.
+TEST_F(ChartLook, OneThreadAndEightDrawTheSamePicture) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    ASSERT_EQ(SetStyle([](TalvexStyle& s) { std::strcpy(s.title, "\xCE\xA3 sin(x)\xC2\xB7" "cos(y) \xE4\xB8\xAD"); }), 0);
+    TALVEX_ControlCalculate(handle);
+    ASSERT_EQ(talvex_set_render_threads(1), 0);
+    const std::vector<uint32_t> one = Picture();
+    ASSERT_EQ(talvex_set_render_threads(8), 0);
+    const std::vector<uint32_t> eight = Picture();
+    ASSERT_EQ(talvex_set_render_threads(0), 0);
+    EXPECT_EQ(one, eight);
+    int dark = 0;
+    for (int32_t y = 0; y < kHeight; ++y)
+        for (int32_t x = 0; x < kWidth / 8; ++x) dark += Brightness(one[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)]) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 50);
 }
 
 }  // namespace

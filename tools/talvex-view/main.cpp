@@ -39,8 +39,8 @@ const char* const kUsage =
     "  --help              show this text\n"
     "\n"
     "Mouse: left drag turns, right drag rolls, middle click resets, wheel zooms.\n"
-    "Keys: W solid/wireframe, P points, A axes, H handedness, D default view,\n"
-    "I isometric view, S saves talvex-view.png, Esc quits.\n";
+    "Keys: W solid/wireframe, P points, A axes, H handedness, C classic/chart\n"
+    "look, D default view, I isometric view, S saves talvex-view.png, Esc quits.\n";
 
 // How long the loop sleeps waiting for events before it looks at the files.
 const int kFrameMilliseconds = 30;

@@ -169,6 +169,15 @@ void Viewer::OnKey(SDL_Keycode key) {
         UpdateTitle();
         break;
     }
+    case SDLK_c: {
+        // The classic look and the chart look in turn; each keeps its own eye.
+        TalvexStyle style;
+        style.size = TALVEX_STYLE_SIZE;
+        talvex_get_style(chart_, &style);
+        style.look = style.look == TALVEX_LOOK_CHART ? TALVEX_LOOK_CLASSIC : TALVEX_LOOK_CHART;
+        talvex_set_style(chart_, &style, nullptr, 0);
+        break;
+    }
     case SDLK_d:
         TALVEX_ControlSetDefaultView(chart_);
         break;

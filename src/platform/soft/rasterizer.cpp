@@ -62,6 +62,18 @@ uint32_t Modulate(const Shading& shading, uint32_t texel) {
                  shading.blue * (static_cast<float>(texel & 0xFF) / 255.0f), texel >> 24);
 }
 
+// The source over the destination by the source's alpha, rounded.
+uint32_t Blend(uint32_t source, uint32_t destination) {
+    const uint32_t alpha = source >> 24;
+    if (alpha == 0xFF) return source;
+    uint32_t out = destination & 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t mixed = ((source >> shift) & 0xFF) * alpha + ((destination >> shift) & 0xFF) * (255 - alpha);
+        out |= ((mixed + 127) / 255) << shift;
+    }
+    return out;
+}
+
 // The 16-bit depth of a depth 0..1.
 uint16_t DepthUnits(double z) { return static_cast<uint16_t>(z * 65535.0 + 0.5); }
 
@@ -224,13 +236,14 @@ inline void PaintPixel(Target& target, const TriangleSetup& s, const Shading& sh
     const uint32_t texel =
         shading.largeTexture[static_cast<size_t>(TexelIndex(v, shading.largeHeight)) * static_cast<size_t>(shading.largeWidth) +
                              static_cast<size_t>(TexelIndex(u, shading.largeWidth))];
-    target.color[at] = shading.modulated ? Modulate(shading, texel) : texel;
+    const uint32_t color = shading.modulated ? Modulate(shading, texel) : texel;
+    target.color[at] = shading.blended ? Blend(color, target.color[at]) : color;
 }
 
 }  // namespace
 
 Shading::Shading(float redPart, float greenPart, float bluePart, const uint32_t* texture, bool depthTestOn,
-                 int32_t textureWidth, int32_t textureHeight)
+                 int32_t textureWidth, int32_t textureHeight, bool blendedOn)
     : flat(Shade(redPart, greenPart, bluePart, 0xFF)), textured(texture != nullptr), depthTest(depthTestOn), texels{},
       red(redPart), green(greenPart), blue(bluePart) {
     if (texture == nullptr) return;
@@ -240,6 +253,7 @@ Shading::Shading(float redPart, float greenPart, float bluePart, const uint32_t*
         largeWidth = textureWidth;
         largeHeight = textureHeight;
         modulated = flat != 0xFFFFFFFFu;
+        blended = blendedOn;
         return;
     }
     for (size_t i = 0; i < texels.size(); ++i) texels[i] = Modulate(*this, texture[i]);

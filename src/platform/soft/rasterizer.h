@@ -45,7 +45,7 @@ struct Target {
 // pixel unless the colour is white.
 struct Shading {
     Shading(float red, float green, float blue, const uint32_t* texture, bool depthTest, int32_t textureWidth = 16,
-            int32_t textureHeight = 16);
+            int32_t textureHeight = 16, bool blended = false);
     uint32_t flat;                    // the colour without a texture
     bool textured;
     bool depthTest;
@@ -53,6 +53,9 @@ struct Shading {
     const uint32_t* largeTexture = nullptr;  // a larger texture's own texels, row by row
     int32_t largeWidth = 0, largeHeight = 0;
     bool modulated = false;  // the larger texture's texels are multiplied by the colour
+    // The larger texture's texels laid over the picture by their alpha
+    // (text); a 16 x 16 texture's alpha is never blended.
+    bool blended = false;
     float red = 1.0f, green = 1.0f, blue = 1.0f;
 };
 

@@ -203,7 +203,11 @@ public:
         case kRenderStateZEnable: depthTest_ = value != kZBufferFalse; break;
         case kRenderStateFillMode: fill_ = value; break;
         case kRenderStateAmbient: ambient_ = value; break;
-        case kRenderStateAlphaBlendEnable: break;  // blending is never on while anything is drawn
+        case kRenderStateAlphaBlendEnable: blend_ = value != 0; break;
+        // Only the source's alpha over the rest is drawn: the one blend the
+        // chart asks for.
+        case kRenderStateSourceBlend: return value == kBlendSourceAlpha ? kOk : kInvalidCall;
+        case kRenderStateDestinationBlend: return value == kBlendInverseSourceAlpha ? kOk : kInvalidCall;
         default: return kInvalidCall;
         }
         return kOk;
@@ -485,7 +489,8 @@ private:
                               ((ambient_ >> 8) & 0xFF) / 255.0f * material_.ambient.g + material_.emissive.g,
                               (ambient_ & 0xFF) / 255.0f * material_.ambient.b + material_.emissive.b,
                               texture_ != nullptr ? texture_->texels.data() : nullptr, depthTest_,
-                              texture_ != nullptr ? texture_->width : 16, texture_ != nullptr ? texture_->height : 16);
+                              texture_ != nullptr ? texture_->width : 16, texture_ != nullptr ? texture_->height : 16,
+                              blend_);
         Target& target = *target_;
         const Cull cull = cull_ == kCullClockwise        ? Cull::Clockwise
                           : cull_ == kCullCounterClockwise ? Cull::CounterClockwise
@@ -541,6 +546,7 @@ private:
     Matrix world_ = Matrix::Identity(), view_ = Matrix::Identity(), projection_ = Matrix::Identity();
     uint32_t cull_ = kCullCounterClockwise;  // Direct3D's default
     bool depthTest_ = true;
+    bool blend_ = false;
     uint32_t fill_ = kFillSolid;
     uint32_t ambient_ = 0;
     Material material_{};
