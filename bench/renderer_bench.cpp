@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <map>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,11 +38,23 @@ std::string Name(const char* renderer, Size size, int threads) {
 }
 
 // threads as talvex_set_render_threads takes it: 0 the library's choice.
-void BM_Talvex(benchmark::State& state, Size size, int threads) {
+// chart: the chart look (lit, coloured by height, panes, numbers, colour bar
+// and a title) in place of the classic frame, over the same surfaces.
+void BM_Talvex(benchmark::State& state, Size size, int threads, bool chart) {
     ChartScene scene(size.width, size.height);
     if (!scene.ok()) {
         state.SkipWithError("the chart could not be made");
         return;
+    }
+    if (chart) {
+        TalvexStyle style;
+        talvex_default_style(&style);
+        style.look = TALVEX_LOOK_CHART;
+        std::strcpy(style.title, "three surfaces");
+        if (talvex_set_style(scene.handle(), &style, nullptr, 0) != 0) {
+            state.SkipWithError("the chart look was refused");
+            return;
+        }
     }
     talvex_set_render_threads(threads);
     std::vector<uint32_t> pixels(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
@@ -96,21 +109,30 @@ public:
 };
 
 void PrintTable(const TableReporter& reporter) {
-    std::printf("\n%-10s %-8s %10s %12s %7s\n", "size", "threads", "talvex ms", "llvmpipe ms", "ratio");
+    std::printf("\n%-10s %-8s %10s %12s %7s %9s %13s %14s\n", "size", "threads", "talvex ms", "llvmpipe ms", "ratio",
+                "chart ms", "chart/classic", "chart/llvmpipe");
     for (const Size& size : kSizes)
         for (int threads : kThreadSettings) {
             const auto ours = reporter.milliseconds.find(Name("talvex", size, threads));
             const auto theirs = reporter.milliseconds.find(Name("llvmpipe", size, threads));
+            const auto chart = reporter.milliseconds.find(Name("talvex_chart", size, threads));
             if (ours == reporter.milliseconds.end()) continue;
             const std::string area = std::to_string(size.width) + "x" + std::to_string(size.height);
+            const bool llvmpipe = theirs != reporter.milliseconds.end();
             std::printf("%-10s %-8s %10.2f", area.c_str(), threads == 0 ? "default" : "one", ours->second);
-            if (theirs != reporter.milliseconds.end())
-                std::printf(" %12.2f %7.2f\n", theirs->second, ours->second / theirs->second);
-            else
-                std::printf(" %12s %7s\n", "-", "-");
+            if (llvmpipe) std::printf(" %12.2f %7.2f", theirs->second, ours->second / theirs->second);
+            else std::printf(" %12s %7s", "-", "-");
+            if (chart == reporter.milliseconds.end()) {
+                std::printf("\n");
+                continue;
+            }
+            std::printf(" %9.2f %13.2f", chart->second, chart->second / ours->second);
+            if (llvmpipe) std::printf(" %14.2f\n", chart->second / theirs->second);
+            else std::printf(" %14s\n", "-");
         }
 #if defined(TALVEX_HAVE_OSMESA)
-    std::printf("ratio: talvex's time over llvmpipe's (below 1: talvex is faster)\n");
+    std::printf("ratio: talvex's time over llvmpipe's (below 1: talvex is faster); chart/llvmpipe: the chart look\n"
+                "against llvmpipe drawing the classic frame's triangles, without multisampling\n");
 #else
     std::printf("llvmpipe comparison left out: libosmesa6-dev was not installed when this was built\n");
 #endif
@@ -135,9 +157,11 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     for (const Size& size : kSizes)
         for (int threads : kThreadSettings) {
-            benchmark::RegisterBenchmark(Name("talvex", size, threads).c_str(), BM_Talvex, size, threads)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            for (bool chart : {false, true})
+                benchmark::RegisterBenchmark(Name(chart ? "talvex_chart" : "talvex", size, threads).c_str(), BM_Talvex,
+                                             size, threads, chart)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
 #if defined(TALVEX_HAVE_OSMESA)
             LlvmpipeProcess* process = threads == 0 ? &llvmpipeDefault : &llvmpipeOneThread;
             benchmark::RegisterBenchmark(Name("llvmpipe", size, threads).c_str(), BM_Llvmpipe, size, process)

@@ -9,8 +9,12 @@
 // argument bytes read as 0). Without actions the chart is calculated,
 // painted and saved.
 //
+// Actions also set the native interface's style (any bytes in its texts,
+// any numbers) and view angles.
+//
 // Checked: every result is one the interface documents, every error line lies
 // within its script, and each run starts from an empty registry.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +26,7 @@
 #include <unistd.h>
 
 #include "talvex.h"
+#include "talvex_native.h"
 #include "talvex_window.h"
 #include "../../tools/common/chart_messages.h"
 
@@ -32,6 +37,7 @@ constexpr int32_t kFail = TALVEX_E_FAIL;
 constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000Eu);
 constexpr int32_t kCannotWriteFile = static_cast<int32_t>(0x80070005u);
 constexpr int32_t kNotAFile = TALVEX_E_NOT_A_FILE;
+constexpr int32_t kInvalidArgument = static_cast<int32_t>(0x80070057u);
 
 [[noreturn]] void Fail(const char* what, int64_t value) {
     std::fprintf(stderr, "chart_fuzzer: %s (%lld)\n", what, static_cast<long long>(value));
@@ -136,10 +142,62 @@ void Drag(Run& run, Bytes& bytes) {
     talvex_window_set_key_state(0x02, 0);
 }
 
+// Up to `most` bytes of the input into a text array, closed by a 0 unless
+// the input asks for the array to be filled to its end.
+template <size_t Size>
+void FillText(Bytes& bytes, char (&text)[Size], size_t most, bool unclosed) {
+    const size_t length = unclosed ? Size : std::min<size_t>(bytes.Byte() % (most + 1), Size - 1);
+    for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>(bytes.Byte());
+    if (length < Size) text[length] = '\0';
+}
+
+// A style from the input: mostly one the chart takes, with any bytes in its
+// texts and any numbers where the input asks for them.
+void SetStyle(Run& run, Bytes& bytes) {
+    static const char* const kMaps[] = {"viridis", "magma", "cividis", "grey", "slot", "jet"};
+    TalvexStyle style;
+    talvex_default_style(&style);
+    const uint8_t flags = bytes.Byte();
+    style.look = (flags & 2) != 0 ? static_cast<int32_t>(bytes.Long()) : (flags & 1) != 0 ? TALVEX_LOOK_CHART : TALVEX_LOOK_CLASSIC;
+    if ((flags & 4) != 0) FillText(bytes, style.colorMap, sizeof style.colorMap, (bytes.Byte() & 1) != 0);
+    else std::strcpy(style.colorMap, kMaps[bytes.Byte() % 6]);
+    style.colorBy = bytes.Byte() % 4;
+    style.lighting = bytes.Byte() & 1;
+    style.samples = (flags & 8) != 0 ? static_cast<int32_t>(bytes.Long()) : 1;
+    const uint8_t switches = bytes.Byte();
+    style.axes = switches & 1;
+    style.colorBar = (switches >> 1) & 1;
+    style.equalAspect = (switches >> 2) & 1;
+    if ((flags & 16) != 0) {
+        const uint64_t bits = bytes.Long() | (static_cast<uint64_t>(bytes.Long()) << 32);
+        std::memcpy(&style.textSize, &bits, sizeof style.textSize);
+    } else {
+        style.textSize = 6 + bytes.Byte() % 91;
+    }
+    FillText(bytes, style.title, 255, (flags & 32) != 0);
+    for (auto& name : style.axisNames) FillText(bytes, name, 63, false);
+    if ((flags & 64) != 0) style.size = bytes.Long();
+    char why[64];
+    const int32_t result = talvex_set_style(run.handle, &style, why, sizeof why);
+    Expect(In(result, {0, kInvalidArgument}), "set_style result", result);
+    Expect(std::memchr(why, '\0', sizeof why) != nullptr, "set_style's reason unclosed", result);
+    Expect((result == 0) == (why[0] == '\0'), "set_style's reason and result disagree", result);
+}
+
+void SetViewAngles(Run& run, Bytes& bytes) {
+    double angles[3];
+    for (double& angle : angles) {
+        const uint64_t bits = bytes.Long() | (static_cast<uint64_t>(bytes.Long()) << 32);
+        std::memcpy(&angle, &bits, sizeof angle);
+    }
+    const int32_t result = talvex_set_view_angles(run.handle, angles[0], angles[1], angles[2]);
+    Expect(In(result, {0, kInvalidArgument}), "set_view_angles result", result);
+}
+
 void Act(Run& run, Bytes& bytes) {
     const int32_t h = run.handle;
     int32_t result = 0;
-    switch (bytes.Byte() % 20) {
+    switch (bytes.Byte() % 22) {
     case 0: result = TALVEX_ControlSetScale(h, static_cast<int32_t>(bytes.Long())); break;
     case 1: result = TALVEX_ControlMouseWheel(h, static_cast<TalvexWParam>(bytes.Long()), 0); break;
     case 2: {
@@ -187,6 +245,8 @@ void Act(Run& run, Bytes& bytes) {
         SetScript(run, to, run.scripts[from]);
         break;
     }
+    case 20: SetStyle(run, bytes); break;
+    case 21: SetViewAngles(run, bytes); break;
     default: {
         const int32_t slot = static_cast<int8_t>(bytes.Byte());
         const int32_t line = TALVEX_ControlScriptGetErrorLine(h, slot);
