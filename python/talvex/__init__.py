@@ -14,9 +14,10 @@ libtalvex.so, found as described in talvex._library.
 
 from ._library import LibraryNotFound, find_library, library
 from .chart import CalculationError, Chart, ScriptError, SlotError, TalvexError
+from .style import COLORMAPS, Style
 
 __version__ = "1.0.0"
-__all__ = ["Chart", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library",
+__all__ = ["Chart", "Style", "COLORMAPS", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library",
            "library_version"]
 
 

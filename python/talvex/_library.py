@@ -54,6 +54,25 @@ class TalvexSlotGeometry(ctypes.Structure):
     ]
 
 
+class TalvexStyle(ctypes.Structure):
+    """The look of a chart, field for field as talvex_native.h declares it."""
+
+    _fields_ = [
+        ("size", ctypes.c_uint32),
+        ("look", ctypes.c_int32),
+        ("colorMap", ctypes.c_char * 16),
+        ("colorBy", ctypes.c_int32),
+        ("lighting", ctypes.c_int32),
+        ("samples", ctypes.c_int32),
+        ("axes", ctypes.c_int32),
+        ("colorBar", ctypes.c_int32),
+        ("equalAspect", ctypes.c_int32),
+        ("textSize", ctypes.c_double),
+        ("title", ctypes.c_char * 256),
+        ("axisNames", (ctypes.c_char * 64) * 3),
+    ]
+
+
 _i32 = ctypes.c_int32
 _u32 = ctypes.c_uint32
 _window = ctypes.c_void_p
@@ -107,6 +126,9 @@ _NATIVE_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
     "talvex_turn_view": (_i32, [_i32, _i32, _i32]),
     "talvex_get_left_handed": (_i32, [_i32, ctypes.POINTER(_i32)]),
     "talvex_error_text": (ctypes.c_char_p, [_i32]),
+    "talvex_get_style": (_i32, [_i32, ctypes.POINTER(TalvexStyle)]),
+    "talvex_set_style": (_i32, [_i32, ctypes.POINTER(TalvexStyle), ctypes.c_char_p, _i32]),
+    "talvex_default_style": (None, [ctypes.POINTER(TalvexStyle)]),
     "talvex_version": (ctypes.c_char_p, []),
 }
 

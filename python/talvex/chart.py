@@ -11,8 +11,9 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _codes
-from ._library import Library, TalvexBoxMapping, TalvexSlotGeometry, library
+from ._library import Library, TalvexBoxMapping, TalvexSlotGeometry, TalvexStyle, library
 from ._pictures import png_bytes, read_bmp
+from .style import Style, from_record, to_record
 
 _CHART_ID = 1
 _KINDS = {0: "none", 1: "point", 2: "curve", 3: "surface"}
@@ -141,7 +142,7 @@ class Chart:
     when a script changed since the last calculate().
     """
 
-    def __init__(self, width: int = 320, height: int = 240) -> None:
+    def __init__(self, width: int = 320, height: int = 240, style: Union[str, Style] = "classic") -> None:
         self._lib: Library = library()
         self._handle = 0
         self._window: Optional[int] = None
@@ -162,6 +163,7 @@ class Chart:
             self.close()
             raise TalvexError(result, "the chart could not start: %s" % _codes.describe(result))
         self.resize(width, height)
+        self.set_style(style)
 
     # -- life cycle -------------------------------------------------------
 
@@ -400,8 +402,40 @@ class Chart:
         _check(self._lib.talvex_turn_view(self.handle, dx, dy), "turn the view")
 
     @property
+    def style(self) -> Style:
+        """The look, a talvex.Style; setting it is set_style()."""
+        record = TalvexStyle()
+        record.size = ctypes.sizeof(TalvexStyle)
+        _check(self._lib.talvex_get_style(self.handle, ctypes.byref(record)), "read the style")
+        return from_record(record)
+
+    @style.setter
+    def style(self, value: Style) -> None:
+        self.set_style(value)
+
+    def set_style(self, value: Union[str, Style]) -> None:
+        """Takes a talvex.Style, or "chart" or "classic" for that look's defaults.
+
+        A value the library refuses raises ValueError with its reason, and the chart keeps its style.
+        """
+        if isinstance(value, str):
+            if value not in ("chart", "classic"):
+                raise ValueError("a style is 'chart', 'classic' or a talvex.Style, not %r" % (value,))
+            value = Style(look=value)
+        record = to_record(value)
+        why = ctypes.create_string_buffer(256)
+        code = int(self._lib.talvex_set_style(self.handle, ctypes.byref(record), why, len(why)))
+        if code == _codes.E_INVALIDARG:
+            raise ValueError(why.value.decode("utf-8", "replace"))
+        _check(code, "set the style")
+
+    @property
     def view_angles(self) -> Tuple[float, float, float]:
-        """The view's turn angles in degrees about x, y and z (z is kept, not drawn)."""
+        """The view's angles in degrees.
+
+        In the classic look: turned about x, y and z (z is kept, not drawn). In the chart look:
+        the eye's elevation (-90 .. 90), its azimuth about z and the kept roll.
+        """
         x, y, z = ctypes.c_double(), ctypes.c_double(), ctypes.c_double()
         _check(self._lib.talvex_get_view_angles(self.handle, ctypes.byref(x), ctypes.byref(y), ctypes.byref(z)),
                "read the view angles")

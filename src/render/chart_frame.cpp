@@ -330,7 +330,7 @@ void DrawPanes(Scene& scene, const ChartBox& box, const ChartCamera& camera) {
         ChartBatch panes(scene.chartBuffer);
         for (int axis = 0; axis < 3; ++axis) {
             const int first = (axis + 1) % 3, second = (axis + 2) % 3;
-            Vector3 corners[4];
+            Vector3 corners[4]{};
             for (int k = 0; k < 4; ++k) {
                 SetComponent(corners[k], axis, BackSide(box, camera, axis));
                 SetComponent(corners[k], first, (k == 1 || k == 2 ? 1.0f : -1.0f) * box.extent[static_cast<size_t>(first)]);
@@ -349,7 +349,7 @@ void DrawPanes(Scene& scene, const ChartBox& box, const ChartCamera& camera) {
             if (pane == axis) continue;
             const int across = 3 - axis - pane;
             for (double value : ticks.values) {
-                Vector3 ends[2];
+                Vector3 ends[2]{};
                 for (int end = 0; end < 2; ++end) {
                     SetComponent(ends[end], pane, BackSide(box, camera, pane));
                     SetComponent(ends[end], axis, box.ToWorld(axis, value));

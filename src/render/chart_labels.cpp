@@ -103,7 +103,7 @@ std::vector<PlacedText> EdgeNumbers(const AxisTicks& ticks, const ChartBox& box,
     for (size_t i = 0; i < ticks.values.size(); ++i) {
         Vector3 at = from;
         SetComponent(at, axis, box.ToWorld(axis, ticks.values[i]));
-        float x, y;
+        float x = 0.0f, y = 0.0f;
         camera.ToPicture(at, x, y);
         PlacedText number = Centred(ticks.labels[i], pixelSize, x, y);
         const float reach = gap + Reach(number.box, edge.normalX, edge.normalY);
@@ -144,7 +144,7 @@ void NumberedEdge(const ChartBox& box, const ChartCamera& camera, int axis, Vect
     // The two vertical edges between a face behind and one in front; the
     // one further left on the picture.
     const Vector3 first{-backX, backY, 0.0f}, second{backX, -backY, 0.0f};
-    float firstX, secondX, y;
+    float firstX = 0.0f, secondX = 0.0f, y = 0.0f;
     camera.ToPicture(first, firstX, y);
     camera.ToPicture(second, secondX, y);
     const Vector3& corner = firstX <= secondX ? first : second;
@@ -166,7 +166,7 @@ ChartLabels PlaceChartLabels(const ChartStyle& style, const ChartBox& box, const
                      labels);
 
     for (int axis = 0; axis < (style.axes ? 3 : 0); ++axis) {
-        Vector3 from, to;
+        Vector3 from{}, to{};
         NumberedEdge(box, camera, axis, from, to);
         const PictureEdge edge = ProjectEdge(camera, from, to);
         // An edge seen end on has no room for numbers.
