@@ -38,8 +38,9 @@ std::string Name(const char* renderer, Size size, int threads) {
 }
 
 // threads as talvex_set_render_threads takes it: 0 the library's choice.
-// chart: the chart look (lit, coloured by height, panes, numbers, colour bar
-// and a title) in place of the classic frame, over the same surfaces.
+// chart: the chart look (4 samples per pixel, lit, coloured by height, panes,
+// numbers, colour bar and a title) in place of the classic frame, over the
+// same surfaces.
 void BM_Talvex(benchmark::State& state, Size size, int threads, bool chart) {
     ChartScene scene(size.width, size.height);
     if (!scene.ok()) {
@@ -51,6 +52,7 @@ void BM_Talvex(benchmark::State& state, Size size, int threads, bool chart) {
         talvex_default_style(&style);
         style.look = TALVEX_LOOK_CHART;
         std::strcpy(style.title, "three surfaces");
+        style.samples = 4;
         if (talvex_set_style(scene.handle(), &style, nullptr, 0) != 0) {
             state.SkipWithError("the chart look was refused");
             return;

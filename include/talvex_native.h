@@ -167,7 +167,8 @@ typedef struct TalvexStyle {
                               in its own primary colour (TALVEX_ControlSetPrimaryColor) */
     int32_t colorBy;       /* the coordinate whose value colours: 0 x, 1 y, 2 z (default) */
     int32_t lighting;      /* 1 (default) lit, 0 the colour map's colours as they are */
-    int32_t samples;       /* samples per pixel: 1 */
+    int32_t samples;       /* samples per pixel: 1 (default), or 4 for smooth edges (each pixel the mean of
+                              2 x 2 samples; the device is reset for the new back buffer) */
     int32_t axes;          /* 1 (default): the panes behind the graph with their grid lines */
     int32_t colorBar;      /* 1 (default): a colour bar when a colour map colours */
     int32_t equalAspect;   /* 1: one scale on all three axes; 0 (default): each axis fills the box */
@@ -189,9 +190,11 @@ typedef struct TalvexStyle {
  * not null, a sentence that says why into why (at most whySize bytes with the
  * closing 0, cut to fit; "" on success): a size this library does not know,
  * a look other than 0 or 1, an unknown colour map, a coordinate other than
- * 0 .. 2, samples other than 1, a text size outside 6 .. 96, a string with no
+ * 0 .. 2, samples other than 1 or 4, a text size outside 6 .. 96, a string with no
  * closing 0 in its array or that is not UTF-8. E_INVALIDARG also for a why
- * with a whySize below 1 (nothing changed).
+ * with a whySize below 1 (nothing changed). A device that cannot be reset to
+ * another number of samples keeps the old style: its code is returned (E_FAIL
+ * when it gave none) with the reason in why.
  *
  * talvex_default_style: the style a control starts with (classic) into *out,
  * size TALVEX_STYLE_SIZE; for a host that changes a few fields. */

@@ -21,7 +21,7 @@ class Style:
     arrows) or "chart" (z up, coloured by a coordinate through a colour map,
     lit, numbered axes, a colour bar and a title). colormap: one of COLORMAPS
     ("gray" is taken for "grey"); color_by: "x", "y" or "z"; samples: per
-    pixel, 1; text_size: pixels, 6 .. 96; labels: the names of x, y and z.
+    pixel, 1 or 4 (smooth edges); text_size: pixels, 6 .. 96; labels: the names of x, y and z.
     The library checks every value and says why it refuses one.
     """
 
@@ -70,7 +70,7 @@ def to_record(style: Style) -> TalvexStyle:
     if not isinstance(style.samples, numbers.Integral) or isinstance(style.samples, bool):
         raise TypeError("samples must be an int, not %s" % type(style.samples).__name__)
     if not -2**31 <= int(style.samples) < 2**31:
-        raise ValueError("samples per pixel must be 1")
+        raise ValueError("samples per pixel must be 1 or 4")
     record.samples = int(style.samples)
     record.axes = _flag(style.axes, "axes")
     record.colorBar = _flag(style.colorbar, "colorbar")

@@ -19,7 +19,7 @@ def test_charts_start_classic_and_take_a_look_by_name_or_by_value(chart):
 
 @pytest.mark.parametrize("change, error, words", [
     ({"colormap": "jet"}, ValueError, "unknown colour map 'jet'"),
-    ({"samples": 4}, ValueError, "samples"),
+    ({"samples": 2}, ValueError, "samples"),
     ({"text_size": 3}, ValueError, "text size"),
     ({"text_size": float("nan")}, ValueError, "text size"),
     ({"look": "3d"}, ValueError, "look"),

@@ -92,6 +92,10 @@ enum VertexFormat : uint32_t {
 
 enum SwapEffect : uint32_t { kSwapEffectDiscard = 1 };
 
+// D3DMULTISAMPLE_TYPE: none, or the 4 samples per pixel the chart look asks
+// for; the software device has no other.
+enum MultiSample : uint32_t { kMultiSampleNone = 0, kMultiSample4 = 4 };
+
 enum ImageFileFormat : uint32_t { kImageFileBmp = 0 };
 
 struct DisplayMode {

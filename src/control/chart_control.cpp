@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "common/trace.h"
+#include "render/device_setup.h"
 #include "script/compiler.h"
 
 namespace talvex {
@@ -111,7 +112,18 @@ void ChartControl::Turn(int32_t pixelsDown, int32_t pixelsRight) {
 Result ChartControl::SetStyle(const render::ChartStyle& style, std::string& why) {
     why = render::StyleRefusal(style);
     if (!why.empty()) return kInvalidArgument;
+    const render::ChartStyle previous = view_.style;
     view_.style = style;
+    if (style.samples == previous.samples || scene_.device == nullptr) return kOk;
+    // Another number of samples is another back buffer: the device is reset
+    // as for a new size, and a device that refuses keeps the old style.
+    scene_.presentParams.multiSampleType = render::MultiSampleType(style.samples);
+    const Result result = Size(width_, height_);
+    if (scene_.device != nullptr && scene_.presentParams.multiSampleType != render::MultiSampleType(style.samples)) {
+        view_.style = previous;
+        why = "the device cannot draw " + std::to_string(style.samples) + " samples per pixel";
+        return result != kOk ? result : kFail;
+    }
     return kOk;
 }
 

@@ -34,7 +34,7 @@ Result ChartControl::Init(window::WindowHandle parent, window::InstanceHandle in
     height_ = 240;
     view_.scale = 1.0f;
 
-    const render::HResult result = render::CreateSceneDevice(scene_, window_, width_, height_);
+    const render::HResult result = render::CreateSceneDevice(scene_, window_, width_, height_, view_.style.samples);
     if (result != kOk) return result;
     Trace().Indent();
     // A buffer or texture the device refused is told, and the control goes

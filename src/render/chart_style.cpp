@@ -22,7 +22,7 @@ std::string StyleRefusal(const ChartStyle& style) {
                "': viridis, magma, cividis, grey or slot";
     const auto coordinate = static_cast<int32_t>(style.colorBy);
     if (coordinate < 0 || coordinate > 2) return "the colouring coordinate is not x (0), y (1) or z (2)";
-    if (style.samples != 1) return "samples per pixel must be 1";
+    if (style.samples != 1 && style.samples != 4) return "samples per pixel must be 1 or 4";
     if (!(style.textSize >= 6.0 && style.textSize <= 96.0)) return "the text size is not between 6 and 96 pixels";
     if (style.title.size() > kStyleTitleBytes) return "the title is longer than 255 bytes";
     if (!IsValidUtf8(style.title)) return "the title is not UTF-8 text";

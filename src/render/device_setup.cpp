@@ -4,7 +4,7 @@
 
 namespace talvex::render {
 
-HResult CreateSceneDevice(Scene& scene, window::WindowHandle window, int32_t width, int32_t height) {
+HResult CreateSceneDevice(Scene& scene, window::WindowHandle window, int32_t width, int32_t height, int32_t samples) {
     scene.direct3d = CreateDirect3D(kSdkVersion);
     if (scene.direct3d == nullptr) return kNoDirect3D;
 
@@ -19,6 +19,7 @@ HResult CreateSceneDevice(Scene& scene, window::WindowHandle window, int32_t wid
     present.backBufferFormat = mode.format;
     present.backBufferCount = 1;
     present.swapEffect = kSwapEffectDiscard;
+    present.multiSampleType = MultiSampleType(samples);
     present.deviceWindow = window;
     present.windowed = 1;
     present.enableAutoDepthStencil = 1;
@@ -41,6 +42,8 @@ HResult CreateSceneDevice(Scene& scene, window::WindowHandle window, int32_t wid
     }
     return kOk;
 }
+
+uint32_t MultiSampleType(int32_t samples) { return samples == 4 ? kMultiSample4 : kMultiSampleNone; }
 
 void ReleaseSceneDevice(Scene& scene) {
     ReleaseSceneResources(scene);

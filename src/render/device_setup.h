@@ -14,7 +14,12 @@ namespace talvex::render {
 // offers it. Returns kNoDirect3D when there is no object, or the failing
 // result (traced with its description when the device itself failed); the
 // object is kept and the device left null then. Builds nothing on the device.
-HResult CreateSceneDevice(Scene& scene, window::WindowHandle window, int32_t width, int32_t height);
+// samples: per pixel, 1 or 4 (multisampled).
+HResult CreateSceneDevice(Scene& scene, window::WindowHandle window, int32_t width, int32_t height,
+                          int32_t samples = 1);
+
+// The presentation's multisample type for a number of samples per pixel.
+uint32_t MultiSampleType(int32_t samples);
 
 // Releases the resources, the device and the object.
 void ReleaseSceneDevice(Scene& scene);

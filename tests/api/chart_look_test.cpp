@@ -287,6 +287,33 @@ TEST_F(ChartLook, TheClassicPictureComesBackUnchanged) {
     EXPECT_EQ(Picture(), classic);
 }
 
+// One colour on white: with one sample per pixel every pixel is one or the
+// other; with four the edges hold mixtures between them, and the inside is
+// still exactly the colour.
+TEST_F(ChartLook, FourSamplesSmoothTheEdgesAndOneDoesNot) {
+    ASSERT_EQ(SetScript(0, "z = sin(x)*cos(y)"), 0);
+    TALVEX_ControlCalculate(handle);
+    for (int32_t samples : {1, 4, 1}) {
+        ASSERT_EQ(SetStyle([samples](TalvexStyle& s) {
+                      s.samples = samples;
+                      s.lighting = 0;
+                      s.axes = 0;
+                      std::strcpy(s.colorMap, "slot");
+                  }),
+                  0);
+        EXPECT_EQ(Style().samples, samples);
+        const std::vector<uint32_t> pixels = Picture();
+        int pink = 0, between = 0;
+        for (uint32_t color : pixels) {
+            if (color == 0xFF0080u) ++pink;
+            else if (color != 0xFFFFFFu) ++between;
+        }
+        EXPECT_GT(pink, 10000) << samples;
+        if (samples == 1) EXPECT_EQ(between, 0);
+        else EXPECT_GT(between, 300);
+    }
+}
+
 // The text, the colour bar and the graph are the same pixels whatever the
 // number of threads that draw them; and the words are there: dark pixels
 // left of the box where the z axis's numbers stand.

@@ -3,6 +3,7 @@
 // computed geometry as OBJ or STL. It uses only the exported functions, the
 // native interface (talvex_native.h) and the native window system's host
 // interface.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -58,6 +59,9 @@ const char* const kUsage =
     "                        behind the graph and their grid lines\n"
     "  --colormap NAME       the chart look's colour map: viridis (default),\n"
     "                        magma, cividis, grey, or slot (each slot's colour)\n"
+    "  --samples 1|4         the chart look's samples per pixel: 4 smooths edges\n"
+    "  --title TEXT          a title above the chart (UTF-8)\n"
+    "  --labels X,Y,Z        the names of the axes (default x,y,z)\n"
     "  --azimuth DEG         the chart look's eye about z (default -60)\n"
     "  --elevation DEG       the chart look's eye above the x-y plane (default 30)\n"
     "  --help                show this text\n"
@@ -80,7 +84,8 @@ struct Options {
     bool wireframe = false, leftHanded = false, noPoints = false, noAxes = false;
     bool background = false, pointColor = false;
     uint32_t backgroundValue = 0, pointColorValue = 0;
-    std::string style, colorMap;
+    std::string style, colorMap, title, labels;
+    int samples = 0;
     bool azimuth = false, elevation = false;
     double azimuthValue = 0.0, elevationValue = 0.0;
 };
@@ -124,7 +129,7 @@ int Parse(int argc, char** argv, Options& options) {
         }
         if (arg == "-o" || arg == "-e" || arg == "--mesh" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
             arg == "--background" || arg == "--point-color" || arg == "--style" || arg == "--colormap" ||
-            arg == "--azimuth" || arg == "--elevation") {
+            arg == "--azimuth" || arg == "--elevation" || arg == "--samples" || arg == "--title" || arg == "--labels") {
             const char* v = value(arg.c_str());
             if (v == nullptr) return Fail(arg + " needs a value");
             if (arg == "-o") {
@@ -161,6 +166,16 @@ int Parse(int argc, char** argv, Options& options) {
                 if (options.style != "classic" && options.style != "chart") return Fail("--style takes classic or chart");
             } else if (arg == "--colormap") {
                 options.colorMap = v;
+            } else if (arg == "--samples") {
+                const std::string samples = v;
+                if (samples != "1" && samples != "4") return Fail("--samples takes 1 or 4");
+                options.samples = samples == "1" ? 1 : 4;
+            } else if (arg == "--title") {
+                options.title = v;
+            } else if (arg == "--labels") {
+                options.labels = v;
+                if (std::count(options.labels.begin(), options.labels.end(), ',') != 2)
+                    return Fail("--labels takes three names: X,Y,Z");
             } else if (arg == "--azimuth") {
                 if (!ParseDegrees(v, options.azimuthValue)) return Fail("--azimuth takes a number of degrees");
                 options.azimuth = true;
@@ -241,6 +256,19 @@ std::string ApplyStyle(int32_t chart, const Options& options) {
     if (!options.colorMap.empty()) {
         if (options.colorMap.size() >= sizeof style.colorMap) return "unknown colour map '" + options.colorMap + "'";
         std::memcpy(style.colorMap, options.colorMap.c_str(), options.colorMap.size() + 1);
+    }
+    if (options.samples != 0) style.samples = options.samples;
+    if (options.title.size() >= sizeof style.title) return "the title is longer than 255 bytes";
+    std::memcpy(style.title, options.title.c_str(), options.title.size() + 1);
+    if (!options.labels.empty()) {
+        size_t start = 0;
+        for (auto& name : style.axisNames) {
+            const size_t comma = std::min(options.labels.find(',', start), options.labels.size());
+            const std::string label = options.labels.substr(start, comma - start);
+            if (label.size() >= sizeof name) return "an axis name is longer than 63 bytes";
+            std::memcpy(name, label.c_str(), label.size() + 1);
+            start = comma + 1;
+        }
     }
     char why[256];
     if (talvex_set_style(chart, &style, why, sizeof why) != 0) return why;

@@ -27,9 +27,14 @@ struct ClipVertex {
     float u, v;
 };
 
+// The samples a device draws into. With 4 samples per pixel each pixel of
+// the picture is 2 x 2 samples, drawn as pixels of a target twice as wide
+// and high (every rule of this file holds per sample) and averaged when the
+// picture is read: supersampling.
 struct Target {
-    int32_t width = 0;
+    int32_t width = 0;   // in samples
     int32_t height = 0;
+    int32_t samplesPerSide = 1;  // 1, or 2 for 4 samples per pixel
     std::vector<uint32_t> color;  // 0xAARRGGBB, top row first
     std::vector<uint16_t> depth;
     // Set by Present: the colours are undefined until the next clear, and

@@ -41,6 +41,40 @@ using namespace render;
 // undefined after Present, and a read of them must show.
 constexpr uint32_t kPoison = 0xFFFF00FFu;
 
+// The largest side of a picture drawn with 4 samples per pixel: its samples
+// are a target of twice that side, which must stay one a device can hold.
+constexpr uint32_t kLargestMultisampledSide = static_cast<uint32_t>(render::kMaximumSide) / 2;
+
+bool TakesParameters(const PresentParameters& parameters) {
+    constexpr auto kLimit = static_cast<uint32_t>(kMaximumSide);
+    if (parameters.multiSampleType != kMultiSampleNone && parameters.multiSampleType != kMultiSample4) return false;
+    const uint32_t limit = parameters.multiSampleType == kMultiSample4 ? kLargestMultisampledSide : kLimit;
+    return parameters.backBufferWidth <= limit && parameters.backBufferHeight <= limit;
+}
+
+// The pixels of a target of 4 samples per pixel: each the rounded mean of
+// its 2 x 2 samples, with the first one's alpha.
+void Resolve(const Target& target, uint32_t* pixels) {
+    const int32_t width = target.width / 2, height = target.height / 2;
+    RunPieces(width, height, static_cast<size_t>(height), [&](size_t begin, size_t end) {
+        for (size_t row = begin; row < end; ++row) {
+            const uint32_t* top = target.color.data() + 2 * row * static_cast<size_t>(target.width);
+            const uint32_t* bottom = top + target.width;
+            uint32_t* out = pixels + row * static_cast<size_t>(width);
+            for (int32_t column = 0; column < width; ++column) {
+                const uint32_t a = top[2 * column], b = top[2 * column + 1], c = bottom[2 * column], d = bottom[2 * column + 1];
+                uint32_t pixel = a & 0xFF000000u;
+                for (int shift = 0; shift <= 16; shift += 8) {
+                    const uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF) +
+                                         ((d >> shift) & 0xFF);
+                    pixel |= ((sum + 2) / 4) << shift;
+                }
+                out[column] = pixel;
+            }
+        }
+    });
+}
+
 // Gives a presented target's colours the poison colour they stand for.
 void Unpoison(Target& target) {
     if (!target.poisoned) return;
@@ -155,9 +189,7 @@ public:
     HResult Reset(PresentParameters* parameters) override {
         const HResult injected = TakeAnswer(&Faults::resetResults);
         if (injected != kOk) return injected;
-        constexpr auto kLimit = static_cast<uint32_t>(kMaximumSide);
-        if (parameters == nullptr || parameters->backBufferWidth > kLimit || parameters->backBufferHeight > kLimit)
-            return kInvalidCall;
+        if (parameters == nullptr || !TakesParameters(*parameters)) return kInvalidCall;
         // Resize builds the new target before it replaces the old one, so a
         // target that cannot be had leaves the device as it was.
         try {
@@ -169,7 +201,18 @@ public:
     }
     HResult Present() override {
         Unpoison(*target_);
-        window::PresentPicture(window_, target_->color, target_->width, target_->height);
+        if (target_->samplesPerSide == 1) {
+            window::PresentPicture(window_, target_->color, target_->width, target_->height);
+        } else {
+            const int32_t width = target_->width / 2, height = target_->height / 2;
+            try {
+                presented_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+            } catch (const std::bad_alloc&) {
+                return kOutOfMemory;
+            }
+            Resolve(*target_, presented_.data());
+            window::PresentPicture(window_, presented_, width, height);
+        }
         target_->poisoned = true;
         return kOk;
     }
@@ -310,8 +353,9 @@ private:
 
     void Resize(const PresentParameters& parameters) {
         auto target = std::make_shared<Target>();
-        target->width = static_cast<int32_t>(parameters.backBufferWidth);
-        target->height = static_cast<int32_t>(parameters.backBufferHeight);
+        target->samplesPerSide = parameters.multiSampleType == kMultiSample4 ? 2 : 1;
+        target->width = static_cast<int32_t>(parameters.backBufferWidth) * target->samplesPerSide;
+        target->height = static_cast<int32_t>(parameters.backBufferHeight) * target->samplesPerSide;
         const size_t pixels = static_cast<size_t>(target->width) * static_cast<size_t>(target->height);
         target->color.assign(pixels, 0);
         target->depth.assign(pixels, 0xFFFF);
@@ -543,6 +587,8 @@ private:
 
     window::WindowHandle window_;
     std::shared_ptr<Target> target_;
+    // The picture a multisampled target resolves to when it is presented.
+    std::vector<uint32_t> presented_;
     Matrix world_ = Matrix::Identity(), view_ = Matrix::Identity(), projection_ = Matrix::Identity();
     uint32_t cull_ = kCullCounterClockwise;  // Direct3D's default
     bool depthTest_ = true;
@@ -587,7 +633,8 @@ public:
         if (device == nullptr) return kInvalidCall;
         *device = nullptr;
         if (const HResult injected = InjectedResult(&Faults::createDeviceResult); injected != kOk) return injected;
-        if (adapter != 0 || type != kDeviceTypeHal || parameters == nullptr) return kInvalidCall;
+        if (adapter != 0 || type != kDeviceTypeHal || parameters == nullptr || !TakesParameters(*parameters))
+            return kInvalidCall;
         if ((flags & (kCreateSoftwareVertexProcessing | kCreateHardwareVertexProcessing)) == 0) return kInvalidCall;
         lastBehaviorFlags = flags;
         *device = new SoftDevice(window, *parameters);
@@ -611,16 +658,28 @@ HResult SaveSurfaceToFile(const char* path, uint32_t format, Surface* surface, c
     if (surface == nullptr || format != kImageFileBmp || sourceRect != nullptr) return kInvalidCall;
     soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
     soft::Unpoison(target);
-    return WriteBmpFile(path, target.width, target.height, target.color.data(), target.width);
+    if (target.samplesPerSide == 1) return WriteBmpFile(path, target.width, target.height, target.color.data(), target.width);
+    const int32_t width = target.width / 2, height = target.height / 2;
+    std::vector<uint32_t> pixels;
+    try {
+        pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+    soft::Resolve(target, pixels.data());
+    return WriteBmpFile(path, width, height, pixels.data(), width);
 }
 
 HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int32_t height) {
     if (surface == nullptr || pixels == nullptr) return kInvalidCall;
     soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
-    if (target.width != width || target.height != height) return kInvalidCall;
+    const int32_t side = target.samplesPerSide;
+    if (target.width != width * side || target.height != height * side) return kInvalidCall;
     soft::Unpoison(target);
-    soft::RunPieces(width, height, target.color.size(), [&](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i) pixels[i] = target.color[i] & 0xFFFFFFu;
+    if (side == 2) soft::Resolve(target, pixels);
+    const uint32_t* from = side == 2 ? pixels : target.color.data();
+    soft::RunPieces(width, height, static_cast<size_t>(width) * static_cast<size_t>(height), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) pixels[i] = from[i] & 0xFFFFFFu;
     });
     return kOk;
 }
