@@ -229,7 +229,7 @@ bool FillSurfaceVertices(Scene& scene, SlotBuffers& slot, const graph::SlotGeome
     for (size_t i = 0; i < count; ++i) {
         const double value = DataValue(geometry.mapping, colorAxis, BoxValue(geometry.vertices[i], colorAxis));
         double level = 1.0;
-        if (style.lighting) {
+        if (style.lighting && columns > 0) {
             const auto column = static_cast<int32_t>(i % static_cast<size_t>(columns));
             const auto row = static_cast<int32_t>(i / static_cast<size_t>(columns));
             level = LightLevel(GridNormal(positions, columns, rows, column, row), camera, toLight, halfway);
@@ -318,7 +318,8 @@ void DrawPointDisc(Scene& scene, const SlotDraw& draw, const ChartBox& box, cons
 int TickCountFor(const ChartCamera& camera, const ChartBox& box, int axis) {
     const double across = std::hypot(Component(camera.right, axis), Component(camera.up, axis));
     const double pixels = 2.0 * box.extent[static_cast<size_t>(axis)] * across * camera.pixelsPerUnit;
-    return static_cast<int>(std::clamp(pixels / 60.0, 2.0, 10.0));
+    // A length that is no number (a box no double can span) gets the fewest.
+    return std::isfinite(pixels) ? static_cast<int>(std::clamp(pixels / 60.0, 2.0, 10.0)) : 2;
 }
 
 // The three panes behind the graph, then their grid lines at the ticks of

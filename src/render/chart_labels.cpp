@@ -54,7 +54,8 @@ class Placer {
 public:
     Placer(int32_t width, int32_t height) : width_(static_cast<float>(width)), height_(static_cast<float>(height)) {}
     bool Fits(const TextBox& box) const {
-        if (box.left < 0.0f || box.top < 0.0f || box.right > width_ || box.bottom > height_) return false;
+        // Written so that a box of positions that are not numbers fails too.
+        if (!(box.left >= 0.0f && box.top >= 0.0f && box.right <= width_ && box.bottom <= height_)) return false;
         return std::none_of(taken_.begin(), taken_.end(), [&](const TextBox& other) { return Overlap(Padded(box), other); });
     }
     // Keeps the text when it fits; whether it did.
@@ -169,12 +170,13 @@ ChartLabels PlaceChartLabels(const ChartStyle& style, const ChartBox& box, const
         Vector3 from{}, to{};
         NumberedEdge(box, camera, axis, from, to);
         const PictureEdge edge = ProjectEdge(camera, from, to);
-        // An edge seen end on has no room for numbers.
-        if (edge.length < 2.0f * text) continue;
+        // An edge seen end on has no room for numbers (nor one whose length
+        // is no number, from a box no double can span).
+        if (!(edge.length >= 2.0f * text && edge.length < 1e6f)) continue;
         labels.edges.push_back({edge.x0, edge.y0, edge.x1, edge.y1});
         AxisTicks ticks;
         std::vector<PlacedText> numbers;
-        const int most = std::clamp(static_cast<int>(edge.length / (1.2f * text)), 2, 10);
+        const int most = static_cast<int>(std::clamp(edge.length / (1.2f * text), 2.0f, 10.0f));
         for (int count = most; count >= 2; --count) {
             ticks = MakeTicks(box.low[static_cast<size_t>(axis)], box.high[static_cast<size_t>(axis)], count);
             numbers = EdgeNumbers(ticks, box, camera, from, edge, axis, size, gap);
@@ -213,7 +215,7 @@ ChartLabels PlaceChartLabels(const ChartStyle& style, const ChartBox& box, const
         if (labels.colorBar) {
             const double low = box.low[static_cast<size_t>(colorAxis)], high = box.high[static_cast<size_t>(colorAxis)];
             const AxisTicks ticks =
-                MakeTicks(low, high, std::clamp(static_cast<int>((labels.barBottom - labels.barTop) / (2.2f * text)), 2, 10));
+                MakeTicks(low, high, static_cast<int>(std::clamp((labels.barBottom - labels.barTop) / (2.2f * text), 2.0f, 10.0f)));
             for (size_t i = 0; i < ticks.values.size(); ++i) {
                 const auto y = static_cast<float>(labels.barBottom - (ticks.values[i] - low) / (high - low) * (labels.barBottom - labels.barTop));
                 PlacedText number = LeftAligned(ticks.labels[i], size, labels.barRight + gap, y);
