@@ -172,7 +172,8 @@ typedef struct TalvexStyle {
     int32_t axes;          /* 1 (default): the panes behind the graph with their grid lines */
     int32_t colorBar;      /* 1 (default): a colour bar when a colour map colours */
     int32_t equalAspect;   /* 1: one scale on all three axes; 0 (default): each axis fills the box */
-    double textSize;       /* height of the text in pixels, 6 .. 96 (15 by default) */
+    double textSize;       /* height of the text in pixels, 6 .. 96 (15 by default); drawn at the nearest
+                              size the built-in font has (12, 15 or 20 pixels; a title a size larger) */
     char title[256];       /* "" by default */
     char axisNames[3][64]; /* "x", "y", "z" by default */
 } TalvexStyle;

@@ -20,6 +20,7 @@
 #include "../common/arguments.h"
 #include "../common/picture_files.h"
 #include "../common/scripts.h"
+#include "../common/style_options.h"
 #include "talvex.h"
 #include "talvex_codes.h"
 #include "talvex_native.h"
@@ -53,17 +54,8 @@ const char* const kUsage =
     "  --background RRGGBB   background colour (default FFFFFF)\n"
     "  --point-color RRGGBB  colour of the grid points and axes (default 000000)\n"
     "  --no-points           hide the grid points\n"
-    "  --no-axes             hide the axes\n"
-    "  --style classic|chart the look (default classic): chart draws z up, coloured\n"
-    "                        by height through a colour map, lit, with the panes\n"
-    "                        behind the graph and their grid lines\n"
-    "  --colormap NAME       the chart look's colour map: viridis (default),\n"
-    "                        magma, cividis, grey, or slot (each slot's colour)\n"
-    "  --samples 1|4         the chart look's samples per pixel: 4 smooths edges\n"
-    "  --title TEXT          a title above the chart (UTF-8)\n"
-    "  --labels X,Y,Z        the names of the axes (default x,y,z)\n"
-    "  --azimuth DEG         the chart look's eye about z (default -60)\n"
-    "  --elevation DEG       the chart look's eye above the x-y plane (default 30)\n"
+    "  --no-axes             hide the axes (in the chart look: the panes, the grid\n"
+    "                        and the numbers)\n"
     "  --help                show this text\n"
     "\n"
     "A script that does not compile is reported as\n"
@@ -84,18 +76,8 @@ struct Options {
     bool wireframe = false, leftHanded = false, noPoints = false, noAxes = false;
     bool background = false, pointColor = false;
     uint32_t backgroundValue = 0, pointColorValue = 0;
-    std::string style, colorMap, title, labels;
-    int samples = 0;
-    bool azimuth = false, elevation = false;
-    double azimuthValue = 0.0, elevationValue = 0.0;
+    StyleOptions look;
 };
-
-// A number of degrees within +-360000; false for anything else.
-bool ParseDegrees(const char* text, double& degrees) {
-    char* end = nullptr;
-    degrees = std::strtod(text, &end);
-    return *text != '\0' && *end == '\0' && std::isfinite(degrees) && std::abs(degrees) <= 360000.0;
-}
 
 bool ParseColor(const char* text, uint32_t& color) {
     if (std::strlen(text) != 6) return false;
@@ -125,11 +107,12 @@ int Parse(int argc, char** argv, Options& options) {
         };
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            std::fputs("\nThe chart look:\n", stdout);
+            std::fputs(kStyleUsage, stdout);
             return 0;
         }
         if (arg == "-o" || arg == "-e" || arg == "--mesh" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
-            arg == "--background" || arg == "--point-color" || arg == "--style" || arg == "--colormap" ||
-            arg == "--azimuth" || arg == "--elevation" || arg == "--samples" || arg == "--title" || arg == "--labels") {
+            arg == "--background" || arg == "--point-color" || IsStyleOption(arg)) {
             const char* v = value(arg.c_str());
             if (v == nullptr) return Fail(arg + " needs a value");
             if (arg == "-o") {
@@ -161,27 +144,9 @@ int Parse(int argc, char** argv, Options& options) {
                 if (*v == '\0' || *end != '\0' || zoom < 0 || zoom > 100) return Fail("--zoom takes 0..100");
                 options.zoom = true;
                 options.zoomValue = static_cast<int>(zoom);
-            } else if (arg == "--style") {
-                options.style = v;
-                if (options.style != "classic" && options.style != "chart") return Fail("--style takes classic or chart");
-            } else if (arg == "--colormap") {
-                options.colorMap = v;
-            } else if (arg == "--samples") {
-                const std::string samples = v;
-                if (samples != "1" && samples != "4") return Fail("--samples takes 1 or 4");
-                options.samples = samples == "1" ? 1 : 4;
-            } else if (arg == "--title") {
-                options.title = v;
-            } else if (arg == "--labels") {
-                options.labels = v;
-                if (std::count(options.labels.begin(), options.labels.end(), ',') != 2)
-                    return Fail("--labels takes three names: X,Y,Z");
-            } else if (arg == "--azimuth") {
-                if (!ParseDegrees(v, options.azimuthValue)) return Fail("--azimuth takes a number of degrees");
-                options.azimuth = true;
-            } else if (arg == "--elevation") {
-                if (!ParseDegrees(v, options.elevationValue)) return Fail("--elevation takes a number of degrees");
-                options.elevation = true;
+            } else if (IsStyleOption(arg)) {
+                const std::string problem = ReadStyleOption(arg, v, options.look);
+                if (!problem.empty()) return Fail(problem);
             } else if (arg == "--background") {
                 if (!ParseColor(v, options.backgroundValue)) return Fail("--background takes RRGGBB");
                 options.background = true;
@@ -197,6 +162,7 @@ int Parse(int argc, char** argv, Options& options) {
             options.noPoints = true;
         } else if (arg == "--no-axes") {
             options.noAxes = true;
+            options.look.noAxes = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return Fail("unknown option " + arg + " (see --help)");
         } else {
@@ -247,41 +213,6 @@ public:
     const int32_t chart;
 };
 
-// The look the options ask for, and the chart look's eye; "" or what the
-// chart refused.
-std::string ApplyStyle(int32_t chart, const Options& options) {
-    TalvexStyle style;
-    talvex_default_style(&style);
-    if (options.style == "chart") style.look = TALVEX_LOOK_CHART;
-    if (!options.colorMap.empty()) {
-        if (options.colorMap.size() >= sizeof style.colorMap) return "unknown colour map '" + options.colorMap + "'";
-        std::memcpy(style.colorMap, options.colorMap.c_str(), options.colorMap.size() + 1);
-    }
-    if (options.samples != 0) style.samples = options.samples;
-    if (options.title.size() >= sizeof style.title) return "the title is longer than 255 bytes";
-    std::memcpy(style.title, options.title.c_str(), options.title.size() + 1);
-    if (!options.labels.empty()) {
-        size_t start = 0;
-        for (auto& name : style.axisNames) {
-            const size_t comma = std::min(options.labels.find(',', start), options.labels.size());
-            const std::string label = options.labels.substr(start, comma - start);
-            if (label.size() >= sizeof name) return "an axis name is longer than 63 bytes";
-            std::memcpy(name, label.c_str(), label.size() + 1);
-            start = comma + 1;
-        }
-    }
-    char why[256];
-    if (talvex_set_style(chart, &style, why, sizeof why) != 0) return why;
-    if (options.azimuth || options.elevation) {
-        double elevation = 0.0, azimuth = 0.0, roll = 0.0;
-        talvex_get_view_angles(chart, &elevation, &azimuth, &roll);
-        if (style.look != TALVEX_LOOK_CHART) return "--azimuth and --elevation are the chart look's (--style chart)";
-        talvex_set_view_angles(chart, options.elevation ? options.elevationValue : elevation,
-                               options.azimuth ? options.azimuthValue : azimuth, roll);
-    }
-    return "";
-}
-
 int Plot(const Options& options) {
     const ChartInWindow made(options.width, options.height);
     const TalvexWindow host = made.host;
@@ -315,7 +246,7 @@ int Plot(const Options& options) {
     if (options.pointColor) TALVEX_ControlSetPointColor(chart, options.pointColorValue);
     if (options.noPoints) TALVEX_ControlSetPointVisible(chart, 0);
     if (options.noAxes) TALVEX_ControlSetAxisVisible(chart, 0);
-    const std::string styleProblem = ApplyStyle(chart, options);
+    const std::string styleProblem = ApplyStyleOptions(chart, options.look);
     if (!styleProblem.empty()) return Fail(styleProblem);
     // What a left-button drag of that many pixels does.
     if (options.turn) talvex_turn_view(chart, options.turnX, options.turnY);

@@ -16,6 +16,7 @@
 
 #include "../common/arguments.h"
 #include "../common/scripts.h"
+#include "../common/style_options.h"
 #include "test_script.h"
 #include "viewer.h"
 
@@ -57,14 +58,23 @@ int main(int argc, char** argv) {
     int width = 640, height = 480;
     std::string testScriptPath;
     bool stats = false;
+    StyleOptions look;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            std::fputs("\nThe chart look:\n", stdout);
+            std::fputs(kStyleUsage, stdout);
             return 0;
         }
         if (arg == "--stats") {
             stats = true;
+            continue;
+        }
+        if (IsStyleOption(arg)) {
+            if (i + 1 >= argc) return Fail(arg + " needs a value");
+            const std::string problem = ReadStyleOption(arg, argv[++i], look);
+            if (!problem.empty()) return Fail(problem);
             continue;
         }
         if (arg == "-e" || arg == "--size" || arg == "--test-script") {
@@ -114,7 +124,11 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         Viewer viewer;
-        const std::string problem = viewer.Start(scripts, width, height);
+        std::string problem = viewer.Start(scripts, width, height);
+        if (problem.empty() && viewer.Chart() != 0) {
+            problem = ApplyStyleOptions(viewer.Chart(), look);
+            if (!problem.empty()) problem = "talvex-view: " + problem;
+        }
         if (!problem.empty()) {
             // A script that does not compile is reported as talvex-plot does.
             std::fprintf(stderr, "%s\n", problem.c_str());
