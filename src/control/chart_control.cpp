@@ -116,12 +116,14 @@ Result ChartControl::SetStyle(const render::ChartStyle& style, std::string& why)
     view_.style = style;
     if (style.samples == previous.samples || scene_.device == nullptr) return kOk;
     // Another number of samples is another back buffer: the device is reset
-    // as for a new size, and a device that refuses keeps the old style.
-    scene_.presentParams.multiSampleType = render::MultiSampleType(style.samples);
-    const Result result = Size(width_, height_);
-    if (scene_.device != nullptr && scene_.presentParams.multiSampleType != render::MultiSampleType(style.samples)) {
+    // as for a new size. One that refuses goes back to the old samples, and
+    // the control keeps the old style.
+    const uint32_t wanted = render::MultiSampleType(style.samples);
+    const Result result = Size(width_, height_, wanted);
+    if (scene_.device == nullptr || scene_.presentParams.multiSampleType != wanted) {
         view_.style = previous;
-        why = "the device cannot draw " + std::to_string(style.samples) + " samples per pixel";
+        why = "the device cannot draw " + std::to_string(style.samples) + " samples per pixel at " +
+              std::to_string(width_) + " x " + std::to_string(height_);
         return result != kOk ? result : kFail;
     }
     return kOk;

@@ -89,6 +89,9 @@ public:
     // Device lifecycle (control/device_lifecycle.cpp).
     Result Init(window::WindowHandle parent, window::InstanceHandle instance, int32_t id);
     Result Size(int32_t newWidth, int32_t newHeight);
+    // The same with another multisample type for the back buffer: a reset
+    // the device refuses goes back to the old size and type.
+    Result Size(int32_t newWidth, int32_t newHeight, uint32_t multiSampleType);
     // Lets go of the scene's buffers and textures (the device stays); again
     // is harmless.
     void ReleaseDeviceResources();

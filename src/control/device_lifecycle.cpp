@@ -46,6 +46,10 @@ Result ChartControl::Init(window::WindowHandle parent, window::InstanceHandle in
 }
 
 Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
+    return Size(newWidth, newHeight, scene_.presentParams.multiSampleType);
+}
+
+Result ChartControl::Size(int32_t newWidth, int32_t newHeight, uint32_t multiSampleType) {
     Trace().Output("TALVEXCONTROL::Size(%d, %d)", newWidth, newHeight);
     if (newWidth < 0 || newHeight < 0) return kOk;
     // A side no device holds is refused before anything changes.
@@ -53,6 +57,8 @@ Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
     if (scene_.device == nullptr || newWidth == 0 || newHeight == 0) {
         width_ = newWidth;
         height_ = newHeight;
+        // Waits in the parameters for the next device or reset.
+        scene_.presentParams.multiSampleType = multiSampleType;
         return kOk;
     }
 
@@ -63,6 +69,7 @@ Result ChartControl::Size(int32_t newWidth, int32_t newHeight) {
     ReleaseDeviceResources();
     scene_.presentParams.backBufferWidth = static_cast<uint32_t>(newWidth);
     scene_.presentParams.backBufferHeight = static_cast<uint32_t>(newHeight);
+    scene_.presentParams.multiSampleType = multiSampleType;
     if (scene_.device->TestCooperativeLevel() == kDeviceLost) {
         // The size waits in the parameters for the reset that recovers the device.
         width_ = newWidth;

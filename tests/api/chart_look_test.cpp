@@ -314,6 +314,26 @@ TEST_F(ChartLook, FourSamplesSmoothTheEdgesAndOneDoesNot) {
     }
 }
 
+// A back buffer of 4 samples per pixel too wide for the device: the style is
+// refused with the device's code and its reason, and the chart goes on
+// drawing with one sample, at that size and after another.
+TEST_F(ChartLook, SamplesTheDeviceCannotHoldLeaveTheChartDrawing) {
+    constexpr int32_t kWide = 8200, kLow = 16;
+    ASSERT_EQ(TALVEX_ControlSize(handle, kWide, kLow), 0);
+    std::string why;
+    EXPECT_NE(SetStyle([](TalvexStyle& s) { s.samples = 4; }, &why), 0);
+    EXPECT_NE(why.find("samples per pixel"), std::string::npos) << why;
+    EXPECT_EQ(Style().samples, 1);
+    EXPECT_EQ(Style().look, TALVEX_LOOK_CLASSIC) << "nothing of the refused style was taken";
+    std::vector<uint32_t> wide(static_cast<size_t>(kWide * kLow));
+    EXPECT_EQ(talvex_render_picture(handle, wide.data(), kWide, kLow), 0);
+    ASSERT_EQ(TALVEX_ControlSize(handle, kWidth, kHeight), 0);
+    Picture();
+    ASSERT_EQ(SetStyle([](TalvexStyle& s) { s.samples = 4; }), 0);
+    EXPECT_EQ(Style().samples, 4);
+    Picture();
+}
+
 // The text, the colour bar and the graph are the same pixels whatever the
 // number of threads that draw them; and the words are there: dark pixels
 // left of the box where the z axis's numbers stand.
