@@ -3,7 +3,7 @@
 # does not compile.
 # Then, printed only: the frames a second it reaches turning a 1280 x 960
 # chart of three 100 x 100 surfaces.
-# -DVIEWER=talvex-view -DSCRIPT=view_test.txt -DSPEED_SCRIPT=view_speed.txt -DWORK=directory
+# -DVIEWER=talvex-view -DSCRIPT=view_test.txt -DSPEED_SCRIPT=view_speed.txt -DSPEED_LOOKS="classic;chart" -DWORK=directory
 set(xvfb xvfb-run -a -s "-screen 0 1024x768x24")
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/view_surface.txt "z = sin(x)*cos(y)\n")
@@ -29,9 +29,9 @@ if(NOT result EQUAL 1 OR NOT errors MATCHES "no display")
 endif()
 
 set(grid "xgrid = 99\nygrid = 99\n")
-# The same three surfaces turned in the classic look, then in the chart look
-# with 4 samples per pixel and a title.
-foreach(look classic chart)
+# The same three surfaces turned in each look of SPEED_LOOKS (classic,
+# chart), with 4 samples per pixel and a title in the chart look.
+foreach(look ${SPEED_LOOKS})
   execute_process(COMMAND xvfb-run -a -s "-screen 0 1600x1200x24" ${VIEWER} --size 1280x960
                     -e "${grid}z = sin(x)*cos(y)" -e "${grid}z = sqrt(x^2 + y^2)"
                     -e "${grid}z = exp((x*x + y*y)/(0-8))*cos(x*y)*3" --style ${look} --samples 4 --title Speed
