@@ -287,6 +287,36 @@ TEST_F(SoftDevice, PresentLeavesAPoisonedBackBuffer) {
     EXPECT_EQ(Count(Picture(), 0x00FF00), 0) << "a second present shows what the first left behind";
 }
 
+// With 4 samples the picture is averaged from the samples when it is read
+// or presented, and never from samples that have changed since: a read
+// followed by a present shows one frame, a clear or a draw after a read is
+// seen by the next, and a present still leaves its poison behind.
+TEST_F(SoftDevice, MultisampledPictureFollowsEveryChange) {
+    PresentParameters parameters{};
+    parameters.backBufferWidth = kSide;
+    parameters.backBufferHeight = kSide;
+    parameters.backBufferFormat = kFormatX8R8G8B8;
+    parameters.multiSampleType = kMultiSample4;
+    ASSERT_EQ(device_->Reset(&parameters), 0);
+    Surface* surface = nullptr;
+    ASSERT_EQ(device_->GetRenderTarget(&surface), 0);
+    const auto read = [&] {
+        std::vector<uint32_t> pixels(kSide * kSide);
+        EXPECT_EQ(ReadSurfacePixels(surface, pixels.data(), kSide, kSide), 0);
+        return pixels;
+    };
+    device_->Clear(0, nullptr, kClearTarget | kClearZBuffer, 0x00FF00, 1.0f, 0);
+    EXPECT_EQ(Count(read(), 0x00FF00), kSide * kSide);
+    EXPECT_EQ(Count(Picture(), 0x00FF00), kSide * kSide) << "presented after a read: the same frame";
+    device_->Clear(0, nullptr, kClearTarget | kClearZBuffer, 0x0000FF, 1.0f, 0);
+    EXPECT_EQ(Count(read(), 0x0000FF), kSide * kSide) << "a clear after a present";
+    Draw(kTriangleList, {At(-4, -4), At(80, -4), At(-4, 80)}, 1);
+    EXPECT_EQ(Count(read(), 0xFF0000), kSide * kSide) << "a draw after a read";
+    Picture();
+    EXPECT_EQ(Count(read(), 0xFF0000), 0) << "a read after a present sees what the present left behind";
+    surface->Release();
+}
+
 // Memory can run out at any moment and no device call may throw: the calls
 // that draw, read and present hand their work to the drawing threads
 // without allocating, on the pool's workers as on the calling thread. What

@@ -41,6 +41,10 @@ struct Target {
     // are filled with a poison colour only when something reads or draws on
     // them first (a frame that starts with a clear never pays for it).
     bool poisoned = false;
+    // With 4 samples: the picture, averaged from the samples, and whether it
+    // is still theirs (whatever draws on the samples or clears them says not).
+    std::vector<uint32_t> resolved;
+    bool resolvedCurrent = false;
 };
 
 // What a draw paints with: a flat colour (channels 0..1), optionally times a

@@ -52,32 +52,50 @@ bool TakesParameters(const PresentParameters& parameters) {
     return parameters.backBufferWidth <= limit && parameters.backBufferHeight <= limit;
 }
 
-// The pixels of a target of 4 samples per pixel: each the rounded mean of
-// its 2 x 2 samples, with the first one's alpha.
-void Resolve(const Target& target, uint32_t* pixels) {
+// The pixels of a target of 4 samples per pixel, each the rounded mean of
+// its 2 x 2 samples with the first one's alpha, into target.resolved; kept
+// there until the samples change, so that a frame read and then presented
+// is averaged once.
+HResult Resolve(Target& target) {
+    if (target.resolvedCurrent) return kOk;
     const int32_t width = target.width / 2, height = target.height / 2;
+    try {
+        target.resolved.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+    uint32_t* pixels = target.resolved.data();
     RunPieces(width, height, static_cast<size_t>(height), [&](size_t begin, size_t end) {
         for (size_t row = begin; row < end; ++row) {
             const uint32_t* top = target.color.data() + 2 * row * static_cast<size_t>(target.width);
             const uint32_t* bottom = top + target.width;
             uint32_t* out = pixels + row * static_cast<size_t>(width);
+            // A pixel's two samples of a row read as one 64-bit word, two
+            // channels summed in each 32 bits, each channel in 16 bits of its
+            // own (four bytes add up to at most 1020).
             for (int32_t column = 0; column < width; ++column) {
-                const uint32_t a = top[2 * column], b = top[2 * column + 1], c = bottom[2 * column], d = bottom[2 * column + 1];
-                uint32_t pixel = a & 0xFF000000u;
-                for (int shift = 0; shift <= 16; shift += 8) {
-                    const uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF) +
-                                         ((d >> shift) & 0xFF);
-                    pixel |= ((sum + 2) / 4) << shift;
-                }
-                out[column] = pixel;
+                uint64_t upper, lower;
+                std::memcpy(&upper, top + 2 * column, sizeof upper);
+                std::memcpy(&lower, bottom + 2 * column, sizeof lower);
+                constexpr uint64_t kLanes = 0x00FF00FF00FF00FFull;
+                const uint64_t redBlue = (upper & kLanes) + (lower & kLanes);
+                const uint64_t alphaGreen = ((upper >> 8) & kLanes) + ((lower >> 8) & kLanes);
+                const auto half = [](uint64_t pair) {
+                    return static_cast<uint32_t>(pair) + static_cast<uint32_t>(pair >> 32) + 0x00020002u;
+                };
+                out[column] = (top[2 * column] & 0xFF000000u) | ((half(redBlue) >> 2) & 0x00FF00FFu) |
+                              (((half(alphaGreen) >> 2) & 0xFFu) << 8);
             }
         }
     });
+    target.resolvedCurrent = true;
+    return kOk;
 }
 
 // Gives a presented target's colours the poison colour they stand for.
 void Unpoison(Target& target) {
     if (!target.poisoned) return;
+    target.resolvedCurrent = false;
     RunPieces(target.width, target.height, target.color.size(), [&](size_t begin, size_t end) {
         std::fill(target.color.begin() + static_cast<ptrdiff_t>(begin), target.color.begin() + static_cast<ptrdiff_t>(end),
                   kPoison);
@@ -204,15 +222,10 @@ public:
         if (target_->samplesPerSide == 1) {
             window::PresentPicture(window_, target_->color, target_->width, target_->height);
         } else {
-            const int32_t width = target_->width / 2, height = target_->height / 2;
-            try {
-                presented_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-            } catch (const std::bad_alloc&) {
-                return kOutOfMemory;
-            }
-            Resolve(*target_, presented_.data());
-            window::PresentPicture(window_, presented_, width, height);
+            if (const HResult resolved = Resolve(*target_); resolved != kOk) return resolved;
+            window::PresentPicture(window_, target_->resolved, target_->width / 2, target_->height / 2);
         }
+        target_->resolvedCurrent = false;
         target_->poisoned = true;
         return kOk;
     }
@@ -263,6 +276,7 @@ public:
     HResult Clear(uint32_t, const Rect*, uint32_t flags, uint32_t color, float z, uint32_t) override {
         if ((flags & kClearTarget) != 0) {
             Fill(target_->color, color);
+            target_->resolvedCurrent = false;
             target_->poisoned = false;
         }
         if ((flags & kClearZBuffer) != 0) {
@@ -526,6 +540,7 @@ private:
     template <typename IndexOf>
     HResult Draw(uint32_t type, uint32_t count, IndexOf indexOf, const TriangleSource& source) {
         Unpoison(*target_);
+        target_->resolvedCurrent = false;
         const Matrix transform = world_ * view_ * projection_;
         // Lighting is on with no light: ambient render state times the
         // material's ambient part, plus its emissive part.
@@ -588,7 +603,6 @@ private:
     window::WindowHandle window_;
     std::shared_ptr<Target> target_;
     // The picture a multisampled target resolves to when it is presented.
-    std::vector<uint32_t> presented_;
     Matrix world_ = Matrix::Identity(), view_ = Matrix::Identity(), projection_ = Matrix::Identity();
     uint32_t cull_ = kCullCounterClockwise;  // Direct3D's default
     bool depthTest_ = true;
@@ -659,15 +673,8 @@ HResult SaveSurfaceToFile(const char* path, uint32_t format, Surface* surface, c
     soft::Target& target = *static_cast<soft::SoftSurface*>(surface)->target;
     soft::Unpoison(target);
     if (target.samplesPerSide == 1) return WriteBmpFile(path, target.width, target.height, target.color.data(), target.width);
-    const int32_t width = target.width / 2, height = target.height / 2;
-    std::vector<uint32_t> pixels;
-    try {
-        pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    } catch (const std::bad_alloc&) {
-        return kOutOfMemory;
-    }
-    soft::Resolve(target, pixels.data());
-    return WriteBmpFile(path, width, height, pixels.data(), width);
+    if (const HResult resolved = soft::Resolve(target); resolved != kOk) return resolved;
+    return WriteBmpFile(path, target.width / 2, target.height / 2, target.resolved.data(), target.width / 2);
 }
 
 HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int32_t height) {
@@ -676,8 +683,9 @@ HResult ReadSurfacePixels(Surface* surface, uint32_t* pixels, int32_t width, int
     const int32_t side = target.samplesPerSide;
     if (target.width != width * side || target.height != height * side) return kInvalidCall;
     soft::Unpoison(target);
-    if (side == 2) soft::Resolve(target, pixels);
-    const uint32_t* from = side == 2 ? pixels : target.color.data();
+    if (side == 2)
+        if (const HResult resolved = soft::Resolve(target); resolved != kOk) return resolved;
+    const uint32_t* from = side == 2 ? target.resolved.data() : target.color.data();
     soft::RunPieces(width, height, static_cast<size_t>(width) * static_cast<size_t>(height), [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) pixels[i] = from[i] & 0xFFFFFFu;
     });
