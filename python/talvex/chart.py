@@ -142,7 +142,7 @@ class Chart:
     when a script changed since the last calculate().
     """
 
-    def __init__(self, width: int = 320, height: int = 240, style: Union[str, Style] = "classic") -> None:
+    def __init__(self, width: int = 320, height: int = 240, style: Union[str, Style] = "chart") -> None:
         self._lib: Library = library()
         self._handle = 0
         self._window: Optional[int] = None
@@ -204,10 +204,13 @@ class Chart:
             scripts = "script%s in slot%s %s (%s)" % (
                 "s" if len(slots) > 1 else "", "s" if len(slots) > 1 else "",
                 ", ".join(map(str, slots)), state)
-        about_x, about_y, _ = self.view_angles
-        return "<talvex.Chart %dx%d, %s, zoom %d, %s-handed, view turned %g deg about x, %g about y>" % (
-            self.width, self.height, scripts, self.zoom, "left" if self.left_handed else "right",
-            about_x, about_y)
+        first, second, _ = self.view_angles
+        if self.style.look == "chart":
+            view = "chart look seen from azimuth %g deg, elevation %g" % (second, first)
+        else:
+            view = "view turned %g deg about x, %g about y" % (first, second)
+        return "<talvex.Chart %dx%d, %s, zoom %d, %s-handed, %s>" % (
+            self.width, self.height, scripts, self.zoom, "left" if self.left_handed else "right", view)
 
     @property
     def handle(self) -> int:
@@ -414,19 +417,29 @@ class Chart:
         self.set_style(value)
 
     def set_style(self, value: Union[str, Style]) -> None:
-        """Takes a talvex.Style, or "chart" or "classic" for that look's defaults.
+        """Takes a talvex.Style, or "chart" or "classic" for that look's defaults
+        (4 samples per pixel in the chart look where the picture allows, 1 in the classic look).
 
         A value the library refuses raises ValueError with its reason, and the chart keeps its style.
         """
+        named = isinstance(value, str)
         if isinstance(value, str):
             if value not in ("chart", "classic"):
                 raise ValueError("a style is 'chart', 'classic' or a talvex.Style, not %r" % (value,))
-            value = Style(look=value)
+            value = Style(look=value, samples=4 if value == "chart" else 1)
         record = to_record(value)
         why = ctypes.create_string_buffer(256)
         code = int(self._lib.talvex_set_style(self.handle, ctypes.byref(record), why, len(why)))
+        if code != 0 and named and value.samples == 4:
+            # A picture too large for 4 samples per pixel: the look's
+            # defaults with one.
+            record.samples = 1
+            code = int(self._lib.talvex_set_style(self.handle, ctypes.byref(record), why, len(why)))
+        reason = why.value.decode("utf-8", "replace")
         if code == _codes.E_INVALIDARG:
-            raise ValueError(why.value.decode("utf-8", "replace"))
+            raise ValueError(reason)
+        if code != 0 and reason:
+            raise TalvexError(code, "set the style: %s" % reason)
         _check(code, "set the style")
 
     @property

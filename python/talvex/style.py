@@ -29,7 +29,7 @@ class Style:
     colormap: str = "viridis"
     color_by: str = "z"
     lighting: bool = True
-    samples: int = 1
+    samples: int = 4
     axes: bool = True
     colorbar: bool = True
     equal_aspect: bool = False

@@ -16,9 +16,11 @@ NATIVE_HEADER = os.path.exists(os.path.join(REPOSITORY, "include", "talvex_nativ
 PINK = (0xFF, 0x00, 0x80)
 
 
+# The classic look, the picture of the 33 functions: most tests look for its
+# chessboard and its turns.
 @pytest.fixture
 def chart():
-    with talvex.Chart(200, 150) as made:
+    with talvex.Chart(200, 150, style="classic") as made:
         yield made
 
 

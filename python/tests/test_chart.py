@@ -151,7 +151,7 @@ def test_a_closed_chart_refuses_calls_and_frees_its_handle():
 
 
 def test_charts_are_independent():
-    with talvex.Chart(100, 80) as one, talvex.Chart(60, 40) as two:
+    with talvex.Chart(100, 80, style="classic") as one, talvex.Chart(60, 40, style="classic") as two:
         one.set_script(0, SURFACE)
         one.calculate()
         one.background = 0x000000
@@ -254,6 +254,9 @@ def test_repr_tells_size_scripts_zoom_and_handedness(chart):
     chart.calculate()
     assert repr(chart) == ("<talvex.Chart 200x150, scripts in slots 0, 2 (calculated), zoom 50, left-handed,"
                            " view turned 20 deg about x, -30 about y>")
+    chart.set_style("chart")
+    assert repr(chart).endswith("left-handed, chart look seen from azimuth -60 deg, elevation 30>")
+    chart.set_style("classic")
     chart.set_script(0, "z = k")
     with pytest.raises(talvex.CalculationError):
         chart.calculate()

@@ -16,7 +16,7 @@ BUILT = os.environ["TALVEX_LIBRARY"]
 DRAW = """
 import talvex
 print(talvex.find_library())
-with talvex.Chart(64, 48) as chart:
+with talvex.Chart(64, 48, style="classic") as chart:
     chart.set_script(0, "z = sin(x)*cos(y)")
     picture = chart.picture()
     print(int(((picture[:, :, 0] > 150) & (picture[:, :, 1] < 100)).sum()))

@@ -5,16 +5,26 @@ import talvex
 from conftest import SURFACE, count_pink
 
 
-def test_charts_start_classic_and_take_a_look_by_name_or_by_value(chart):
+def test_charts_start_in_the_chart_look_and_take_a_look_by_name_or_by_value(chart):
+    with talvex.Chart(120, 90) as made:
+        assert made.style == talvex.Style(look="chart", samples=4)
+        made.set_style("classic")
+        assert made.style == talvex.Style(look="classic", samples=1)
     assert chart.style.look == "classic"
     chart.set_style("chart")
     assert chart.style == talvex.Style()
     wanted = talvex.Style(colormap="magma", color_by="x", lighting=False, equal_aspect=True, text_size=20,
-                          title="Wellen αβ é", labels=("Zeit", "Ort", "Höhe"))
+                          title="Wellen αβ é", labels=("Zeit", "Ort", "Höhe"), samples=1)
     chart.style = wanted
     assert chart.style == wanted
-    with talvex.Chart(120, 90, style="chart") as made:
-        assert made.style.look == "chart"
+
+
+def test_a_picture_too_large_for_4_samples_is_drawn_with_one_unless_4_are_asked_for():
+    with talvex.Chart(9000, 8) as wide:
+        assert wide.style == talvex.Style(look="chart", samples=1)
+        with pytest.raises(talvex.TalvexError, match="4 samples per pixel at 9000 x 8"):
+            wide.style = talvex.Style(samples=4)
+        assert wide.style.samples == 1
 
 
 @pytest.mark.parametrize("change, error, words", [

@@ -63,12 +63,34 @@ PlotRun Plot(const std::string& arguments) {
     return run;
 }
 
+// Without options: the built-in surface in the chart look (white around it,
+// the shaded panes behind it, coloured through viridis from its dark violet
+// to its yellow); --style classic gives the control's own picture.
 TEST(TalvexPlot, DefaultChart) {
     const PlotRun run = Plot(Out());
     ASSERT_EQ(run.status, 0) << run.errors;
     ASSERT_EQ(run.picture.size(), 230456u);
     EXPECT_EQ(run.bmp.At(0, 0), 0xFFFFFFu);
-    EXPECT_GT(run.bmp.Count(0xFF0080), 1000) << "the built-in surface";
+    EXPECT_GT(run.bmp.Count(0xF2F2F2), 1000) << "the panes";
+    EXPECT_EQ(run.bmp.Count(0xFF0080), 0) << "no chessboard";
+    const auto near = [&](uint32_t colour) {
+        int n = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const uint32_t p = run.bmp.At(x, y);
+                int distance = 0;
+                for (int shift : {0, 8, 16}) distance += std::abs(int((p >> shift) & 0xFF) - int((colour >> shift) & 0xFF));
+                n += distance < 40;
+            }
+        return n;
+    };
+    EXPECT_GT(near(0xFDE725), 50) << "viridis' yellow at the tops";
+    EXPECT_GT(near(0x440154), 50) << "viridis' violet in the troughs";
+
+    const PlotRun classic = Plot("--style classic " + Out());
+    ASSERT_EQ(classic.status, 0) << classic.errors;
+    EXPECT_EQ(classic.bmp.At(0, 0), 0xFFFFFFu);
+    EXPECT_GT(classic.bmp.Count(0xFF0080), 1000) << "the built-in surface's chessboard";
 }
 
 TEST(TalvexPlot, EachOption) {
@@ -79,13 +101,13 @@ TEST(TalvexPlot, EachOption) {
     } cases[] = {
         {"--size 200x100", "200 x 100", [](const PlotRun& b) { return b.picture.size() == 54 + 100 * 600u + 2; }},
         {"--size 16384x8", "the largest side", [](const PlotRun& b) { return b.picture.size() == 54 + 8 * 49152u + 2; }},
-        {"--background 102030 --no-points --no-axes -e 'z = 100'", "background only",
+        {"--style classic --background 102030 --no-points --no-axes -e 'z = 100'", "background only",
          [](const PlotRun& b) { return b.bmp.Count(0x102030) == 320 * 240; }},
-        {"--point-color 00FF00", "green grid", [](const PlotRun& b) { return b.bmp.Count(0x00FF00) > 400; }},
-        {"--wireframe", "edges only", [](const PlotRun& b) { return b.bmp.Count(0xFF80C0) == 0 && b.bmp.Count(0xFF0080) > 300; }},
-        {"--left-handed --view default --no-points --no-axes", "the half-bright side",
+        {"--style classic --point-color 00FF00", "green grid", [](const PlotRun& b) { return b.bmp.Count(0x00FF00) > 400; }},
+        {"--style classic --wireframe", "edges only", [](const PlotRun& b) { return b.bmp.Count(0xFF80C0) == 0 && b.bmp.Count(0xFF0080) > 300; }},
+        {"--style classic --left-handed --view default --no-points --no-axes", "the half-bright side",
          [](const PlotRun& b) { return b.bmp.Count(0x7F0040) > 1000; }},
-        {"--view default --no-axes -e 'z = 100' --zoom 100", "grid twice as wide",
+        {"--style classic --view default --no-axes -e 'z = 100' --zoom 100", "grid twice as wide",
          [](const PlotRun& b) {
              // At zoom 1 the grid's leftmost column stands near x = 100; twice as wide, near x = 40.
              bool farLeft = false;
@@ -93,9 +115,13 @@ TEST(TalvexPlot, EachOption) {
                  for (int x = 30; x < 50; ++x) farLeft = farLeft || b.bmp.At(x, y) == 0;
              return farLeft && b.bmp.At(2, 120) == 0xFFFFFF && b.bmp.Count(0) > 300;
          }},
-        {"--turn 40,0 --view default --no-points --no-axes", "turned", [](const PlotRun& b) { return b.bmp.Count(0x7F0040) == 0 && b.bmp.Count(0xFF0080) > 500; }},
-        {"-e 'x = cos(t)\ny = sin(t)\nz = t/5' -e 'x = 1;y = 1;z = 1'", "curve and point",
+        {"--style classic --turn 40,0 --view default --no-points --no-axes", "turned", [](const PlotRun& b) { return b.bmp.Count(0x7F0040) == 0 && b.bmp.Count(0xFF0080) > 500; }},
+        {"--style classic -e 'x = cos(t)\ny = sin(t)\nz = t/5' -e 'x = 1;y = 1;z = 1'", "curve and point",
          [](const PlotRun& b) { return b.bmp.Count(0xFF0080) > 50 && b.bmp.Count(0x0080FF) == 1; }},
+        {"-e 'x = cos(t)\ny = sin(t)\nz = t/5' -e 'x = 1;y = 1;z = 1'", "the chart look's curve and point disc",
+         [](const PlotRun& b) { return b.bmp.Count(0xFF0080) > 50 && b.bmp.Count(0x0080FF) > 4; }},
+        {"--size 16384x8 --style chart", "too wide for 4 samples: drawn with one",
+         [](const PlotRun& b) { return b.picture.size() == 54 + 8 * 49152u + 2; }},
     };
     for (const auto& c : cases) {
         const PlotRun run = Plot(c.arguments + " " + Out());
@@ -129,7 +155,9 @@ TEST(TalvexPlot, FailingScriptNamesScriptLineAndWhat) {
 TEST(TalvexPlot, BadCommandLines) {
     for (const char* arguments : {"", "--size 0x10 -o x.bmp", "--zoom 101 -o x.bmp", "--view top -o x.bmp",
                                   "--background red -o x.bmp", "--bogus -o x.bmp", "missing-file.txt -o x.bmp",
-                                  "-e 'z=1' -e 'z=1' -e 'z=1' -e 'z=1' -o x.bmp", "--size 16385x8 -o x.bmp"}) {
+                                  "-e 'z=1' -e 'z=1' -e 'z=1' -e 'z=1' -o x.bmp", "--size 16385x8 -o x.bmp",
+                                  "--size 16384x8 --samples 4 -o x.bmp", "--colormap jet -o x.bmp",
+                                  "--style fancy -o x.bmp", "--azimuth 30 --style classic -o x.bmp"}) {
         const PlotRun run = Plot(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_FALSE(run.errors.empty()) << arguments;

@@ -9,14 +9,17 @@
 #include "talvex_native.h"
 
 const char* const kStyleUsage =
-    "  --style classic|chart the look (default classic): chart draws z up, coloured\n"
+    "  --style chart|classic the look (default chart): chart draws z up, coloured\n"
     "                        by height through a colour map, lit, numbered axes,\n"
-    "                        the panes behind the graph, a colour bar\n"
+    "                        the panes behind the graph, a colour bar; classic\n"
+    "                        the chessboard, point grid and arrows of the control\n"
     "  --colormap NAME       the chart look's colour map: viridis (default),\n"
     "                        magma, cividis, grey, or slot (each slot's colour)\n"
-    "  --samples 1|4         the chart look's samples per pixel: 4 smooths edges\n"
+    "  --samples 1|4         samples per pixel: 4 (the chart look's default)\n"
+    "                        smooths edges\n"
     "  --title TEXT          a title above the chart (UTF-8)\n"
     "  --labels X,Y,Z        the names of the axes (default x,y,z)\n"
+    "  --equal-aspect        one scale on all three axes (a torus stays round)\n"
     "  --azimuth DEG         the chart look's eye about z (default -60)\n"
     "  --elevation DEG       the chart look's eye above the x-y plane (default 30)\n";
 
@@ -42,6 +45,12 @@ bool CopyInto(const std::string& text, char (&out)[Size]) {
 bool IsStyleOption(const std::string& option) {
     return option == "--style" || option == "--colormap" || option == "--samples" || option == "--title" ||
            option == "--labels" || option == "--azimuth" || option == "--elevation";
+}
+
+bool ReadStyleFlag(const std::string& option, StyleOptions& options) {
+    if (option != "--equal-aspect") return false;
+    options.equalAspect = true;
+    return true;
 }
 
 std::string ReadStyleOption(const std::string& option, const char* value, StyleOptions& options) {
@@ -72,12 +81,18 @@ std::string ReadStyleOption(const std::string& option, const char* value, StyleO
 std::string ApplyStyleOptions(int32_t chart, const StyleOptions& options) {
     TalvexStyle style;
     talvex_default_style(&style);
-    if (options.style == "chart") style.look = TALVEX_LOOK_CHART;
+    // The chart look unless classic is asked for, its edges smoothed unless
+    // told otherwise; classic keeps the control's own pictures.
+    if (options.style != "classic") {
+        style.look = TALVEX_LOOK_CHART;
+        style.samples = 4;
+    }
     if (!options.colorMap.empty() && !CopyInto(options.colorMap, style.colorMap))
         return "unknown colour map '" + options.colorMap + "'";
     if (options.samples != 0) style.samples = options.samples;
     // The chart look's axes are its panes, grid lines and numbers.
     if (options.noAxes) style.axes = 0;
+    if (options.equalAspect) style.equalAspect = 1;
     if (!CopyInto(options.title, style.title)) return "the title is longer than 255 bytes";
     if (!options.labels.empty()) {
         size_t start = 0;
@@ -88,7 +103,13 @@ std::string ApplyStyleOptions(int32_t chart, const StyleOptions& options) {
         }
     }
     char why[256];
-    if (talvex_set_style(chart, &style, why, sizeof why) != 0) return why;
+    if (talvex_set_style(chart, &style, why, sizeof why) != 0) {
+        // A picture too large for 4 samples per pixel is drawn with one
+        // when the samples were not asked for.
+        if (options.samples != 0 || style.samples == 1) return why;
+        style.samples = 1;
+        if (talvex_set_style(chart, &style, why, sizeof why) != 0) return why;
+    }
     if (options.azimuth || options.elevation) {
         if (style.look != TALVEX_LOOK_CHART) return "--azimuth and --elevation are the chart look's (--style chart)";
         double elevation = 0.0, azimuth = 0.0, roll = 0.0;

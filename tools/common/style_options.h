@@ -6,9 +6,10 @@
 #include <string>
 
 struct StyleOptions {
-    std::string style, colorMap, title, labels;
-    int samples = 0;  // 0: the library's default
+    std::string style, colorMap, title, labels;  // style "" is the chart look
+    int samples = 0;  // 0: the look's default (4 for the chart look, 1 for classic)
     bool noAxes = false;
+    bool equalAspect = false;
     bool azimuth = false, elevation = false;
     double azimuthValue = 0.0, elevationValue = 0.0;
 };
@@ -16,6 +17,9 @@ struct StyleOptions {
 // The options that take a value: --style, --colormap, --samples, --title,
 // --labels, --azimuth, --elevation.
 bool IsStyleOption(const std::string& option);
+
+// Reads --equal-aspect, the flag among them; false for any other option.
+bool ReadStyleFlag(const std::string& option, StyleOptions& options);
 
 // Reads one of them; "" or why its value is wrong.
 std::string ReadStyleOption(const std::string& option, const char* value, StyleOptions& options);

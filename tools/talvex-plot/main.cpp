@@ -163,6 +163,7 @@ int Parse(int argc, char** argv, Options& options) {
         } else if (arg == "--no-axes") {
             options.noAxes = true;
             options.look.noAxes = true;
+        } else if (ReadStyleFlag(arg, options.look)) {
         } else if (!arg.empty() && arg[0] == '-') {
             return Fail("unknown option " + arg + " (see --help)");
         } else {

@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
             stats = true;
             continue;
         }
+        if (ReadStyleFlag(arg, look)) continue;
         if (IsStyleOption(arg)) {
             if (i + 1 >= argc) return Fail(arg + " needs a value");
             const std::string problem = ReadStyleOption(arg, argv[++i], look);
