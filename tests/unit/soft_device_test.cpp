@@ -287,6 +287,34 @@ TEST_F(SoftDevice, PresentLeavesAPoisonedBackBuffer) {
     EXPECT_EQ(Count(Picture(), 0x00FF00), 0) << "a second present shows what the first left behind";
 }
 
+// An indexed draw says which vertices its indices use (from a first one, so
+// many): a triangle that reaches beyond them is not drawn, whatever the
+// buffer holds there, and the vertices before the draw's are not read.
+TEST_F(SoftDevice, IndexedDrawsUseTheVerticesTheyName) {
+    Draw(kTriangleList, {At(2, 2), At(14, 2), At(2, 14), At(18, 18), At(30, 18), At(18, 30)}, 0);
+    IndexBuffer* indices = nullptr;
+    ASSERT_EQ(device_->CreateIndexBuffer(12, kUsageWriteOnly, kFormatIndex16, kPoolDefault, &indices), 0);
+    uint8_t* data = nullptr;
+    ASSERT_EQ(indices->Lock(0, 12, &data, 0), 0);
+    const uint16_t list[6] = {0, 1, 2, 3, 4, 5};
+    std::memcpy(data, list, sizeof list);
+    indices->Unlock();
+    device_->SetIndices(indices, 0);
+    const struct {
+        uint32_t minIndex, vertices;
+        bool first, second;
+    } cases[] = {{0, 6, true, true}, {0, 3, true, false}, {3, 3, false, true}, {0, 5, true, false}, {1, 5, false, true}};
+    for (const auto& c : cases) {
+        Clear();
+        ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, c.minIndex, c.vertices, 0, 2), 0);
+        const std::vector<uint32_t> pixels = Picture();
+        EXPECT_EQ(pixels[4 * kSide + 4] == 0xFF0000u, c.first) << c.minIndex << " + " << c.vertices;
+        EXPECT_EQ(pixels[20 * kSide + 20] == 0xFF0000u, c.second) << c.minIndex << " + " << c.vertices;
+    }
+    device_->SetIndices(nullptr, 0);
+    indices->Release();
+}
+
 // With 4 samples the picture is averaged from the samples when it is read
 // or presented, and never from samples that have changed since: a read
 // followed by a present shows one frame, a clear or a draw after a read is

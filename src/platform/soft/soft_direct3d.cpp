@@ -309,9 +309,14 @@ public:
         return kOk;
     }
     HResult DrawPrimitive(uint32_t type, uint32_t start, uint32_t count) override {
-        return Draw(type, count, [start](uint32_t i) { return start + i; }, TriangleSource{nullptr, 0, start, 0, count});
+        const uint64_t end = start + static_cast<uint64_t>(count) * (type == kTriangleList ? 3 : type == kLineList ? 2 : 1);
+        return Draw(type, count, [start](uint32_t i) { return start + i; },
+                    TriangleSource{nullptr, 0, start, 0, count, start, static_cast<uint32_t>(std::min<uint64_t>(end, UINT32_MAX))});
     }
-    HResult DrawIndexedPrimitive(uint32_t type, uint32_t, uint32_t, uint32_t startIndex,
+    // The vertices from minIndex on, numVertices of them (after the base
+    // vertex), are the ones the indices use, as Direct3D is told: only they
+    // are transformed, and a triangle that reaches beyond them is not drawn.
+    HResult DrawIndexedPrimitive(uint32_t type, uint32_t minIndex, uint32_t numVertices, uint32_t startIndex,
                                  uint32_t count) override {
         if (indices_ == nullptr) return kInvalidCall;
         const std::vector<uint8_t>& bytes = indices_->bytes;
@@ -326,7 +331,9 @@ public:
                 std::memcpy(&index, bytes.data() + 2 * at, 2);
                 return base + index;
             },
-            TriangleSource{indices_, indices_->version, startIndex, base, count});
+            TriangleSource{indices_, indices_->version, startIndex, base, count,
+                           static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(base) + minIndex, UINT32_MAX)),
+                           static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(base) + minIndex + numVertices, UINT32_MAX))});
     }
     HResult GetRenderTarget(Surface** surface) override {
         if (surface == nullptr) return kInvalidCall;
@@ -392,26 +399,30 @@ private:
         return true;
     }
 
-    // Every vertex of the stream, transformed once for all the triangles
-    // that share it; those inside the clip volume also on screen. The two
-    // passes over a surface draw the same vertices with the same transform:
-    // the second finds them done.
-    void ProjectStream(const Matrix& transform, const Target& target) {
+    // The draw's vertices of the stream (first .. end - 1, as far as the
+    // stream holds them), transformed once for all the triangles that share
+    // them; those inside the clip volume also on screen. The two passes over
+    // a surface draw the same vertices with the same transform: the second
+    // finds them done. A draw of a few vertices from a large buffer
+    // transforms those few.
+    void ProjectStream(const Matrix& transform, const Target& target, uint32_t first, uint32_t end) {
         const bool graph = format_ == (kFvfXyz | kFvfNormal | kFvfTex1);
         const size_t size = graph ? 32 : 16;
-        const size_t count = stream_ == nullptr || stride_ < size || stream_->bytes.size() < size
-                                 ? 0
-                                 : (stream_->bytes.size() - size) / stride_ + 1;
+        const size_t held = stream_ == nullptr || stride_ < size || stream_->bytes.size() < size
+                                ? 0
+                                : (stream_->bytes.size() - size) / stride_ + 1;
+        const size_t count = std::min<size_t>(held, end);
         const ProjectionKey key{stream_, stream_ != nullptr ? stream_->version : 0, stride_, format_, transform,
-                                target.width, target.height};
+                                target.width, target.height, first, static_cast<uint32_t>(count)};
         if (count > 0 && projectedFrom_ == key && clips_.size() == count) return;
         projectedFrom_ = {};
         clips_.resize(count);
         screens_.resize(count);
         inside_.resize(count);
         projectedFrom_ = key;
-        RunPieces(target.width, target.height, count, [&](size_t begin, size_t end) {
-            for (size_t i = begin; i < end; ++i) {
+        const size_t begin = std::min<size_t>(first, count);
+        RunPieces(target.width, target.height, count - begin, [&](size_t pieceBegin, size_t pieceEnd) {
+            for (size_t i = begin + pieceBegin; i < begin + pieceEnd; ++i) {
                 ClipVertex& clip = clips_[i];
                 Fetch(static_cast<uint32_t>(i), transform, clip);
                 inside_[i] = InsideClipVolume(target, Widen(clip));
@@ -423,13 +434,16 @@ private:
     // Where a draw's triangles come from: its index buffer (null for a
     // non-indexed draw) and the buffer's version, the first index and the
     // base vertex.
+    // And the vertices it may use: firstVertex .. endVertex - 1.
     struct TriangleSource {
         const SoftIndexBuffer* indices = nullptr;
         uint64_t version = 0;
         uint32_t first = 0, baseVertex = 0, count = 0;
+        uint32_t firstVertex = 0, endVertex = 0;
         bool operator==(const TriangleSource& other) const {
             return indices == other.indices && version == other.version && first == other.first &&
-                   baseVertex == other.baseVertex && count == other.count;
+                   baseVertex == other.baseVertex && count == other.count && firstVertex == other.firstVertex &&
+                   endVertex == other.endVertex;
         }
     };
 
@@ -462,7 +476,10 @@ private:
                 TriangleInfo& info = triangles_[t];
                 const auto i = static_cast<uint32_t>(t);
                 info = {{indexOf(3 * i), indexOf(3 * i + 1), indexOf(3 * i + 2)}, 0, -1, 0, TriangleInfo::kNothing};
-                if (info.corner[0] >= vertices || info.corner[1] >= vertices || info.corner[2] >= vertices) continue;
+                if (info.corner[0] >= vertices || info.corner[1] >= vertices || info.corner[2] >= vertices ||
+                    info.corner[0] < source.firstVertex || info.corner[1] < source.firstVertex ||
+                    info.corner[2] < source.firstVertex)
+                    continue;
                 if (!(inside_[info.corner[0]] && inside_[info.corner[1]] && inside_[info.corner[2]])) {
                     info.kind = TriangleInfo::kClipped;
                     continue;
@@ -574,7 +591,7 @@ private:
                 return kOk;
             }
             try {
-                ProjectStream(transform, target);
+                ProjectStream(transform, target, source.firstVertex, source.endVertex);
                 ClassifyTriangles(count, indexOf, source);
             } catch (const std::bad_alloc&) {
                 return kOutOfMemory;
@@ -593,16 +610,16 @@ private:
         uint32_t stride = 0, format = 0;
         Matrix transform{};
         int32_t width = 0, height = 0;
+        uint32_t first = 0, end = 0;
         bool operator==(const ProjectionKey& other) const {
             return stream == other.stream && version == other.version && stride == other.stride &&
                    format == other.format && std::memcmp(&transform, &other.transform, sizeof transform) == 0 &&
-                   width == other.width && height == other.height;
+                   width == other.width && height == other.height && first == other.first && end == other.end;
         }
     };
 
     window::WindowHandle window_;
     std::shared_ptr<Target> target_;
-    // The picture a multisampled target resolves to when it is presented.
     Matrix world_ = Matrix::Identity(), view_ = Matrix::Identity(), projection_ = Matrix::Identity();
     uint32_t cull_ = kCullCounterClockwise;  // Direct3D's default
     bool depthTest_ = true;
