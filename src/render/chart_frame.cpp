@@ -434,8 +434,13 @@ void DrawLabels(Scene& scene, const ChartLabels& labels, const ChartCamera& came
         for (const PlacedText& text : labels.texts) {
             quads.clear();
             LayoutText(text.text, text.pixelSize, text.x, text.y, quads);
+            // Moved up and left by half a pixel: the glyphs lie on whole
+            // pixels, and a pixel is sampled at its whole coordinate, which
+            // so falls on the middle of a texel rather than on the edge
+            // between two, where devices may round to either.
             for (const GlyphQuad& q : quads)
-                AddPictureQuad(glyphs, camera, q.left, q.top, q.right, q.bottom, q.u0, q.v0, q.u1, q.v1);
+                AddPictureQuad(glyphs, camera, q.left - 0.5f, q.top - 0.5f, q.right - 0.5f, q.bottom - 0.5f, q.u0, q.v0,
+                               q.u1, q.v1);
         }
         device->SetRenderState(kRenderStateAlphaBlendEnable, 1);
         device->SetRenderState(kRenderStateSourceBlend, kBlendSourceAlpha);

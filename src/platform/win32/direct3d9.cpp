@@ -8,7 +8,8 @@
 //  - SetIndices loses its base vertex, which DrawIndexedPrimitive takes;
 //  - GetRenderTarget names render target 0;
 //  - a snapshot copies the render target with GetRenderTargetData into a
-//    system-memory surface (CreateImageSurface and CopyRects are gone).
+//    system-memory surface (CreateImageSurface and CopyRects are gone),
+//    through a resolving StretchRect when the target is multisampled.
 // Everything else takes the same arguments with the same numbers: render and
 // transform states, formats, pools, usages, flags, result codes, the material
 // and the caps bit. The fixed-function defaults the chart relies on (lighting
@@ -72,9 +73,22 @@ public:
         return ReadThroughCopy<IDirect3DSurface9, IDirect3DDevice9, D3DSURFACE_DESC, D3DLOCKED_RECT>(
             com, pixels, width, height,
             [this](IDirect3DDevice9* device, const D3DSURFACE_DESC& description, IDirect3DSurface9** copy) {
-                HResult result = device->CreateOffscreenPlainSurface(description.Width, description.Height,
-                                                                     description.Format, D3DPOOL_SYSTEMMEM, copy, nullptr);
-                if (result == kOk) result = device->GetRenderTargetData(com, *copy);
+                // A multisampled render target is first resolved into one
+                // of a sample a pixel: GetRenderTargetData takes no other.
+                IDirect3DSurface9* source = com;
+                IDirect3DSurface9* resolved = nullptr;
+                HResult result = kOk;
+                if (description.MultiSampleType != D3DMULTISAMPLE_NONE) {
+                    result = device->CreateRenderTarget(description.Width, description.Height, description.Format,
+                                                        D3DMULTISAMPLE_NONE, 0, FALSE, &resolved, nullptr);
+                    if (result == kOk) result = device->StretchRect(com, nullptr, resolved, nullptr, D3DTEXF_NONE);
+                    source = resolved;
+                }
+                if (result == kOk)
+                    result = device->CreateOffscreenPlainSurface(description.Width, description.Height,
+                                                                 description.Format, D3DPOOL_SYSTEMMEM, copy, nullptr);
+                if (result == kOk) result = device->GetRenderTargetData(source, *copy);
+                if (resolved != nullptr) resolved->Release();
                 return result;
             });
     }
