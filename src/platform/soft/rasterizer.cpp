@@ -209,6 +209,22 @@ inline RowPlanes PlanesOfRow(const TriangleSetup& s, int32_t j) {
             s.inverseW.base + s.inverseW.dy * dj};
 }
 
+// What a draw's pixels are coloured with, decided once a triangle so that
+// the loop over its pixels does not ask again for each.
+enum class Texturing {
+    kNone,   // the flat colour
+    kSmall,  // the shaded texels of a 16 x 16 texture
+    kLarge,  // a larger texture's texels as they are
+    kLargeModulatedOrBlended,
+};
+
+inline Texturing TexturingOf(const Shading& shading) {
+    if (!shading.textured) return Texturing::kNone;
+    if (shading.largeTexture == nullptr) return Texturing::kSmall;
+    return shading.modulated || shading.blended ? Texturing::kLargeModulatedOrBlended : Texturing::kLarge;
+}
+
+template <Texturing kTexturing>
 inline void PaintPixel(Target& target, const TriangleSetup& s, const Shading& shading, const RowPlanes& row,
                        int32_t i, size_t at) {
     const double di = i - s.i0;
@@ -219,25 +235,31 @@ inline void PaintPixel(Target& target, const TriangleSetup& s, const Shading& sh
         if (depth > target.depth[at]) return;  // less or equal passes
         target.depth[at] = depth;
     }
-    if (!shading.textured) {
+    if constexpr (kTexturing == Texturing::kNone) {
         target.color[at] = shading.flat;
         return;
+    } else {
+        double u = row.u + s.u.dx * di, v = row.v + s.v.dx * di;
+        if (s.perspective) {
+            const double reciprocal = 1.0 / (row.inverseW + s.inverseW.dx * di);
+            u *= reciprocal;
+            v *= reciprocal;
+        }
+        if constexpr (kTexturing == Texturing::kSmall) {
+            target.color[at] = shading.texels[static_cast<size_t>(TexelIndex(v) * 16 + TexelIndex(u))];
+        } else {
+            const uint32_t texel =
+                shading.largeTexture[static_cast<size_t>(TexelIndex(v, shading.largeHeight)) *
+                                         static_cast<size_t>(shading.largeWidth) +
+                                     static_cast<size_t>(TexelIndex(u, shading.largeWidth))];
+            if constexpr (kTexturing == Texturing::kLarge) {
+                target.color[at] = texel;
+            } else {
+                const uint32_t color = shading.modulated ? Modulate(shading, texel) : texel;
+                target.color[at] = shading.blended ? Blend(color, target.color[at]) : color;
+            }
+        }
     }
-    double u = row.u + s.u.dx * di, v = row.v + s.v.dx * di;
-    if (s.perspective) {
-        const double reciprocal = 1.0 / (row.inverseW + s.inverseW.dx * di);
-        u *= reciprocal;
-        v *= reciprocal;
-    }
-    if (shading.largeTexture == nullptr) {
-        target.color[at] = shading.texels[static_cast<size_t>(TexelIndex(v) * 16 + TexelIndex(u))];
-        return;
-    }
-    const uint32_t texel =
-        shading.largeTexture[static_cast<size_t>(TexelIndex(v, shading.largeHeight)) * static_cast<size_t>(shading.largeWidth) +
-                             static_cast<size_t>(TexelIndex(u, shading.largeWidth))];
-    const uint32_t color = shading.modulated ? Modulate(shading, texel) : texel;
-    target.color[at] = shading.blended ? Blend(color, target.color[at]) : color;
 }
 
 }  // namespace
@@ -357,7 +379,24 @@ bool SetupTriangle(const Target& target, const ScreenVertex& a, const ScreenVert
 
 void PaintTrianglePixel(Target& target, const TriangleSetup& setup, const Shading& shading, int32_t i, int32_t j) {
     const size_t at = static_cast<size_t>(j) * static_cast<size_t>(target.width) + static_cast<size_t>(i);
-    PaintPixel(target, setup, shading, PlanesOfRow(setup, j), i, at);
+    const RowPlanes row = PlanesOfRow(setup, j);
+    switch (TexturingOf(shading)) {
+    case Texturing::kNone: PaintPixel<Texturing::kNone>(target, setup, shading, row, i, at); break;
+    case Texturing::kSmall: PaintPixel<Texturing::kSmall>(target, setup, shading, row, i, at); break;
+    case Texturing::kLarge: PaintPixel<Texturing::kLarge>(target, setup, shading, row, i, at); break;
+    case Texturing::kLargeModulatedOrBlended:
+        PaintPixel<Texturing::kLargeModulatedOrBlended>(target, setup, shading, row, i, at);
+        break;
+    }
+}
+
+// Paints pixels begin .. end - 1 of row j, all of which the triangle covers.
+template <Texturing kTexturing>
+inline void PaintRun(Target& target, const TriangleSetup& s, const Shading& shading, int32_t j, int32_t begin,
+                     int32_t end) {
+    const RowPlanes row = PlanesOfRow(s, j);
+    const size_t rowStart = static_cast<size_t>(j) * static_cast<size_t>(target.width);
+    for (int32_t i = begin; i < end; ++i) PaintPixel<kTexturing>(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
 }
 
 // Walks the covered part of the rows in 8 x 8 blocks: a block whose corners
@@ -367,12 +406,12 @@ void PaintTrianglePixel(Target& target, const TriangleSetup& setup, const Shadin
 // Paints the covered run of each row from top to bottom within columns left
 // .. right: the covered pixels of a row are one run (each edge keeps one
 // side of a line), so the walk skips to it, paints it and leaves the row.
+template <Texturing kTexturing>
 inline void FillRows(Target& target, const TriangleSetup& s, const Shading& shading, int32_t left, int32_t right,
                      int32_t top, int32_t bottom) {
     int64_t start0 = s.a[0] * left + s.b[0] * top + s.c[0];
     int64_t start1 = s.a[1] * left + s.b[1] * top + s.c[1];
     int64_t start2 = s.a[2] * left + s.b[2] * top + s.c[2];
-    const size_t width = static_cast<size_t>(target.width);
     for (int32_t j = top; j <= bottom; ++j, start0 += s.b[0], start1 += s.b[1], start2 += s.b[2]) {
         int64_t e0 = start0, e1 = start1, e2 = start2;
         int32_t i = left;
@@ -380,20 +419,23 @@ inline void FillRows(Target& target, const TriangleSetup& s, const Shading& shad
         }
         if (i > right) continue;
         const RowPlanes row = PlanesOfRow(s, j);
-        const size_t rowStart = static_cast<size_t>(j) * width;
+        const size_t rowStart = static_cast<size_t>(j) * static_cast<size_t>(target.width);
         for (; i <= right && (e0 | e1 | e2) >= 0; ++i, e0 += s.a[0], e1 += s.a[1], e2 += s.a[2])
-            PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
+            PaintPixel<kTexturing>(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
     }
 }
 
-void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading, int32_t rowBegin,
-                  int32_t rowEnd) {
+namespace {
+
+template <Texturing kTexturing>
+void FillTriangleAs(Target& target, const TriangleSetup& s, const Shading& shading, int32_t rowBegin,
+                    int32_t rowEnd) {
     constexpr int32_t kBlock = 8;
     const int32_t top = std::max(s.minY, rowBegin), bottom = std::min(s.maxY, rowEnd - 1);
     // A small triangle (most of a chart's) gains nothing from blocks: its
     // rows are walked straight away.
     if (s.maxX - s.minX < 2 * kBlock && bottom - top < 2 * kBlock) {
-        FillRows(target, s, shading, s.minX, s.maxX, top, bottom);
+        FillRows<kTexturing>(target, s, shading, s.minX, s.maxX, top, bottom);
         return;
     }
     for (int32_t blockTop = top; blockTop <= bottom; blockTop = (blockTop / kBlock + 1) * kBlock) {
@@ -412,16 +454,26 @@ void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading
             }
             if (outside) continue;
             if (!inside) {
-                FillRows(target, s, shading, blockLeft, blockRight, blockTop, blockBottom);
+                FillRows<kTexturing>(target, s, shading, blockLeft, blockRight, blockTop, blockBottom);
                 continue;
             }
-            for (int32_t j = blockTop; j <= blockBottom; ++j) {
-                const RowPlanes row = PlanesOfRow(s, j);
-                const size_t rowStart = static_cast<size_t>(j) * static_cast<size_t>(target.width);
-                for (int32_t i = blockLeft; i <= blockRight; ++i)
-                    PaintPixel(target, s, shading, row, i, rowStart + static_cast<size_t>(i));
-            }
+            for (int32_t j = blockTop; j <= blockBottom; ++j)
+                PaintRun<kTexturing>(target, s, shading, j, blockLeft, blockRight + 1);
         }
+    }
+}
+
+}  // namespace
+
+void FillTriangle(Target& target, const TriangleSetup& s, const Shading& shading, int32_t rowBegin,
+                  int32_t rowEnd) {
+    switch (TexturingOf(shading)) {
+    case Texturing::kNone: FillTriangleAs<Texturing::kNone>(target, s, shading, rowBegin, rowEnd); break;
+    case Texturing::kSmall: FillTriangleAs<Texturing::kSmall>(target, s, shading, rowBegin, rowEnd); break;
+    case Texturing::kLarge: FillTriangleAs<Texturing::kLarge>(target, s, shading, rowBegin, rowEnd); break;
+    case Texturing::kLargeModulatedOrBlended:
+        FillTriangleAs<Texturing::kLargeModulatedOrBlended>(target, s, shading, rowBegin, rowEnd);
+        break;
     }
 }
 
