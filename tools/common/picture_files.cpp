@@ -22,6 +22,8 @@ bool WritePng(const std::string& path, const Picture& picture, std::string* reas
         png_init_io(png, out);
         png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
                      PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        png_set_compression_level(png, 3);
+        png_set_filter(png, 0, PNG_FILTER_UP);
         png_write_info(png, info);
         for (int32_t y = 0; y < picture.height; ++y) {
             for (int32_t x = 0; x < picture.width; ++x) {

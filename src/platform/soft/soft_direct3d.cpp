@@ -10,6 +10,10 @@
 #include <mutex>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "platform/soft/native_window.h"
 #include "platform/soft/rasterizer.h"
 #include "platform/soft/render_threads.h"
@@ -90,6 +94,22 @@ HResult Resolve(Target& target) {
     });
     target.resolvedCurrent = true;
     return kOk;
+}
+
+// Asks the system to back a large buffer with large pages where it can: a
+// back buffer of 4 samples per pixel at 1280 x 960 is 30 MB, whose first
+// touch is otherwise some 7,500 page faults, on a virtual machine a good
+// part of a picture's whole time.
+void AdviseLargePages(void* start, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
+    const uintptr_t first = (reinterpret_cast<uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(start) + bytes) & ~(kLargePage - 1);
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+    (void)start;
+    (void)bytes;
+#endif
 }
 
 // Gives a presented target's colours the poison colour they stand for.
@@ -378,6 +398,10 @@ private:
         target->width = static_cast<int32_t>(parameters.backBufferWidth) * target->samplesPerSide;
         target->height = static_cast<int32_t>(parameters.backBufferHeight) * target->samplesPerSide;
         const size_t pixels = static_cast<size_t>(target->width) * static_cast<size_t>(target->height);
+        target->color.reserve(pixels);
+        target->depth.reserve(pixels);
+        AdviseLargePages(target->color.data(), pixels * sizeof(uint32_t));
+        AdviseLargePages(target->depth.data(), pixels * sizeof(uint16_t));
         target->color.assign(pixels, 0);
         target->depth.assign(pixels, 0xFFFF);
         target_ = std::move(target);
