@@ -38,17 +38,22 @@ std::vector<uint8_t> Chessboard(uint32_t primary, uint32_t secondary) {
 
 }  // namespace
 
-LlvmpipeCanvas::LlvmpipeCanvas(int width, int height, const SceneSlots& slots)
-    : pixels_(static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
-    context_ = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
-    if (context_ == nullptr) return;
-    if (!OSMesaMakeCurrent(context_, pixels_.data(), GL_UNSIGNED_BYTE, width, height)) {
-        OSMesaDestroyContext(context_);
-        context_ = nullptr;
-        return;
+OSMesaContext MakeMemoryContext(std::vector<uint8_t>& pixels, int width, int height) {
+    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
+    if (context == nullptr) return nullptr;
+    if (!OSMesaMakeCurrent(context, pixels.data(), GL_UNSIGNED_BYTE, width, height)) {
+        OSMesaDestroyContext(context);
+        return nullptr;
     }
     // Top row first, as the chart's pictures are.
     OSMesaPixelStore(OSMESA_Y_UP, 0);
+    return context;
+}
+
+LlvmpipeCanvas::LlvmpipeCanvas(int width, int height, const SceneSlots& slots)
+    : pixels_(static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
+    context_ = MakeMemoryContext(pixels_, width, height);
+    if (context_ == nullptr) return;
     glViewport(0, 0, width, height);
     const talvex::Matrix transform = GlTransform(width, height);
     glMatrixMode(GL_PROJECTION);

@@ -12,6 +12,10 @@
 
 #include "chart_scene.h"
 
+// A context drawing into pixels (RGBA, width x height, top row first) made
+// current on this thread; null when OSMesa could not make one.
+OSMesaContext MakeMemoryContext(std::vector<uint8_t>& pixels, int width, int height);
+
 class LlvmpipeCanvas {
 public:
     // A context drawing into memory of this size, with the slots' geometry

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "llvmpipe_canvas.h"
+#include "llvmpipe_chart_canvas.h"
 
 namespace {
 
-enum Request : int32_t { kLoad = 1, kFrame = 2 };
+enum Request : int32_t { kLoad = 1, kFrame = 2, kLoadChart = 3 };
 
 bool WriteAll(int fd, const void* data, size_t size) {
     const auto* bytes = static_cast<const char*>(data);
@@ -78,32 +79,94 @@ struct ReceivedScene {
     }
 };
 
+template <typename Item>
+bool WriteVector(int fd, const std::vector<Item>& items) {
+    const uint64_t count = items.size();
+    return WriteAll(fd, &count, sizeof count) && WriteAll(fd, items.data(), count * sizeof(Item));
+}
+
+template <typename Item>
+bool ReadVector(int fd, std::vector<Item>& items) {
+    uint64_t count = 0;
+    if (!ReadAll(fd, &count, sizeof count) || count > (uint64_t{1} << 32)) return false;
+    items.resize(count);
+    return ReadAll(fd, items.data(), count * sizeof(Item));
+}
+
+bool WriteRecording(int fd, const ChartRecording& recording, int32_t samples) {
+    const int32_t head[4] = {recording.width, recording.height, static_cast<int32_t>(recording.background), samples};
+    bool sent = WriteAll(fd, head, sizeof head) && WriteVector(fd, recording.draws) &&
+                WriteVector(fd, recording.vertices);
+    const uint64_t textures = recording.textures.size();
+    sent = sent && WriteAll(fd, &textures, sizeof textures);
+    for (const RecordedTexture& texture : recording.textures) {
+        const int32_t sides[2] = {texture.width, texture.height};
+        sent = sent && WriteAll(fd, sides, sizeof sides) && WriteVector(fd, texture.texels);
+    }
+    return sent;
+}
+
+bool ReadRecording(int fd, ChartRecording& recording, int32_t& samples) {
+    int32_t head[4];
+    if (!ReadAll(fd, head, sizeof head) || !ReadVector(fd, recording.draws) || !ReadVector(fd, recording.vertices))
+        return false;
+    recording.width = head[0];
+    recording.height = head[1];
+    recording.background = static_cast<uint32_t>(head[2]);
+    samples = head[3];
+    uint64_t textures = 0;
+    if (!ReadAll(fd, &textures, sizeof textures) || textures > 1024) return false;
+    recording.textures.resize(textures);
+    for (RecordedTexture& texture : recording.textures) {
+        int32_t sides[2];
+        if (!ReadAll(fd, sides, sizeof sides) || !ReadVector(fd, texture.texels)) return false;
+        texture.width = sides[0];
+        texture.height = sides[1];
+    }
+    return true;
+}
+
 // The child: draws what it is asked for until the parent closes the pipe.
 [[noreturn]] void Serve(const char* threads, int requests, int replies) {
     if (threads != nullptr) setenv("LP_NUM_THREADS", threads, 1);
     else unsetenv("LP_NUM_THREADS");
+    // One of the two, whichever was loaded last.
     std::unique_ptr<LlvmpipeCanvas> canvas;
+    std::unique_ptr<LlvmpipeChartCanvas> chart;
     int32_t request = 0;
     while (ReadAll(requests, &request, sizeof request)) {
         if (request == kLoad) {
             ReceivedScene scene;
             if (!scene.Read(requests)) break;
             canvas.reset();
+            chart.reset();
             canvas = std::make_unique<LlvmpipeCanvas>(scene.width, scene.height, scene.slots);
             if (canvas->ok()) canvas->Draw();
             const int32_t made = canvas->ok() ? 1 : 0;
             if (!WriteAll(replies, &made, sizeof made)) break;
+        } else if (request == kLoadChart) {
+            ChartRecording recording;
+            int32_t samples = 1;
+            if (!ReadRecording(requests, recording, samples)) break;
+            canvas.reset();
+            chart.reset();
+            chart = std::make_unique<LlvmpipeChartCanvas>(recording, samples);
+            if (chart->ok()) chart->Draw();
+            const int32_t made = chart->ok() ? chart->samples() : 0;
+            if (!WriteAll(replies, &made, sizeof made)) break;
         } else {
             double seconds = -1;
-            if (canvas != nullptr && canvas->ok()) {
+            if ((canvas != nullptr && canvas->ok()) || (chart != nullptr && chart->ok())) {
                 const auto start = std::chrono::steady_clock::now();
-                canvas->Draw();
+                if (canvas != nullptr) canvas->Draw();
+                else chart->Draw();
                 seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             }
             if (!WriteAll(replies, &seconds, sizeof seconds)) break;
         }
     }
     canvas.reset();
+    chart.reset();
     // The parent's atexit handlers and static objects are the parent's.
     _exit(0);
 }
@@ -162,6 +225,14 @@ bool LlvmpipeProcess::Load(int width, int height, const SceneSlots& slots) {
     }
     int32_t made = 0;
     return sent && ReadAll(replies_, &made, sizeof made) && made == 1;
+}
+
+int LlvmpipeProcess::LoadChart(const ChartRecording& recording, int samples) {
+    if (pid_ <= 0) return 0;
+    const int32_t request = kLoadChart;
+    int32_t made = 0;
+    const bool sent = WriteAll(requests_, &request, sizeof request) && WriteRecording(requests_, recording, samples);
+    return sent && ReadAll(replies_, &made, sizeof made) ? made : 0;
 }
 
 double LlvmpipeProcess::DrawFrame() {

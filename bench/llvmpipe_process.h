@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include "chart_recording.h"
 #include "chart_scene.h"
 
 class LlvmpipeProcess {
@@ -24,7 +25,11 @@ public:
     // canvas and draws a first frame, in which llvmpipe compiles its
     // shaders. False when the canvas could not be made or the child is gone.
     bool Load(int width, int height, const SceneSlots& slots);
-    // Has the child draw one frame: its time in seconds as measured there,
+    // Hands the child a recorded chart frame to replay with samples per
+    // pixel (4 or 1); it makes its canvas and draws a first frame. The
+    // samples per pixel the canvas has, or 0 when it could not be made.
+    int LoadChart(const ChartRecording& recording, int samples);
+    // Has the child draw one frame (of what was loaded last): its time in seconds as measured there,
     // negative when the child is gone.
     double DrawFrame();
 

@@ -595,6 +595,8 @@ private:
         const Cull cull = cull_ == kCullClockwise        ? Cull::Clockwise
                           : cull_ == kCullCounterClockwise ? Cull::CounterClockwise
                                                            : Cull::None;
+        if (const auto observer = Consult([](Faults& faults) { return faults.drawObserver; }); observer != nullptr)
+            Observe(observer, type, count, indexOf, shading, cull);
         ClipVertex v[3];
         switch (type) {
         case kPointList:
@@ -625,6 +627,22 @@ private:
         default:
             return kInvalidCall;
         }
+    }
+
+    template <typename IndexOf>
+    void Observe(void (*observer)(const DrawObservation&), uint32_t type, uint32_t count, IndexOf indexOf,
+                 const Shading& shading, Cull cull) const {
+        const uint32_t perPrimitive = type == kTriangleList ? 3 : type == kLineList ? 2 : 1;
+        std::vector<ClipVertex> vertices;
+        for (uint64_t i = 0; i < static_cast<uint64_t>(count) * perPrimitive; ++i) {
+            ClipVertex v{};
+            Fetch(indexOf(static_cast<uint32_t>(i)), world_ * view_ * projection_, v);
+            vertices.push_back(v);
+        }
+        observer({type, vertices.data(), vertices.size(), texture_ != nullptr ? texture_->texels.data() : nullptr,
+                  texture_ != nullptr ? static_cast<int32_t>(texture_->width) : 0,
+                  texture_ != nullptr ? static_cast<int32_t>(texture_->height) : 0, shading.flat, blend_,
+                  depthTest_, fill_ == kFillWireframe, cull});
     }
 
     // What the projected vertices were made from.

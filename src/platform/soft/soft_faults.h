@@ -4,6 +4,7 @@
 // thread uses a control.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 
@@ -11,6 +12,20 @@
 #include "common/graphics_device.h"
 
 namespace talvex::soft {
+
+// What a draw asks the device for, as it reaches the rasteriser: handed to
+// an observer (a benchmark that has another renderer draw the very same
+// triangles) before the device draws it.
+struct DrawObservation {
+    uint32_t type;                   // kTriangleList, kLineList or kPointList
+    const ClipVertex* vertices;      // the draw's vertices in order, in clip space
+    size_t vertexCount;
+    const uint32_t* texels;          // the texture's, row by row; null without one
+    int32_t textureWidth, textureHeight;
+    uint32_t color;                  // the lit colour, 0xAARRGGBB
+    bool blended, depthTest, wireframe;
+    Cull cull;
+};
 
 struct Faults {
     bool objectCreationFails = false;
@@ -28,6 +43,8 @@ struct Faults {
     // Not a fault: a test's own way of filling triangles (the reference
     // rasteriser) in place of the device's, on one thread.
     void (*triangleFiller)(Target&, const TriangleSetup&, const Shading&) = nullptr;
+    // Not a fault either: told of every draw before it is drawn.
+    void (*drawObserver)(const DrawObservation&) = nullptr;
 };
 
 // The faults in force; tests reset them with Faults{}.
