@@ -43,6 +43,9 @@ else()
   set(TALVEX_PC_LIBS "-ltalvex -ltalvex_window")
 endif()
 install(FILES ${TALVEX_PUBLIC_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The licence of the font built into the library (DejaVu Sans), whose
+# notice must travel with every copy.
+install(FILES third_party/dejavu/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME LICENSE.dejavu-fonts)
 
 # The CMake package. It stays relocatable: every path is found from the
 # package's own place.

@@ -12,6 +12,7 @@ expect_files(${PREFIX}
   ${LIBDIR}/libtalvex.so ${LIBDIR}/libtalvex.so.${MAJOR} ${LIBDIR}/libtalvex.so.${VERSION}
   ${LIBDIR}/libtalvex_window.so ${LIBDIR}/libtalvex_window.so.${MAJOR} ${LIBDIR}/libtalvex_window.so.${VERSION}
   bin/talvex-plot
+  share/doc/talvex/LICENSE.dejavu-fonts
   ${LIBDIR}/pkgconfig/talvex.pc
   ${LIBDIR}/cmake/talvex/talvexConfig.cmake ${LIBDIR}/cmake/talvex/talvexConfigVersion.cmake)
 if(EXISTS ${PREFIX}/include/talvex.def OR EXISTS ${PREFIX}/include/common)

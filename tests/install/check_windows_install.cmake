@@ -12,6 +12,7 @@ fresh_install(${BUILD_DIR} ${PREFIX} ${WORK_DIR})
 expect_files(${PREFIX}
   bin/talvex.dll include/talvex.h include/talvex_codes.h
   ${LIBDIR}/talvex.lib ${LIBDIR}/libtalvex.dll.a ${LIBDIR}/talvex.def
+  share/doc/talvex/LICENSE.dejavu-fonts
   ${LIBDIR}/pkgconfig/talvex.pc
   ${LIBDIR}/cmake/talvex/talvexConfig.cmake ${LIBDIR}/cmake/talvex/talvexConfigVersion.cmake)
 if(EXISTS ${PREFIX}/include/talvex_window.h OR EXISTS ${PREFIX}/include/talvex_native.h)
