@@ -389,14 +389,13 @@ bool PrepareFontTexture(Scene& scene) {
     return true;
 }
 
-// A rectangle of the picture as two triangles, with texture coordinates
-// from (u0, v0) at its top left to (u1, v1) at its bottom right.
+// A rectangle of the picture as two triangles, with the texture
+// coordinates of its corners: top left, top right, bottom right, bottom left.
 void AddPictureQuad(ChartBatch& batch, const ChartCamera& camera, float left, float top, float right, float bottom,
-                    float u0, float v0, float u1, float v1) {
+                    const float (&us)[4], const float (&vs)[4]) {
     if (!batch.Room(6)) return;
     const Vector3 corners[4] = {camera.FromPicture(left, top), camera.FromPicture(right, top),
                                 camera.FromPicture(right, bottom), camera.FromPicture(left, bottom)};
-    const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
     for (int corner : {0, 1, 2, 0, 2, 3}) batch.Add(corners[corner], us[corner], vs[corner]);
 }
 
@@ -420,12 +419,8 @@ void DrawLabels(Scene& scene, const ChartLabels& labels, const ChartCamera& came
         ChartBatch bar(scene.chartBuffer);
         const float unlit = TexelCentre(1.0 / kBrightest, kTableHeight);
         const float top = TexelCentre(1.0, kTableWidth), bottom = TexelCentre(0.0, kTableWidth);
-        const Vector3 corners[4] = {camera.FromPicture(labels.barLeft, labels.barTop),
-                                    camera.FromPicture(labels.barRight, labels.barTop),
-                                    camera.FromPicture(labels.barRight, labels.barBottom),
-                                    camera.FromPicture(labels.barLeft, labels.barBottom)};
-        const float us[4] = {top, top, bottom, bottom};
-        for (int corner : {0, 1, 2, 0, 2, 3}) bar.Add(corners[corner], us[corner], unlit);
+        AddPictureQuad(bar, camera, labels.barLeft, labels.barTop, labels.barRight, labels.barBottom,
+                       {top, top, bottom, bottom}, {unlit, unlit, unlit, unlit});
         bar.Draw(device, kTriangleList, 0xFFFFFF, colorTable);
     }
     if (!labels.texts.empty() && PrepareFontTexture(scene)) {
@@ -439,8 +434,8 @@ void DrawLabels(Scene& scene, const ChartLabels& labels, const ChartCamera& came
             // so falls on the middle of a texel rather than on the edge
             // between two, where devices may round to either.
             for (const GlyphQuad& q : quads)
-                AddPictureQuad(glyphs, camera, q.left - 0.5f, q.top - 0.5f, q.right - 0.5f, q.bottom - 0.5f, q.u0, q.v0,
-                               q.u1, q.v1);
+                AddPictureQuad(glyphs, camera, q.left - 0.5f, q.top - 0.5f, q.right - 0.5f, q.bottom - 0.5f,
+                               {q.u0, q.u1, q.u1, q.u0}, {q.v0, q.v0, q.v1, q.v1});
         }
         device->SetRenderState(kRenderStateAlphaBlendEnable, 1);
         device->SetRenderState(kRenderStateSourceBlend, kBlendSourceAlpha);

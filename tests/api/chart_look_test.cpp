@@ -77,6 +77,16 @@ protected:
 
     // Straight down onto the x-y plane with x to the right and y up.
     void LookFromAbove() { ASSERT_EQ(talvex_set_view_angles(handle, 90.0, -90.0, 0.0), 0); }
+
+    // The script's graph in the chart look as the change sets it, seen from
+    // above, along the middle row; empty when the script or the style was
+    // refused.
+    std::vector<uint32_t> GraphFromAbove(const char* script, const std::function<void(TalvexStyle&)>& change) {
+        if (SetScript(0, script) != 0 || SetStyle(change) != 0) return {};
+        LookFromAbove();
+        TALVEX_ControlCalculate(handle);
+        return GraphAcrossTheMiddle(Picture());
+    }
 };
 
 TEST_F(ChartLook, ControlsStartClassicAndTheStyleReadsBackAsSet) {
@@ -197,16 +207,11 @@ TEST_F(ChartLook, TheEyeTurnsAboutZAndIsHeldAtThePoles) {
 // map from left to right: its lowest edge viridis' first colour, its middle
 // the map's middle, its highest edge the last; matplotlib's published table.
 TEST_F(ChartLook, ColourFollowsTheHeightThroughTheMap) {
-    ASSERT_EQ(SetScript(0, "z = x"), 0);
-    ASSERT_EQ(SetStyle([](TalvexStyle& s) {
-                  s.lighting = 0;
-                  s.colorBar = 0;
-                  s.axes = 0;
-              }),
-              0);
-    LookFromAbove();
-    TALVEX_ControlCalculate(handle);
-    const std::vector<uint32_t> graph = GraphAcrossTheMiddle(Picture());
+    const std::vector<uint32_t> graph = GraphFromAbove("z = x", [](TalvexStyle& s) {
+        s.lighting = 0;
+        s.colorBar = 0;
+        s.axes = 0;
+    });
     ASSERT_GT(graph.size(), 100u);
     EXPECT_TRUE(Near(graph.front(), 0x440154, 6)) << std::hex << graph.front();
     EXPECT_TRUE(Near(graph[graph.size() / 2], 0x21918C, 6)) << std::hex << graph[graph.size() / 2];
@@ -228,16 +233,11 @@ TEST_F(ChartLook, ColourFollowsTheHeightThroughTheMap) {
 // the slope that faces left is the brighter one, on a map whose colours are
 // the same on both slopes.
 TEST_F(ChartLook, TheSlopeFacingTheLightIsBrighter) {
-    ASSERT_EQ(SetScript(0, "z = -abs(x)"), 0);
-    ASSERT_EQ(SetStyle([](TalvexStyle& s) {
-                  std::strcpy(s.colorMap, "grey");
-                  s.colorBar = 0;
-                  s.axes = 0;
-              }),
-              0);
-    LookFromAbove();
-    TALVEX_ControlCalculate(handle);
-    const std::vector<uint32_t> graph = GraphAcrossTheMiddle(Picture());
+    const std::vector<uint32_t> graph = GraphFromAbove("z = -abs(x)", [](TalvexStyle& s) {
+        std::strcpy(s.colorMap, "grey");
+        s.colorBar = 0;
+        s.axes = 0;
+    });
     ASSERT_GT(graph.size(), 100u);
     double left = 0, right = 0;
     const size_t half = graph.size() / 2;
