@@ -1,7 +1,8 @@
 /*
  * talvex_native.h - what a Linux host can take from a chart control beyond
- * the 33 functions of talvex.h: the geometry each slot's last calculation
- * made, the chart's picture in memory, the view's angles and handedness as
+ * the 33 functions of talvex.h: data (grids, surfaces, curves, points) in
+ * place of a script, the geometry each slot's last calculation made, the
+ * chart's picture in memory, the view's angles and handedness as
  * values, the sentence of every code, the library's version, and the number
  * of threads pictures are drawn with. libtalvex.so exports these functions; talvex.dll does not have
  * them.
@@ -21,11 +22,14 @@
 extern "C" {
 #endif
 
-/* What a slot's last successful calculation made of its script. */
+/* What a slot's last successful calculation made of its script, or of the
+ * data a host gave it (a cloud is data's only: points drawn each as a point
+ * slot's is, one index per point drawn). */
 #define TALVEX_GRAPH_NONE 0
 #define TALVEX_GRAPH_POINT 1
 #define TALVEX_GRAPH_CURVE 2
 #define TALVEX_GRAPH_SURFACE 3
+#define TALVEX_GRAPH_CLOUD 4
 
 /* One computed vertex: position in box coordinates (-100 .. 100 on each axis
  * of the chart's box), normal, texture coordinates. 32 bytes. */
@@ -54,6 +58,45 @@ typedef struct TalvexSlotGeometry {
  * Returns 0; E_FAIL for an invalid handle; 21 for a slot outside 0..2;
  * E_POINTER for a null code; E_INVALIDARG for a text with a size below 1. */
 TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, int32_t *code, char *text, int32_t size);
+
+/* Data in place of a script: slot 0..2 takes it whole and drops its script
+ * (as SetScript and DelScript of the slot drop its data); its geometry is
+ * made at once and drawn from the next frame on, without a Calculate (a
+ * Calculate makes it again, for the chart's handedness). The arrays are
+ * double precision, read during the call only: the slot keeps its own copy.
+ *   talvex_set_grid: heights z over a grid of columns x rows, row by row
+ *     with x varying fastest (z[row * columns + column]); x[columns] and
+ *     y[rows] the coordinates of the columns and rows, or null for 0, 1, 2...
+ *   talvex_set_surface: any surface as three arrays of columns x rows values
+ *     each, laid out as z above (a sphere, a torus...).
+ *   talvex_set_curve: count points joined in order.
+ *   talvex_set_points: count points, each drawn as a point slot's point.
+ * A value that is not a finite number makes a hole: a cell with such a corner
+ * is not drawn (its neighbours are), nor a segment with such an end, nor
+ * such a point. The box fits the data: each axis is centred on its finite
+ * range and one scale, the largest axis's range, fills the box (the mapping
+ * talvex_get_slot_mapping tells; the chart look's axes show the data's own
+ * values). A grid's first parameter (for talvex_get_slot_mapping's winding)
+ * is the column and its second the row. A slot takes at most 10201 values
+ * (a 101 x 101 grid).
+ * Returns 0; E_FAIL for an invalid handle; 21 for a slot outside 0..2;
+ * E_POINTER for a null z (and, but for a grid's x and y, a null x or y);
+ * E_INVALIDARG, changing nothing, for a why whose whySize is below 1 and for
+ * data that cannot be drawn, saying why into why (when not null, at most
+ * whySize bytes with the closing 0): sizes below 1, more values than a slot
+ * takes, or no point whose x, y and z are all finite ("a grid without one
+ * point whose x, y and z are all finite numbers has nothing to draw"). The
+ * checks are made in this order. */
+TALVEX_NATIVE_API int32_t talvex_set_grid(int32_t handle, int32_t slot, int32_t columns, int32_t rows,
+                                          const double *z, const double *x, const double *y, char *why,
+                                          int32_t whySize);
+TALVEX_NATIVE_API int32_t talvex_set_surface(int32_t handle, int32_t slot, int32_t columns, int32_t rows,
+                                             const double *x, const double *y, const double *z, char *why,
+                                             int32_t whySize);
+TALVEX_NATIVE_API int32_t talvex_set_curve(int32_t handle, int32_t slot, int32_t count, const double *x,
+                                           const double *y, const double *z, char *why, int32_t whySize);
+TALVEX_NATIVE_API int32_t talvex_set_points(int32_t handle, int32_t slot, int32_t count, const double *x,
+                                            const double *y, const double *z, char *why, int32_t whySize);
 
 /* How a slot's last successful calculation mapped the script's coordinates
  * into the box of talvex_get_slot_geometry's vertices, on each axis:

@@ -16,7 +16,7 @@ from ._pictures import png_bytes, read_bmp
 from .style import Style, from_record, to_record
 
 _CHART_ID = 1
-_KINDS = {0: "none", 1: "point", 2: "curve", 3: "surface"}
+_KINDS = {0: "none", 1: "point", 2: "curve", 3: "surface", 4: "cloud"}
 _MAX_SIDE = 16384
 _SLOTS = 3
 _MAX_DRAG = 30000
@@ -521,7 +521,7 @@ class Chart:
     def geometry(self, slot: int, coordinates: str = "box") -> Tuple[str, Vertices, npt.NDArray[np.int32]]:
         """The calculated geometry of a slot: (kind, vertices, indices).
 
-        kind is "surface", "curve", "point" or "none"; indices a 1-D int32
+        kind is "surface", "curve", "point", "cloud" (a host's points) or "none"; indices a 1-D int32
         array, three per triangle or two per segment. vertices has shape
         (n, 3): with coordinates="box" (the default) float32 in the chart's
         box, -100 ... 100 on each axis, z negated on a right-handed chart;
@@ -573,6 +573,8 @@ class Chart:
             lines.extend("v %.9g %.9g %.9g" % tuple(v) for v in vertices)
             if kind == "point":
                 lines.append("p %d" % base)
+            elif kind == "cloud":
+                lines.extend("p %d" % (base + i) for i in indices)
             else:
                 per, element = (3, "f") if kind == "surface" else (2, "l")
                 for group in (indices.reshape(-1, per) + base):

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "api/control_call.h"
 #include "api/style_record.h"
@@ -22,7 +23,8 @@ static_assert(sizeof(TalvexVertex) == sizeof(talvex::graph::GraphVertex), "a kep
 static_assert(static_cast<int>(talvex::graph::GraphKind::Surface) == TALVEX_GRAPH_SURFACE &&
                   static_cast<int>(talvex::graph::GraphKind::Curve) == TALVEX_GRAPH_CURVE &&
                   static_cast<int>(talvex::graph::GraphKind::Point) == TALVEX_GRAPH_POINT &&
-                  static_cast<int>(talvex::graph::GraphKind::None) == TALVEX_GRAPH_NONE,
+                  static_cast<int>(talvex::graph::GraphKind::None) == TALVEX_GRAPH_NONE &&
+                  static_cast<int>(talvex::graph::GraphKind::Cloud) == TALVEX_GRAPH_CLOUD,
               "the graph kinds are the TALVEX_GRAPH_ values");
 
 // The record that describes a kept geometry; it points into the slot's own
@@ -48,9 +50,64 @@ void CopySentence(const std::string& sentence, char* text, int32_t size) {
     text[length] = '\0';
 }
 
+// The data functions' common path. The arrays are copied only once their
+// sizes are known to fit a slot: sizes that do not are refused by their
+// sizes alone, before anything is read.
+int32_t SetSlotData(int32_t handle, int32_t slot, talvex::graph::DataShape shape, int32_t columns, int32_t rows,
+                    const double* x, const double* y, const double* z, char* why, int32_t whySize) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot > 2) return talvex::kBadSlot;
+        const bool grid = shape == talvex::graph::DataShape::kGrid;
+        if (z == nullptr || (!grid && (x == nullptr || y == nullptr))) return talvex::kPointer;
+        if (why != nullptr && whySize < 1) return talvex::kInvalidArgument;
+        talvex::graph::SlotData data;
+        data.shape = shape;
+        data.columns = columns;
+        data.rows = rows;
+        if (columns >= 1 && rows >= 1 &&
+            static_cast<int64_t>(columns) * rows <= talvex::graph::kDataValueCapacity) {
+            const auto count = static_cast<size_t>(columns) * static_cast<size_t>(rows);
+            data.z.assign(z, z + count);
+            if (grid) {
+                if (x != nullptr) data.x.assign(x, x + columns);
+                if (y != nullptr) data.y.assign(y, y + rows);
+            } else {
+                data.x.assign(x, x + count);
+                data.y.assign(y, y + count);
+            }
+        }
+        std::string reason;
+        const talvex::Result result = c.SetData(slot, std::move(data), reason);
+        if (why != nullptr) CopySentence(reason, why, whySize);
+        return result;
+    });
+}
+
 }  // namespace
 
 extern "C" {
+
+TALVEX_NATIVE_API int32_t talvex_set_grid(int32_t handle, int32_t slot, int32_t columns, int32_t rows, const double* z,
+                                          const double* x, const double* y, char* why, int32_t whySize) {
+    return SetSlotData(handle, slot, talvex::graph::DataShape::kGrid, columns, rows, x, y, z, why, whySize);
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_surface(int32_t handle, int32_t slot, int32_t columns, int32_t rows,
+                                             const double* x, const double* y, const double* z, char* why,
+                                             int32_t whySize) {
+    return SetSlotData(handle, slot, talvex::graph::DataShape::kSurface, columns, rows, x, y, z, why, whySize);
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_curve(int32_t handle, int32_t slot, int32_t count, const double* x,
+                                           const double* y, const double* z, char* why, int32_t whySize) {
+    return SetSlotData(handle, slot, talvex::graph::DataShape::kCurve, count, 1, x, y, z, why, whySize);
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_points(int32_t handle, int32_t slot, int32_t count, const double* x,
+                                            const double* y, const double* z, char* why, int32_t whySize) {
+    return SetSlotData(handle, slot, talvex::graph::DataShape::kCloud, count, 1, x, y, z, why, whySize);
+}
+
 
 TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot, TalvexSlotGeometry* out) {
     return Act(handle, [&](ChartControl& c) {

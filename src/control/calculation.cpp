@@ -45,6 +45,21 @@ Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHand
     return kOk;
 }
 
+// A data slot's geometry, made and uploaded as a script's is; data that was
+// taken cannot fail, but the buffers still can.
+Result ComputeDataSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded, std::string& cause) {
+    ReserveGeometry(slot.geometry);
+    render::SlotBufferLock lock(buffers.vertexBuffer, buffers.indexBuffer);
+    if (!lock.Locked()) {
+        cause = "the device's buffers could not take the geometry";
+        return kFail;
+    }
+    graph::BuildDataGeometry(*slot.data, leftHanded, slot.geometry);
+    lock.Write(slot.geometry);
+    buffers.buffersFilled = true;
+    return kOk;
+}
+
 // "script N: what went wrong", N counted from 1 as in the compile reports;
 // the code's own sentence where the calculation had no words of its own.
 std::string FailureSentence(int slot, Result code, const std::string& cause) {
@@ -61,10 +76,12 @@ Result ChartControl::Calculate() {
     bool anyScript = false, anyComputed = false;
     for (int i = 0; i < kSlotCount; ++i) {
         ScriptSlot& slot = slots_[i];
-        if (slot.script == nullptr) continue;
+        if (slot.script == nullptr && slot.data == nullptr) continue;
         Trace().Output("i=%d", i);
         std::string cause;
-        const Result result = ComputeSlot(slot, scene_.slots[static_cast<size_t>(i)], leftHanded_, cause);
+        render::SlotBuffers& buffers = scene_.slots[static_cast<size_t>(i)];
+        const Result result = slot.data != nullptr ? ComputeDataSlot(slot, buffers, leftHanded_, cause)
+                                                   : ComputeSlot(slot, buffers, leftHanded_, cause);
         Trace().Output("--------------");
         slot.lastCalculation = result;
         slot.lastCalculationText = result == kOk ? std::string() : FailureSentence(i, result, cause);
@@ -76,6 +93,24 @@ Result ChartControl::Calculate() {
     Trace().Output("    done");
     if (anyComputed) return kOk;
     return anyScript ? firstFailure : kFail;
+}
+
+Result ChartControl::SetData(int32_t slot, graph::SlotData data, std::string& why) {
+    Trace().Output("TALVEXCONTROL::SetData(%d)", slot);
+    if (slot < 0 || slot >= kSlotCount) return kBadSlot;
+    why = graph::DataRefusal(data);
+    if (!why.empty()) return kInvalidArgument;
+    ScriptSlot& target = slots_[slot];
+    target.script.reset();
+    target.lastErrorLine = 0;
+    target.data = std::make_unique<graph::SlotData>(std::move(data));
+    // Made at once, so that the next frame shows it without a Calculate.
+    std::string cause;
+    const Result result = ComputeDataSlot(target, scene_.slots[static_cast<size_t>(slot)], leftHanded_, cause);
+    target.lastCalculation = result;
+    target.lastCalculationText = result == kOk ? std::string() : FailureSentence(slot, result, cause);
+    ready_ = true;
+    return kOk;
 }
 
 }  // namespace talvex

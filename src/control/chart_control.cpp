@@ -237,6 +237,7 @@ Result ChartControl::SetScript(int32_t slot, char* text) {
     target.lastCalculation = kOk;
     target.lastCalculationText.clear();
     if (result != kOk || text[0] == '\0') target.script.reset();
+    target.data.reset();
     return result;
 }
 
@@ -245,6 +246,7 @@ Result ChartControl::DelScript(int32_t slot) {
     Result result = kBadSlot;
     if (IsSlotIndex(slot)) {
         slots_[slot].script.reset();
+        slots_[slot].data.reset();
         slots_[slot].lastErrorLine = 0;
         slots_[slot].lastCalculation = kOk;
         slots_[slot].lastCalculationText.clear();

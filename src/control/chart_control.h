@@ -82,6 +82,10 @@ public:
     // Scripts (chart_control.cpp).
     Result SetScript(int32_t slot, char* text);
     Result DelScript(int32_t slot);
+    // Data in place of the slot's script (control/calculation.cpp): taken
+    // and drawn at once, or refused with kInvalidArgument and the reason in
+    // why, changing nothing; kBadSlot for a slot outside 0..2.
+    Result SetData(int32_t slot, graph::SlotData data, std::string& why);
     int32_t ScriptGetErrorLine(int32_t slot) const;
     // The slot 0..2 (checked by the caller) as the last calculation left it.
     const ScriptSlot& Slot(int32_t slot) const { return slots_[static_cast<size_t>(slot)]; }

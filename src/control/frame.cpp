@@ -13,7 +13,7 @@ std::array<render::SlotDraw, kSlotCount> ChartControl::SlotDraws() const {
     std::array<render::SlotDraw, kSlotCount> draws{};
     for (size_t s = 0; s < draws.size(); ++s) {
         const ScriptSlot& slot = slots_[s];
-        draws[s].scripted = slot.script != nullptr;
+        draws[s].scripted = slot.script != nullptr || slot.data != nullptr;
         draws[s].kind = slot.geometry.kind;
         draws[s].vertexCount = slot.geometry.VertexCount();
         draws[s].primitiveCount = slot.geometry.PrimitiveCount();

@@ -1,4 +1,5 @@
-// One of a control's three script slots: its compiled script, the geometry
+// One of a control's three script slots: its compiled script (or a host's
+// data), the geometry
 // the last calculation made of it, and its colours. The device buffers the
 // geometry is uploaded into belong to the scene (render::SlotBuffers).
 #pragma once
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "common/result_codes.h"
+#include "graph/slot_data.h"
 #include "graph/slot_geometry.h"
 #include "render/scene.h"
 #include "script/script.h"
@@ -18,6 +20,9 @@ using graph::GraphKind;
 
 struct ScriptSlot {
     std::unique_ptr<script::Script> script;
+    // A host's data in place of a script (the native interface): a slot
+    // holds one or the other, or neither.
+    std::unique_ptr<graph::SlotData> data;
     // What the last successful calculation made of the script; the slot's
     // device buffers hold it once they are filled.
     graph::SlotGeometry geometry;

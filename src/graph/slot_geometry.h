@@ -9,7 +9,8 @@
 namespace talvex::graph {
 
 // What a calculation left in a slot; selects how the frame draws it.
-enum class GraphKind : int32_t { None = 0, Point = 1, Curve = 2, Surface = 3 };
+// A cloud is a host's data only: points drawn each as a point slot's is.
+enum class GraphKind : int32_t { None = 0, Point = 1, Curve = 2, Surface = 3, Cloud = 4 };
 
 // Vertex of a slot: position, normal, texture coordinates (32 bytes, the
 // layout the device draws from).
@@ -44,14 +45,15 @@ struct SlotGeometry {
     int32_t samplesU = 0;
     int32_t samplesV = 0;
     // Surface: samplesU * samplesV vertices, row by row along the second
-    // parameter; curve: samplesU; point: one.
+    // parameter; curve and cloud: samplesU; point: one.
     std::vector<GraphVertex> vertices;
-    // Three per kept triangle (surface) or two per kept segment (curve).
+    // Three per kept triangle (surface), two per kept segment (curve), one
+    // per kept point (cloud).
     std::vector<uint16_t> indices;
 
     int32_t VertexCount() const { return static_cast<int32_t>(vertices.size()); }
     int32_t PrimitiveCount() const {
-        const auto perPrimitive = kind == GraphKind::Surface ? 3u : 2u;
+        const auto perPrimitive = kind == GraphKind::Surface ? 3u : kind == GraphKind::Cloud ? 1u : 2u;
         return kind == GraphKind::Point ? 0 : static_cast<int32_t>(indices.size() / perPrimitive);
     }
 };

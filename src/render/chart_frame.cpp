@@ -292,25 +292,38 @@ void DrawCurve(Scene& scene, const SlotDraw& draw, const ChartBox& box, const Ch
     batch.Draw(scene.device, kTriangleList, draw.primaryColor);
 }
 
-// A point as a disc of kPointRadius pixels facing the eye.
-void DrawPointDisc(Scene& scene, const SlotDraw& draw, const ChartBox& box, const ChartCamera& camera,
-                   std::vector<Vector3>& positions) {
-    PlaceVertices(*draw.geometry, box, positions);
-    if (positions.empty() || !Finite(positions[0])) return;
-    const Vector3 centre = positions[0];
+// A point as a disc of kPointRadius pixels facing the eye; a cloud's kept
+// points each as one, as many a batch as the buffer holds.
+void DrawPointDiscs(Scene& scene, const SlotDraw& draw, const ChartBox& box, const ChartCamera& camera,
+                    std::vector<Vector3>& positions) {
+    const graph::SlotGeometry& geometry = *draw.geometry;
+    PlaceVertices(geometry, box, positions);
     const float radius = kPointRadius / camera.pixelsPerUnit;
-    ChartBatch batch(scene.chartBuffer);
-    const auto rim = [&](int k) {
+    // The rim's offsets from the centre, once for every disc.
+    Vector3 rim[kDiscTriangles + 1];
+    for (int k = 0; k <= kDiscTriangles; ++k) {
         const double angle = 2.0 * kPi * k / kDiscTriangles;
-        return Add(centre, Add(Scale(camera.right, radius * static_cast<float>(std::cos(angle))),
-                               Scale(camera.up, radius * static_cast<float>(std::sin(angle)))));
-    };
-    for (int k = 0; k < kDiscTriangles; ++k) {
-        batch.Add(centre);
-        batch.Add(rim(k));
-        batch.Add(rim(k + 1));
+        rim[k] = Add(Scale(camera.right, radius * static_cast<float>(std::cos(angle))),
+                     Scale(camera.up, radius * static_cast<float>(std::sin(angle))));
     }
-    batch.Draw(scene.device, kTriangleList, draw.primaryColor);
+    const bool cloud = geometry.kind == graph::GraphKind::Cloud;
+    const size_t count = cloud ? geometry.indices.size() : std::min<size_t>(positions.size(), 1);
+    size_t next = 0;
+    while (next < count) {
+        ChartBatch batch(scene.chartBuffer);
+        if (!batch.Room(3 * kDiscTriangles)) return;  // the buffer would not lock
+        for (; next < count && batch.Room(3 * kDiscTriangles); ++next) {
+            const size_t index = cloud ? geometry.indices[next] : 0;
+            if (index >= positions.size() || !Finite(positions[index])) continue;
+            const Vector3 centre = positions[index];
+            for (int k = 0; k < kDiscTriangles; ++k) {
+                batch.Add(centre);
+                batch.Add(Add(centre, rim[k]));
+                batch.Add(Add(centre, rim[k + 1]));
+            }
+        }
+        batch.Draw(scene.device, kTriangleList, draw.primaryColor);
+    }
 }
 
 // How many ticks an axis shows: one per so many pixels of its length on the
@@ -585,7 +598,8 @@ void DrawChartScene(Scene& scene, const View& view, const std::array<SlotDraw, k
             if (colorBarTable == nullptr && view.solid && view.style.colorMap != kSlotColorName) colorBarTable = slot.colorTable;
             break;
         case graph::GraphKind::Curve: DrawCurve(scene, draw, box, camera, positions); break;
-        case graph::GraphKind::Point: DrawPointDisc(scene, draw, box, camera, positions); break;
+        case graph::GraphKind::Point:
+        case graph::GraphKind::Cloud: DrawPointDiscs(scene, draw, box, camera, positions); break;
         default: break;
         }
     }

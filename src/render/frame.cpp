@@ -26,11 +26,14 @@ void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, bool 
         if (solid) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
         device->DrawPrimitive(kPointList, 0, 1);
         break;
+    case graph::GraphKind::Cloud:
     case graph::GraphKind::Curve:
         device->SetIndices(slot.indexBuffer, 0);
         device->SetTexture(0, nullptr);
         if (solid) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
-        if (primitives > 0) device->DrawIndexedPrimitive(kLineList, 0, vertices, 0, primitives);
+        if (primitives > 0)
+            device->DrawIndexedPrimitive(draw.kind == graph::GraphKind::Cloud ? kPointList : kLineList, 0, vertices, 0,
+                                         primitives);
         break;
     case graph::GraphKind::Surface:
         if (!solid) {

@@ -10,11 +10,13 @@
 // painted and saved.
 //
 // Actions also set the native interface's style (any bytes in its texts,
-// any numbers) and view angles.
+// any numbers), view angles and data in place of scripts (any shapes and
+// values).
 //
 // Checked: every result is one the interface documents, every error line lies
 // within its script, and each run starts from an empty registry.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -196,10 +198,61 @@ void SetViewAngles(Run& run, Bytes& bytes) {
     Expect(In(result, {0, kInvalidArgument}), "set_view_angles result", result);
 }
 
+// Data from the input into a slot: a shape, sizes (mostly small, any
+// number when the input asks), and values mostly drawn from the awkward
+// ones (not a number, the infinities, the largest double, a denormal,
+// zero), otherwise any bits.
+void SetData(Run& run, Bytes& bytes) {
+    static const double kAwkward[] = {NAN, HUGE_VAL, -HUGE_VAL, 1.7976931348623157e308, -1.7976931348623157e308,
+                                      4.9e-324, 0.0, -0.0, 1.0, -1e-300};
+    const uint8_t flags = bytes.Byte();
+    const int32_t slot = static_cast<int8_t>(bytes.Byte()) % 4;
+    const int32_t columns = (flags & 8) != 0 ? static_cast<int32_t>(bytes.Long()) : bytes.Byte() % 12;
+    const int32_t rows = (flags & 16) != 0 ? static_cast<int32_t>(bytes.Long()) : bytes.Byte() % 12;
+    // Room for whatever the sizes say, up to a slot's capacity and a little
+    // beyond, so that a call the sizes refuse is never read past its arrays.
+    const int64_t wanted = static_cast<int64_t>(std::max(columns, 0)) * std::max(rows, 1);
+    const size_t count = static_cast<size_t>(std::min<int64_t>(std::max<int64_t>(wanted, 1), 10300));
+    std::vector<double> values[3];
+    for (auto& array : values) {
+        array.resize(count);
+        for (double& value : array) {
+            const uint8_t pick = bytes.Byte();
+            if (pick < 160) {
+                value = kAwkward[pick % 10] * (pick >= 80 ? static_cast<double>(bytes.Byte()) : 1.0);
+            } else {
+                const uint64_t bits = bytes.Long() | (static_cast<uint64_t>(bytes.Long()) << 32);
+                std::memcpy(&value, &bits, sizeof value);
+            }
+        }
+    }
+    char why[96];
+    int32_t result = 0;
+    // A grid's vectors, when given, are read for columns and rows values:
+    // given only where the arrays hold that many.
+    const bool vectors = (flags & 32) == 0 && columns >= 1 && rows >= 1 && wanted <= static_cast<int64_t>(count);
+    switch (flags % 4) {
+    case 0:
+        result = talvex_set_grid(run.handle, slot, columns, rows, values[2].data(), vectors ? values[0].data() : nullptr,
+                                 vectors ? values[1].data() : nullptr, why, sizeof why);
+        break;
+    case 1: result = talvex_set_surface(run.handle, slot, columns, rows, values[0].data(), values[1].data(), values[2].data(), why, sizeof why); break;
+    case 2: result = talvex_set_curve(run.handle, slot, columns, values[0].data(), values[1].data(), values[2].data(), why, sizeof why); break;
+    default: result = talvex_set_points(run.handle, slot, columns, values[0].data(), values[1].data(), values[2].data(), why, sizeof why); break;
+    }
+    Expect(In(result, {0, kInvalidArgument, 21}), "set data result", result);
+    if (result != 21) {
+        Expect(std::memchr(why, '\0', sizeof why) != nullptr, "set data's reason unclosed", result);
+        Expect((result == 0) == (why[0] == '\0'), "set data's reason and result disagree", result);
+    }
+    // The slot holds no script now: its error line is 0.
+    if (result == 0) run.scripts[static_cast<size_t>(slot)].clear();
+}
+
 void Act(Run& run, Bytes& bytes) {
     const int32_t h = run.handle;
     int32_t result = 0;
-    switch (bytes.Byte() % 22) {
+    switch (bytes.Byte() % 23) {
     case 0: result = TALVEX_ControlSetScale(h, static_cast<int32_t>(bytes.Long())); break;
     case 1: result = TALVEX_ControlMouseWheel(h, static_cast<TalvexWParam>(bytes.Long()), 0); break;
     case 2: {
@@ -249,6 +302,7 @@ void Act(Run& run, Bytes& bytes) {
     }
     case 20: SetStyle(run, bytes); break;
     case 21: SetViewAngles(run, bytes); break;
+    case 22: SetData(run, bytes); break;
     default: {
         const int32_t slot = static_cast<int8_t>(bytes.Byte());
         const int32_t line = TALVEX_ControlScriptGetErrorLine(h, slot);

@@ -73,6 +73,8 @@ std::string WriteObj(const std::vector<SlotMesh>& meshes, const std::string& pat
         }
         if (g.kind == TALVEX_GRAPH_POINT) {
             out << "p " << base << "\n";
+        } else if (g.kind == TALVEX_GRAPH_CLOUD) {
+            for (int32_t i = 0; i < g.indexCount; ++i) out << "p " << base + g.indices[i] << '\n';
         } else if (g.kind == TALVEX_GRAPH_SURFACE) {
             for (int32_t t = 0; t < g.indexCount / 3; ++t) {
                 int32_t corners[3];

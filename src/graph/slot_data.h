@@ -1,0 +1,49 @@
+// Data a host gives a slot in place of a script: heights over a grid, a
+// surface of three arrays, the points of a curve or of a cloud. The slot
+// keeps its own copy, in double precision; its geometry is made from it as a
+// calculation makes a script's.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graph/slot_geometry.h"
+
+namespace talvex::graph {
+
+enum class DataShape : int32_t {
+    kGrid,     // z over columns x rows, x and y one vector each (empty: 0, 1, 2, ...)
+    kSurface,  // x, y and z all columns x rows
+    kCurve,    // columns points joined in order
+    kCloud,    // columns points, each drawn on its own
+};
+
+struct SlotData {
+    DataShape shape = DataShape::kGrid;
+    int32_t columns = 0;  // along x (grid), the first index (surface), the points (curve, cloud)
+    int32_t rows = 1;     // along y (grid), the second index (surface); 1 otherwise
+    // Row by row, the column index varying fastest.
+    std::vector<double> x, y, z;
+};
+
+// The most values a slot's data holds: as many vertices as a slot's buffers
+// take (a 101 x 101 grid).
+constexpr int64_t kDataValueCapacity = kSlotVertexCapacity;
+
+// Why the data cannot be a slot's ("a grid needs at least one column"), or
+// "" when it can: the shape's sizes, the arrays' lengths, the capacity, and
+// at least one point whose three coordinates are finite numbers.
+std::string DataRefusal(const SlotData& data);
+
+// The geometry of data that DataRefusal accepts, replacing what geometry
+// held: every value a vertex in box coordinates (one scale for all axes, the
+// largest axis's finite range filling the box, each axis centred; z negated
+// on a right-handed chart), with the indices of the cells, segments and
+// points whose corners, ends or coordinates are all finite: a value that is
+// not a finite number leaves a hole and takes nothing else with it. A grid's
+// first parameter is its column index and its second the row index, both
+// stepping up; the cells wind as a script surface's over such parameters.
+void BuildDataGeometry(const SlotData& data, bool leftHanded, SlotGeometry& geometry);
+
+}  // namespace talvex::graph

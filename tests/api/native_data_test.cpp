@@ -1,0 +1,181 @@
+// Data in place of scripts through the real libtalvex.so: what each function
+// takes and refuses, what the slot keeps, and the picture in both looks.
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "chart_fixture.h"
+#include "talvex_native.h"
+
+namespace {
+
+constexpr int32_t kFail = static_cast<int32_t>(0x80004005u);
+constexpr int32_t kPointer = static_cast<int32_t>(0x80004003u);
+constexpr int32_t kInvalidArgument = static_cast<int32_t>(0x80070057u);
+constexpr int32_t kBadSlot = 21;
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr int32_t kWidth = 200, kHeight = 150;
+
+class NativeData : public Chart {
+protected:
+    void SetUp() override {
+        Chart::SetUp();
+        ASSERT_EQ(TALVEX_ControlSize(handle, kWidth, kHeight), 0);
+    }
+
+    TalvexSlotGeometry Geometry(int slot) {
+        TalvexSlotGeometry geometry{};
+        EXPECT_EQ(talvex_get_slot_geometry(handle, slot, &geometry), 0);
+        return geometry;
+    }
+
+    std::vector<uint32_t> Picture() {
+        std::vector<uint32_t> pixels(static_cast<size_t>(kWidth * kHeight));
+        EXPECT_EQ(talvex_render_picture(handle, pixels.data(), kWidth, kHeight), 0);
+        return pixels;
+    }
+
+    static int Count(const std::vector<uint32_t>& pixels, uint32_t colour) {
+        int n = 0;
+        for (uint32_t p : pixels) n += p == colour;
+        return n;
+    }
+
+    // A flat 5 x 5 grid of heights in the chart look, seen from above.
+    void ChartLookFromAbove() {
+        TalvexStyle style;
+        talvex_default_style(&style);
+        style.look = TALVEX_LOOK_CHART;
+        style.axes = 0;
+        style.colorBar = 0;
+        std::strcpy(style.colorMap, "slot");
+        style.lighting = 0;
+        ASSERT_EQ(talvex_set_style(handle, &style, nullptr, 0), 0);
+        ASSERT_EQ(talvex_set_view_angles(handle, 90.0, -90.0, 0.0), 0);
+    }
+};
+
+TEST_F(NativeData, EachShapeIsTakenAndKept) {
+    const double z[6] = {1, 2, 3, 4, 5, 6}, xs[3] = {0, 10, 20}, ys[2] = {-1, 1};
+    ASSERT_EQ(talvex_set_grid(handle, 0, 3, 2, z, xs, ys, nullptr, 0), 0);
+    TalvexSlotGeometry grid = Geometry(0);
+    EXPECT_EQ(grid.kind, TALVEX_GRAPH_SURFACE);
+    EXPECT_EQ(grid.samplesU, 3);
+    EXPECT_EQ(grid.samplesV, 2);
+    EXPECT_EQ(grid.vertexCount, 6);
+    EXPECT_EQ(grid.indexCount, 12) << "two cells of two triangles";
+    TalvexBoxMapping mapping{};
+    ASSERT_EQ(talvex_get_slot_mapping(handle, 0, &mapping), 0);
+    EXPECT_DOUBLE_EQ(mapping.scale, 10.0) << "x's 0 .. 20 is the widest";
+    EXPECT_DOUBLE_EQ(mapping.centre[0], 10.0);
+    EXPECT_DOUBLE_EQ(mapping.centre[2], 3.5);
+
+    const double x[4] = {0, 1, 2, 3}, y[4] = {3, 2, 1, 0};
+    ASSERT_EQ(talvex_set_curve(handle, 1, 4, x, y, z, nullptr, 0), 0);
+    EXPECT_EQ(Geometry(1).kind, TALVEX_GRAPH_CURVE);
+    EXPECT_EQ(Geometry(1).indexCount, 6);
+    ASSERT_EQ(talvex_set_points(handle, 2, 4, x, y, z, nullptr, 0), 0);
+    EXPECT_EQ(Geometry(2).kind, TALVEX_GRAPH_CLOUD);
+    EXPECT_EQ(Geometry(2).indexCount, 4);
+    ASSERT_EQ(talvex_set_surface(handle, 2, 2, 2, x, y, z, nullptr, 0), 0);
+    EXPECT_EQ(Geometry(2).kind, TALVEX_GRAPH_SURFACE);
+
+    // A script in the slot replaces its data, and data replaces a script.
+    ASSERT_EQ(SetScript(1, "z = x"), 0);
+    ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
+    EXPECT_EQ(Geometry(1).samplesU, 21) << "the script's grid, not the curve";
+    ASSERT_EQ(talvex_set_points(handle, 1, 4, x, y, z, nullptr, 0), 0);
+    ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
+    EXPECT_EQ(Geometry(1).kind, TALVEX_GRAPH_CLOUD) << "the script is gone: a Calculate makes the data again";
+    ASSERT_EQ(TALVEX_ControlDelScript(handle, 1), 0);
+}
+
+TEST_F(NativeData, RefusalsSayWhyAndKeepTheSlot) {
+    const double z[4] = {1, 2, 3, 4};
+    ASSERT_EQ(talvex_set_grid(handle, 0, 2, 2, z, nullptr, nullptr, nullptr, 0), 0);
+    const struct {
+        int32_t (*call)(int32_t handle, char* why, int32_t size);
+        const char* words;
+    } cases[] = {
+        {[](int32_t h, char* why, int32_t size) {
+             const double values[4] = {1, 2, 3, 4};
+             return talvex_set_grid(h, 0, 0, 2, values, nullptr, nullptr, why, size);
+         },
+         "a grid needs at least one column"},
+        {[](int32_t h, char* why, int32_t size) {
+             const double values[4] = {1, 2, 3, 4};
+             return talvex_set_grid(h, 0, 2, -5, values, nullptr, nullptr, why, size);
+         },
+         "a grid needs at least one row"},
+        {[](int32_t h, char* why, int32_t size) {
+             const double values[4] = {1, 2, 3, 4};  // not read: the sizes alone refuse it
+             return talvex_set_grid(h, 0, 1000, 1000, values, nullptr, nullptr, why, size);
+         },
+         "a grid of 1000000 values is more than a slot holds"},
+        {[](int32_t h, char* why, int32_t size) {
+             const double values[2] = {kNan, kNan};
+             return talvex_set_grid(h, 0, 2, 1, values, nullptr, nullptr, why, size);
+         },
+         "nothing to draw"},
+        {[](int32_t h, char* why, int32_t size) {
+             const double xs[2] = {kNan, 1}, ys[2] = {1, kNan}, zs[2] = {1, 1};
+             return talvex_set_curve(h, 0, 2, xs, ys, zs, why, size);
+         },
+         "a curve without one point whose x, y and z are all finite numbers has nothing to draw"},
+    };
+    for (const auto& c : cases) {
+        char why[128];
+        std::memset(why, 'X', sizeof why);
+        EXPECT_EQ(c.call(handle, why, sizeof why), kInvalidArgument) << c.words;
+        EXPECT_NE(std::string(why).find(c.words), std::string::npos) << why;
+    }
+    EXPECT_EQ(talvex_set_grid(handle, 3, 2, 2, z, nullptr, nullptr, nullptr, 0), kBadSlot);
+    EXPECT_EQ(talvex_set_grid(handle, 0, 2, 2, nullptr, nullptr, nullptr, nullptr, 0), kPointer);
+    EXPECT_EQ(talvex_set_points(handle, 0, 2, nullptr, z, z, nullptr, 0), kPointer);
+    char why[8];
+    EXPECT_EQ(talvex_set_grid(handle, 0, 2, 2, z, nullptr, nullptr, why, 0), kInvalidArgument);
+    EXPECT_EQ(talvex_set_grid(handle + 1000, 0, 2, 2, z, nullptr, nullptr, nullptr, 0), kFail);
+    EXPECT_EQ(Geometry(0).vertexCount, 4) << "every refusal left the grid as it was";
+}
+
+// Seen from above in one colour, a grid with a hole in its middle shows the
+// background through it in both looks, and all of it without the hole.
+TEST_F(NativeData, AHoleShowsTheBackgroundThrough) {
+    std::vector<double> z(25, 1.0);
+    for (const bool chartLook : {false, true}) {
+        if (chartLook) ChartLookFromAbove();
+        else ASSERT_EQ(TALVEX_ControlSetPointVisible(handle, 0), 0);
+        ASSERT_EQ(TALVEX_ControlSetAxisVisible(handle, 0), 0);
+        z[12] = 1.0;
+        ASSERT_EQ(talvex_set_grid(handle, 0, 5, 5, z.data(), nullptr, nullptr, nullptr, 0), 0);
+        const std::vector<uint32_t> whole = Picture();
+        const uint32_t middle = whole[static_cast<size_t>(kHeight / 2 * kWidth + kWidth / 2)];
+        EXPECT_NE(middle, 0xFFFFFFu) << (chartLook ? "chart" : "classic") << ": the surface covers the middle";
+        z[12] = kNan;
+        ASSERT_EQ(talvex_set_grid(handle, 0, 5, 5, z.data(), nullptr, nullptr, nullptr, 0), 0);
+        const std::vector<uint32_t> holed = Picture();
+        EXPECT_EQ(holed[static_cast<size_t>(kHeight / 2 * kWidth + kWidth / 2)], 0xFFFFFFu)
+            << (chartLook ? "chart" : "classic") << ": the background through the hole";
+        EXPECT_GT(Count(holed, 0xFFFFFF), Count(whole, 0xFFFFFF));
+    }
+}
+
+// Each of a cloud's points is drawn as a point slot's: a pixel of the slot's
+// colour in the classic look, a disc in the chart look; the point that is
+// not a number is not drawn.
+TEST_F(NativeData, ACloudDrawsEachFinitePoint) {
+    // z spans the most, so the three points lie near the middle of the
+    // picture, which looks down z.
+    const double x[4] = {-0.5, 0.5, 0, kNan}, y[4] = {0, 0, 0.5, 0}, z[4] = {-2, 2, 0, 0};
+    ASSERT_EQ(TALVEX_ControlSetPointVisible(handle, 0), 0);
+    ASSERT_EQ(TALVEX_ControlSetAxisVisible(handle, 0), 0);
+    ASSERT_EQ(talvex_set_points(handle, 2, 4, x, y, z, nullptr, 0), 0);
+    const uint32_t colour = 0xD0D080;  // slot 2's own
+    EXPECT_EQ(Count(Picture(), colour), 3);
+    ChartLookFromAbove();
+    EXPECT_GT(Count(Picture(), colour), 3 * 20) << "three discs";
+}
+
+}  // namespace

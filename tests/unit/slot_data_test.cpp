@@ -1,0 +1,164 @@
+// A host's data made into a slot's geometry: what is refused and why, which
+// cells, segments and points a hole takes out, and how the values map into
+// the box.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "graph/slot_data.h"
+
+namespace {
+
+using talvex::graph::BuildDataGeometry;
+using talvex::graph::DataRefusal;
+using talvex::graph::DataShape;
+using talvex::graph::GraphKind;
+using talvex::graph::SlotData;
+using talvex::graph::SlotGeometry;
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+SlotData Grid(int32_t columns, int32_t rows, std::vector<double> z) {
+    SlotData data;
+    data.shape = DataShape::kGrid;
+    data.columns = columns;
+    data.rows = rows;
+    data.z = std::move(z);
+    return data;
+}
+
+SlotData Line(DataShape shape, std::vector<double> x, std::vector<double> y, std::vector<double> z) {
+    SlotData data;
+    data.shape = shape;
+    data.columns = static_cast<int32_t>(z.size());
+    data.x = std::move(x);
+    data.y = std::move(y);
+    data.z = std::move(z);
+    return data;
+}
+
+SlotGeometry Build(const SlotData& data, bool leftHanded = true) {
+    SlotGeometry geometry;
+    BuildDataGeometry(data, leftHanded, geometry);
+    return geometry;
+}
+
+// The cells a surface kept, each named by its first corner (the lowest index).
+std::set<int> KeptCells(const SlotGeometry& geometry) {
+    std::set<int> cells;
+    for (size_t t = 0; t < geometry.indices.size(); t += 6) cells.insert(geometry.indices[t]);
+    return cells;
+}
+
+TEST(SlotData, RefusalsNameWhatIsWrong) {
+    const struct {
+        SlotData data;
+        const char* words;
+    } cases[] = {
+        {Grid(0, 3, {}), "a grid needs at least one column"},
+        {Grid(3, 0, {}), "a grid needs at least one row"},
+        {Grid(2, 2, {1, 2, 3}), "a grid needs 4 z values"},
+        {Grid(200, 200, {}), "a grid of 40000 values is more than a slot holds (at most 10201"},
+        {Grid(2, 1, {kNan, kInf}), "a grid without one point whose x, y and z are all finite numbers"},
+        {Line(DataShape::kCurve, {}, {}, {}), "a curve needs at least one point"},
+        {Line(DataShape::kCloud, {1}, {2, 3}, {4, 5}), "a cloud needs 2 x, y and z values each"},
+        {Line(DataShape::kCloud, {kNan}, {0}, {0}), "a cloud without one point"},
+    };
+    for (const auto& c : cases) {
+        const std::string why = DataRefusal(c.data);
+        EXPECT_NE(why.find(c.words), std::string::npos) << why;
+    }
+    SlotData grid = Grid(3, 2, {1, 2, 3, 4, 5, 6});
+    grid.x = {0, 1};
+    EXPECT_EQ(DataRefusal(grid), "a grid needs one x for each of its 3 columns");
+    grid.x.clear();
+    EXPECT_EQ(DataRefusal(grid), "");
+    EXPECT_EQ(DataRefusal(Grid(1, 1, {7})), "") << "one value is a grid";
+}
+
+// A 4 x 4 grid has 9 cells, numbered by their first corner 0, 1, 2, 4, 5, 6,
+// 8, 9, 10. A value that is not finite takes out exactly the cells it is a
+// corner of.
+TEST(SlotData, HolesTakeOutTheCellsTheyTouchAndNothingElse) {
+    const std::set<int> all = {0, 1, 2, 4, 5, 6, 8, 9, 10};
+    const struct {
+        std::vector<int> holes;
+        std::set<int> kept;
+    } cases[] = {
+        {{}, all},
+        {{0}, {1, 2, 4, 5, 6, 8, 9, 10}},             // a corner of the grid
+        {{15}, {0, 1, 2, 4, 5, 6, 8, 9}},             // the opposite corner
+        {{5}, {2, 6, 8, 9, 10}},                      // inside: its four cells
+        {{4, 5, 6, 7}, {8, 9, 10}},                   // a whole row: the cells on both sides of it
+        {{1, 14}, {2, 4, 5, 6, 8}},
+    };
+    for (const double bad : {kNan, kInf, -kInf}) {
+        for (const auto& c : cases) {
+            std::vector<double> z(16);
+            for (size_t i = 0; i < z.size(); ++i) z[i] = std::sin(static_cast<double>(i));
+            for (int hole : c.holes) z[static_cast<size_t>(hole)] = bad;
+            const SlotGeometry geometry = Build(Grid(4, 4, z));
+            EXPECT_EQ(geometry.kind, GraphKind::Surface);
+            EXPECT_EQ(geometry.vertices.size(), 16u) << "every value keeps its vertex";
+            EXPECT_EQ(KeptCells(geometry), c.kept) << "holes " << c.holes.size() << " of " << bad;
+            for (int hole : c.holes) EXPECT_TRUE(std::isnan(geometry.vertices[static_cast<size_t>(hole)].x));
+        }
+    }
+}
+
+TEST(SlotData, CurvesAndCloudsLeaveOutWhatIsNotFinite) {
+    const SlotGeometry curve =
+        Build(Line(DataShape::kCurve, {0, 1, 2, 3, 4}, {0, 0, kNan, 0, 0}, {0, 1, 2, 3, 4}));
+    EXPECT_EQ(curve.kind, GraphKind::Curve);
+    EXPECT_EQ(curve.indices, (std::vector<uint16_t>{0, 1, 3, 4})) << "the segments into and out of the hole go";
+    const SlotGeometry cloud = Build(Line(DataShape::kCloud, {0, 1, kInf, 3}, {0, 1, 2, 3}, {3, 2, 1, kNan}));
+    EXPECT_EQ(cloud.kind, GraphKind::Cloud);
+    EXPECT_EQ(cloud.indices, (std::vector<uint16_t>{0, 1}));
+    EXPECT_EQ(cloud.vertices.size(), 4u);
+}
+
+// The largest axis's range fills the box, each axis is centred, and the
+// mapping gives the data's own values back; z is negated on a right-handed
+// chart, where the cells also wind the other way round.
+TEST(SlotData, TheBoxFitsTheFiniteRangeAndTheMappingUndoesIt) {
+    for (const double magnitude : {1e-300, 1e-6, 1.0, 1e6, 1e300}) {
+        SlotData grid = Grid(2, 2, {0, magnitude, kNan, 2 * magnitude});
+        grid.x = {-magnitude, magnitude};
+        grid.y = {10 * magnitude, 11 * magnitude};
+        for (const bool leftHanded : {true, false}) {
+            const SlotGeometry geometry = Build(grid, leftHanded);
+            const auto& m = geometry.mapping;
+            EXPECT_DOUBLE_EQ(m.scale, magnitude) << "z spans 0 .. 2 m, the widest range";
+            EXPECT_DOUBLE_EQ(m.centre[1], 10.5 * magnitude);
+            EXPECT_EQ(m.zNegated, !leftHanded);
+            const auto& top = geometry.vertices[3];
+            EXPECT_NEAR(top.x, 100.0f, 1e-3f);
+            EXPECT_NEAR(top.y, 50.0f, 1e-3f);
+            EXPECT_NEAR(top.z, leftHanded ? 100.0f : -100.0f, 1e-3f);
+            EXPECT_TRUE(geometry.indices.empty()) << "the only cell has a hole at a corner";
+        }
+    }
+    const SlotGeometry lone = Build(Line(DataShape::kCloud, {5}, {6}, {7}));
+    EXPECT_EQ(lone.vertices[0].x, 0.0f);
+    EXPECT_EQ(lone.mapping.centre[2], 7.0);
+    EXPECT_GT(lone.mapping.scale, 0.0);
+    // Values near the largest doubles stay finite in the box.
+    const SlotGeometry huge = Build(Line(DataShape::kCurve, {-1.7e308, 1.7e308}, {0, 0}, {0, 0}));
+    EXPECT_NEAR(huge.vertices[0].x, -100.0f, 1e-3f);
+    EXPECT_NEAR(huge.vertices[1].x, 100.0f, 1e-3f);
+}
+
+TEST(SlotData, CellsWindAsAScriptSurfacesDo) {
+    const SlotData grid = Grid(2, 2, {0, 1, 2, 3});
+    EXPECT_EQ(Build(grid, true).indices, (std::vector<uint16_t>{0, 2, 1, 1, 2, 3}));
+    EXPECT_EQ(Build(grid, false).indices, (std::vector<uint16_t>{0, 1, 2, 1, 3, 2}));
+    EXPECT_TRUE(Build(grid, true).mapping.trianglesReversed);
+    EXPECT_FALSE(Build(grid, false).mapping.trianglesReversed);
+}
+
+}  // namespace
