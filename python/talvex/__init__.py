@@ -1,6 +1,9 @@
 """TALVEX 3D charts from Python.
 
-    import talvex
+    import numpy as np, talvex
+    x = np.linspace(-3, 3, 60)
+    talvex.surface(np.sin(x)[None, :] * np.cos(x)[:, None], x=x, y=x)   # a chart of data
+    talvex.plot("z = sin(x)*cos(y)")                                     # or of a script
     chart = talvex.Chart(400, 300)
     chart.set_script(0, "z = sin(x)*cos(y)")
     chart.calculate()
@@ -14,10 +17,11 @@ libtalvex.so, found as described in talvex._library.
 
 from ._library import LibraryNotFound, find_library, library
 from .chart import CalculationError, Chart, ScriptError, SlotError, TalvexError
+from .plotting import curve, plot, scatter, surface
 from .style import COLORMAPS, Style
 
 __version__ = "1.0.0"
-__all__ = ["Chart", "Style", "COLORMAPS", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library",
+__all__ = ["Chart", "Style", "COLORMAPS", "surface", "curve", "scatter", "plot", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library",
            "library_version"]
 
 

@@ -130,6 +130,14 @@ _NATIVE_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
     "talvex_set_style": (_i32, [_i32, ctypes.POINTER(TalvexStyle), ctypes.c_char_p, _i32]),
     "talvex_default_style": (None, [ctypes.POINTER(TalvexStyle)]),
     "talvex_version": (ctypes.c_char_p, []),
+    "talvex_set_grid": (_i32, [_i32, _i32, _i32, _i32, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p,
+                               ctypes.c_char_p, _i32]),
+    "talvex_set_surface": (_i32, [_i32, _i32, _i32, _i32, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p,
+                                  ctypes.c_char_p, _i32]),
+    "talvex_set_curve": (_i32, [_i32, _i32, _i32, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p,
+                                ctypes.c_char_p, _i32]),
+    "talvex_set_points": (_i32, [_i32, _i32, _i32, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p,
+                                 ctypes.c_char_p, _i32]),
 }
 
 _WINDOW_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {

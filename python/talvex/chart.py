@@ -5,12 +5,13 @@ import numbers
 import os
 import tempfile
 import warnings
-from typing import Dict, Optional, Sequence, Tuple, Union
+from typing import Callable, Dict, Optional, Sequence, Set, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
 
 from . import _codes
+from ._arrays import Float64Array, as_values, same_shapes, vector_of
 from ._library import Library, TalvexBoxMapping, TalvexSlotGeometry, TalvexStyle, library
 from ._pictures import png_bytes, read_bmp
 from .style import Style, from_record, to_record
@@ -72,6 +73,11 @@ class CalculationError(TalvexError):
         else:
             message = _codes.describe(code, _codes.CALCULATION_SENTENCES)
         super().__init__(code, message)
+
+
+def _address(array: Optional[Float64Array]) -> Optional[int]:
+    """Where an array's values are, for the library; None for no array."""
+    return None if array is None else int(array.ctypes.data)
 
 
 def _check(code: int, what: str) -> None:
@@ -150,6 +156,8 @@ class Chart:
         # The slots that hold a compiled script, and whether one changed
         # since the last calculation.
         self._scripts: Dict[int, str] = {}
+        # The slots that hold a host's data (set_grid, set_points ...).
+        self._data: Set[int] = set()
         self._changed = False
         width, height = _size(width, height)
         self._window = self._lib.talvex_window_create(width, height)
@@ -237,6 +245,7 @@ class Chart:
         self._changed = True
         self._scripts.pop(slot, None)
         code = int(self._lib.TALVEX_ControlSetScript(handle, slot, buffer))
+        self._data.discard(slot)
         if code != 0:
             line = int(self._lib.TALVEX_ControlScriptGetErrorLine(handle, slot)) + 1
             raise ScriptError(code, line, slot)
@@ -244,11 +253,69 @@ class Chart:
             self._scripts[slot] = text
 
     def del_script(self, slot: int) -> None:
-        """Empties slot 0, 1 or 2."""
+        """Empties slot 0, 1 or 2 (of its script or its data)."""
         slot = _slot(slot)
         _check(self._lib.TALVEX_ControlDelScript(self.handle, slot), "delete script %d" % slot)
         self._changed = True
         self._scripts.pop(slot, None)
+        self._data.discard(slot)
+
+    # -- data ---------------------------------------------------------------
+
+    def set_grid(self, slot: int, z: object, x: Optional[object] = None, y: Optional[object] = None) -> None:
+        """Heights z (rows, columns) over a grid into slot 0, 1 or 2, in place of its script.
+
+        z[row, column] is the height at x[column], y[row] (x and y default
+        to 0, 1, 2 ...), as matplotlib's Z[y, x]. Any array-like of real
+        numbers; NaN, infinities and a masked array's masked values make
+        holes. The chart draws it at once, without calculate().
+        """
+        heights = as_values(z, "z", 2)
+        rows, columns = heights.shape
+        xs = vector_of(x, "x", columns)
+        ys = vector_of(y, "y", rows)
+        self._set_data(slot, lambda why: int(self._lib.talvex_set_grid(
+            self.handle, slot, columns, rows, heights.ctypes.data, _address(xs), _address(ys), why, len(why))),
+            (heights, xs, ys))
+
+    def set_surface(self, slot: int, x: object, y: object, z: object) -> None:
+        """Any surface as three arrays of one (rows, columns) shape into slot 0, 1 or 2."""
+        arrays = [(name, as_values(value, name, 2)) for name, value in (("x", x), ("y", y), ("z", z))]
+        same_shapes(arrays)
+        xs, ys, zs = (array for _, array in arrays)
+        rows, columns = zs.shape
+        self._set_data(slot, lambda why: int(self._lib.talvex_set_surface(
+            self.handle, slot, columns, rows, xs.ctypes.data, ys.ctypes.data, zs.ctypes.data, why, len(why))),
+            (xs, ys, zs))
+
+    def set_curve(self, slot: int, x: object, y: object, z: object) -> None:
+        """A curve through the points (x[i], y[i], z[i]), joined in order, into slot 0, 1 or 2."""
+        self._set_points(slot, x, y, z, "talvex_set_curve")
+
+    def set_points(self, slot: int, x: object, y: object, z: object) -> None:
+        """A cloud of the points (x[i], y[i], z[i]) into slot 0, 1 or 2."""
+        self._set_points(slot, x, y, z, "talvex_set_points")
+
+    def _set_points(self, slot: int, x: object, y: object, z: object, function: str) -> None:
+        arrays = [(name, as_values(value, name, 1)) for name, value in (("x", x), ("y", y), ("z", z))]
+        same_shapes(arrays)
+        xs, ys, zs = (array for _, array in arrays)
+        call = getattr(self._lib, function)
+        self._set_data(slot, lambda why: int(call(
+            self.handle, slot, len(zs), xs.ctypes.data, ys.ctypes.data, zs.ctypes.data, why, len(why))), (xs, ys, zs))
+
+    def _set_data(self, slot: int, call: Callable[[ctypes.Array[ctypes.c_char]], int],
+                  keep: Tuple[Optional[Float64Array], ...]) -> None:
+        # keep holds the arrays alive across the call; the library copies them.
+        slot = _slot(slot)
+        why = ctypes.create_string_buffer(256)
+        code = int(call(why))
+        del keep
+        if code == _codes.E_INVALIDARG:
+            raise ValueError(why.value.decode("utf-8", "replace"))
+        _check(code, "set slot %d's data" % slot)
+        self._scripts.pop(slot, None)
+        self._data.add(slot)
 
     def script(self, slot: int) -> Optional[str]:
         """The text slot 0, 1 or 2 holds, as given to set_script; None when empty."""
