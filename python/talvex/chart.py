@@ -212,6 +212,9 @@ class Chart:
             scripts = "script%s in slot%s %s (%s)" % (
                 "s" if len(slots) > 1 else "", "s" if len(slots) > 1 else "",
                 ", ".join(map(str, slots)), state)
+        if self._data:
+            data = "data in slot%s %s" % ("s" if len(self._data) > 1 else "", ", ".join(map(str, sorted(self._data))))
+            scripts = data if not slots else scripts + ", " + data
         first, second, _ = self.view_angles
         if self.style.look == "chart":
             view = "chart look seen from azimuth %g deg, elevation %g" % (second, first)

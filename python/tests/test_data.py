@@ -36,9 +36,11 @@ def test_any_array_like_and_holes():
         assert kind == "cloud" and list(indices) == [0, 1]
         chart.set_curve(1, (0, 1, 2), (0, 1, 0), (0, 0, 1))
         assert chart.geometry(1)[0] == "curve"
+        assert repr(chart).startswith("<talvex.Chart 120x90, data in slots 0, 1, 2, zoom")
         chart.set_script(1, "z = x")
         chart.calculate()
         assert chart.geometry(1)[1].shape[0] == 21 * 21, "a script replaces the data"
+        assert "script in slot 1 (calculated), data in slots 0, 2" in repr(chart)
 
 
 def test_a_contiguous_float64_array_is_passed_as_it_is():
