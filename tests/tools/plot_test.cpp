@@ -152,6 +152,108 @@ TEST(TalvexPlot, FailingScriptNamesScriptLineAndWhat) {
     EXPECT_NE(unknown.errors.find("script 1, line 1: an unknown function"), std::string::npos) << unknown.errors;
 }
 
+// A .npy file as numpy writes one: version 1.0, the header padded to 64
+// bytes, then the elements.
+void WriteNpy(const std::string& path, const std::string& descr, const std::string& shape, const std::string& elements,
+              bool fortran = false) {
+    std::string header = "{'descr': '" + descr + "', 'fortran_order': " + (fortran ? "True" : "False") +
+                         ", 'shape': " + shape + ", }";
+    header.append(64 - (10 + header.size() + 1) % 64, ' ');
+    header += '\n';
+    std::ofstream out(path, std::ios::binary);
+    out << "\x93NUMPY" << '\x01' << '\x00' << static_cast<char>(header.size() & 0xFF)
+        << static_cast<char>(header.size() >> 8) << header << elements;
+}
+
+template <typename T>
+std::string Bytes(std::initializer_list<T> values) {
+    std::string bytes;
+    for (T value : values) bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    return bytes;
+}
+
+// Data files into slots, in the order given, mixed with scripts: what each
+// good file draws (the slot's geometry through a mesh), what each bad one
+// says and the exit status (2 for a file that is no table, 1 for a table the
+// chart cannot draw).
+TEST(TalvexPlot, DataFiles) {
+    const std::string matrix = Temp("m.txt"), csv = Temp("m.csv"), nonuniform = Temp("nu.txt"), f8 = Temp("f8.npy"),
+                      i4 = Temp("i4.npy"), cloud = Temp("cloud.txt"), f4 = Temp("f4.npy"), xs = Temp("x.txt");
+    std::ofstream(matrix) << "# heights\n1 2 3\n4 nan 6\n\n7 8 9\n";
+    std::ofstream(csv) << "1,2,3\r\n4,,6\r\n";
+    std::ofstream(nonuniform) << "# nonuniform matrix\n3 0 1 5\n-1 1 2 3\n1 4 5 6\n";
+    WriteNpy(f8, "<f8", "(2, 2)", Bytes<double>({1, 2, 3, 4}));
+    WriteNpy(i4, "<i4", "(2, 3)", Bytes<int32_t>({1, 2, 3, 4, 5, 6}));
+    std::ofstream(cloud) << "0 0 0\n1 2 3\n# a comment\n4 5 6\n";
+    WriteNpy(f4, "<f4", "(3, 3)", Bytes<float>({0, 0, 0, 1, 1, 1, 2, 0, 1}));
+    std::ofstream(xs) << "10 20 30\n";
+    const std::string mesh = Temp("mesh.obj");
+    const struct {
+        std::string arguments;
+        int vertices;  // "v " lines of the mesh
+        std::array<double, 3> first;  // the mesh's first vertex, the data's own values
+    } good[] = {
+        {"--data " + matrix, 9, {0, 0, 1}},
+        {"--data " + csv, 6, {0, 0, 1}},
+        {"--data " + nonuniform, 6, {0, -1, 1}},
+        {"--data " + f8, 4, {0, 0, 1}},
+        {"--data " + i4 + " --data-x " + xs, 6, {10, 0, 1}},
+        {"--points " + cloud, 3, {0, 0, 0}},
+        {"--curve " + f4, 3, {0, 0, 0}},
+    };
+    for (const auto& c : good) {
+        const PlotRun run = Plot(c.arguments + " --mesh " + mesh + " " + Out());
+        ASSERT_EQ(run.status, 0) << c.arguments << ": " << run.errors;
+        std::ifstream in(mesh);
+        std::string line, first;
+        int vertices = 0;
+        while (std::getline(in, line))
+            if (line.rfind("v ", 0) == 0 && vertices++ == 0) first = line;
+        EXPECT_EQ(vertices, c.vertices) << c.arguments;
+        std::array<double, 3> read{};
+        ASSERT_EQ(std::sscanf(first.c_str(), "v %lf %lf %lf", &read[0], &read[1], &read[2]), 3) << first;
+        // The box keeps single precision: within a millionth of the data's span.
+        for (int axis = 0; axis < 3; ++axis) EXPECT_NEAR(read[axis], c.first[axis], 1e-5) << c.arguments << ": " << first;
+    }
+    // A script and data in one chart: each keeps its slot.
+    const PlotRun mixed = Plot("-e 'z = x' --points " + cloud + " --mesh " + mesh + " " + Out());
+    ASSERT_EQ(mixed.status, 0) << mixed.errors;
+    std::ifstream in(mesh);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const size_t cloudAt = text.find("o slot1\n");
+    ASSERT_NE(cloudAt, std::string::npos) << text;
+    EXPECT_NE(text.find("p 442\np 443\np 444", cloudAt), std::string::npos) << "the cloud's points after slot 0's 21 x 21";
+
+    const std::string word = Temp("word.txt"), ragged = Temp("ragged.txt"), fortran = Temp("fortran.npy"),
+                      cube = Temp("cube.npy"), text4 = Temp("four.txt"), holes = Temp("holes.txt");
+    std::ofstream(word) << "1 2 3\n4 five 6\n";
+    std::ofstream(ragged) << "1 2 3\n4 5\n";
+    WriteNpy(fortran, "<f8", "(2, 2)", Bytes<double>({1, 2, 3, 4}), true);
+    WriteNpy(cube, "<f8", "(1, 1, 1)", Bytes<double>({1}));
+    std::ofstream(text4) << "1 2 3 4\n";
+    std::ofstream(holes) << "nan nan\nnan nan\n";
+    const struct {
+        std::string arguments;
+        int status;
+        std::string words;
+    } bad[] = {
+        {"--data " + word, 2, word + ", line 2, column 3: 'five' is not a number"},
+        {"--data " + ragged, 2, ragged + ": line 2 has 2 values, the rows above 3"},
+        {"--data " + fortran, 2, "Fortran order"},
+        {"--data " + cube, 2, "a .npy of 3 dimensions"},
+        {"--data " + Temp("missing.txt"), 2, "cannot read"},
+        {"--points " + text4, 1, "4 values a row; x y z rows have 3"},
+        {"--data " + matrix + " --data-x " + cloud, 1, "9 values for the 3 columns"},
+        {"--data-x " + xs + " --data " + matrix, 2, "--data-x follows the --data it gives coordinates to"},
+        {"--data " + holes, 1, "has nothing to draw"},
+    };
+    for (const auto& c : bad) {
+        const PlotRun run = Plot(c.arguments + " " + Out());
+        EXPECT_EQ(run.status, c.status) << c.arguments << ": " << run.errors;
+        EXPECT_NE(run.errors.find(c.words), std::string::npos) << c.arguments << ": " << run.errors;
+    }
+}
+
 TEST(TalvexPlot, BadCommandLines) {
     for (const char* arguments : {"", "--size 0x10 -o x.bmp", "--zoom 101 -o x.bmp", "--view top -o x.bmp",
                                   "--background red -o x.bmp", "--bogus -o x.bmp", "missing-file.txt -o x.bmp",

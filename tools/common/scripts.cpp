@@ -37,7 +37,7 @@ std::string AddScriptFile(const std::string& path, std::vector<ScriptSource>& so
 }
 
 void AddScriptText(const std::string& text, std::vector<ScriptSource>& sources) {
-    sources.push_back(ScriptSource{"-e", text, false});
+    sources.push_back(ScriptSource{"-e", text, false, "", "", ""});
 }
 
 const char* CompileSentence(int32_t code) {

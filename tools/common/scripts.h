@@ -14,6 +14,10 @@ struct ScriptSource {
     std::string name;  // the file's path, or "-e"
     std::string text;  // as read: LF or CR LF line ends
     bool file = false;
+    // Data in place of a script (talvex-plot's --data, --points, --curve):
+    // "grid", "points" or "curve", read from the file name; "" for a script.
+    std::string data;
+    std::string dataX, dataY;  // a grid's coordinate files (--data-x, --data-y), when given
 };
 
 // The whole file; false when it cannot be read, and then reason (when given)
