@@ -98,6 +98,27 @@ TALVEX_NATIVE_API int32_t talvex_set_curve(int32_t handle, int32_t slot, int32_t
 TALVEX_NATIVE_API int32_t talvex_set_points(int32_t handle, int32_t slot, int32_t count, const double *x,
                                             const double *y, const double *z, char *why, int32_t whySize);
 
+/* The data slot 0..2 holds, as the host gave it (double precision), for a
+ * host that wants the numbers themselves back, as a mesh export does:
+ * shape TALVEX_DATA_NONE (the slot holds a script or nothing; every other
+ * field 0 or null), TALVEX_DATA_GRID (z[columns x rows]; x[columns] and
+ * y[rows], each null when it was not given: 0, 1, 2 ...), TALVEX_DATA_SURFACE
+ * (x, y, z of columns x rows each), TALVEX_DATA_CURVE or TALVEX_DATA_POINTS
+ * (columns points, rows 1). The pointers stay valid until the slot's next
+ * SetScript, DelScript or data, or the control's Destroy.
+ * Returns as talvex_get_slot_geometry. */
+#define TALVEX_DATA_NONE 0
+#define TALVEX_DATA_GRID 1
+#define TALVEX_DATA_SURFACE 2
+#define TALVEX_DATA_CURVE 3
+#define TALVEX_DATA_POINTS 4
+typedef struct TalvexSlotData {
+    int32_t shape;
+    int32_t columns, rows;
+    const double *x, *y, *z;
+} TalvexSlotData;
+TALVEX_NATIVE_API int32_t talvex_get_slot_data(int32_t handle, int32_t slot, TalvexSlotData *out);
+
 /* How a slot's last successful calculation mapped the script's coordinates
  * into the box of talvex_get_slot_geometry's vertices, on each axis:
  *     box = (value - centre) * 100 / scale

@@ -87,6 +87,29 @@ int32_t SetSlotData(int32_t handle, int32_t slot, talvex::graph::DataShape shape
 
 extern "C" {
 
+TALVEX_NATIVE_API int32_t talvex_get_slot_data(int32_t handle, int32_t slot, TalvexSlotData* out) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot > 2) return talvex::kBadSlot;
+        if (out == nullptr) return talvex::kPointer;
+        TalvexSlotData record{};
+        const talvex::graph::SlotData* data = c.Slot(slot).data.get();
+        if (data != nullptr) {
+            using talvex::graph::DataShape;
+            record.shape = data->shape == DataShape::kGrid      ? TALVEX_DATA_GRID
+                           : data->shape == DataShape::kSurface ? TALVEX_DATA_SURFACE
+                           : data->shape == DataShape::kCurve   ? TALVEX_DATA_CURVE
+                                                                : TALVEX_DATA_POINTS;
+            record.columns = data->columns;
+            record.rows = data->rows;
+            record.x = data->x.empty() ? nullptr : data->x.data();
+            record.y = data->y.empty() ? nullptr : data->y.data();
+            record.z = data->z.data();
+        }
+        *out = record;
+        return talvex::kOk;
+    });
+}
+
 TALVEX_NATIVE_API int32_t talvex_set_grid(int32_t handle, int32_t slot, int32_t columns, int32_t rows, const double* z,
                                           const double* x, const double* y, char* why, int32_t whySize) {
     return SetSlotData(handle, slot, talvex::graph::DataShape::kGrid, columns, rows, x, y, z, why, whySize);

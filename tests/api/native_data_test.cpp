@@ -82,6 +82,19 @@ TEST_F(NativeData, EachShapeIsTakenAndKept) {
     ASSERT_EQ(talvex_set_surface(handle, 2, 2, 2, x, y, z, nullptr, 0), 0);
     EXPECT_EQ(Geometry(2).kind, TALVEX_GRAPH_SURFACE);
 
+    // The slot's data reads back as given.
+    TalvexSlotData data{};
+    ASSERT_EQ(talvex_get_slot_data(handle, 0, &data), 0);
+    EXPECT_EQ(data.shape, TALVEX_DATA_GRID);
+    EXPECT_EQ(data.columns, 3);
+    EXPECT_EQ(data.rows, 2);
+    EXPECT_EQ(std::vector<double>(data.z, data.z + 6), std::vector<double>(z, z + 6));
+    EXPECT_EQ(std::vector<double>(data.x, data.x + 3), std::vector<double>(xs, xs + 3));
+    ASSERT_EQ(talvex_get_slot_data(handle, 2, &data), 0);
+    EXPECT_EQ(data.shape, TALVEX_DATA_SURFACE);
+    EXPECT_EQ(talvex_get_slot_data(handle, 3, &data), kBadSlot);
+    EXPECT_EQ(talvex_get_slot_data(handle, 0, nullptr), kPointer);
+
     // A script in the slot replaces its data, and data replaces a script.
     ASSERT_EQ(SetScript(1, "z = x"), 0);
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
@@ -90,6 +103,9 @@ TEST_F(NativeData, EachShapeIsTakenAndKept) {
     ASSERT_EQ(TALVEX_ControlCalculate(handle), 0);
     EXPECT_EQ(Geometry(1).kind, TALVEX_GRAPH_CLOUD) << "the script is gone: a Calculate makes the data again";
     ASSERT_EQ(TALVEX_ControlDelScript(handle, 1), 0);
+    ASSERT_EQ(talvex_get_slot_data(handle, 1, &data), 0);
+    EXPECT_EQ(data.shape, TALVEX_DATA_NONE);
+    EXPECT_EQ(data.z, nullptr);
 }
 
 TEST_F(NativeData, RefusalsSayWhyAndKeepTheSlot) {

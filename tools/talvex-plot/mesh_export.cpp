@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -16,14 +17,24 @@ struct SlotMesh {
     int slot;
     TalvexSlotGeometry geometry;
     TalvexBoxMapping mapping;
+    TalvexSlotData data;  // shape TALVEX_DATA_NONE for a script's slot
 };
 
 struct Point {
     double x, y, z;
 };
 
-// A vertex back in the script's coordinates: the box mapping undone.
-Point ScriptPoint(const TalvexVertex& v, const TalvexBoxMapping& m) {
+// Vertex i of a slot in the script's coordinates: the box mapping undone;
+// or, for a slot of data, the very numbers the host gave.
+Point ScriptPoint(const SlotMesh& mesh, int32_t i) {
+    const TalvexSlotData& d = mesh.data;
+    if (d.shape == TALVEX_DATA_GRID) {
+        const int32_t column = i % d.columns, row = i / d.columns;
+        return {d.x != nullptr ? d.x[column] : column, d.y != nullptr ? d.y[row] : row, d.z[i]};
+    }
+    if (d.shape != TALVEX_DATA_NONE) return {d.x[i], d.y[i], d.z[i]};
+    const TalvexVertex& v = mesh.geometry.vertices[i];
+    const TalvexBoxMapping& m = mesh.mapping;
     auto back = [&m](double box, int axis) { return box * m.scale / 100 + m.centre[axis]; };
     return {back(v.x, 0), back(v.y, 1), back(m.zNegated ? -v.z : v.z, 2)};
 }
@@ -41,13 +52,29 @@ void TriangleCorners(const SlotMesh& mesh, int32_t t, int32_t (&corners)[3]) {
 // whose cells all drop out of the picture still has them.
 std::string ReadSlots(int32_t chart, int slotCount, std::vector<SlotMesh>& meshes) {
     for (int slot = 0; slot < slotCount; ++slot) {
-        SlotMesh mesh{slot, {}, {}};
+        SlotMesh mesh{slot, {}, {}, {}};
         if (talvex_get_slot_geometry(chart, slot, &mesh.geometry) != 0 ||
-            talvex_get_slot_mapping(chart, slot, &mesh.mapping) != 0)
+            talvex_get_slot_mapping(chart, slot, &mesh.mapping) != 0 || talvex_get_slot_data(chart, slot, &mesh.data) != 0)
             return "cannot read the geometry of slot " + std::to_string(slot);
         if (mesh.geometry.kind != TALVEX_GRAPH_NONE) meshes.push_back(mesh);
     }
     return "";
+}
+
+// A coordinate as the OBJ holds it: a script's to single precision's nine
+// digits (its vertices are kept in single precision), data to the fewest
+// digits that read back as the very double the host gave.
+std::string Number(double value, bool exact) {
+    char text[40];
+    if (!exact) {
+        std::snprintf(text, sizeof text, "%.9g", value);
+        return text;
+    }
+    for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    return text;
 }
 
 std::string CannotWrite(const std::string& path, int error) {
@@ -59,33 +86,43 @@ std::string WriteObj(const std::vector<SlotMesh>& meshes, const std::string& pat
     std::ofstream out(path);
     if (!out) return CannotWrite(path, errno);
     out << "# TALVEX chart geometry in the scripts' own coordinates: x, y, z as each script computes them\n"
-           "# (values beyond the chart's box are clamped to its faces); faces counter-clockwise about\n"
-           "# the cross product of the surface's parameter derivatives, d/du x d/dv\n";
+           "# (values beyond the chart's box are clamped to its faces), data as given (holes left out);\n"
+           "# faces counter-clockwise about the cross product of the surface's parameter derivatives,\n"
+           "# d/du x d/dv (data: u along a row, v down the rows)\n";
     long base = 1;  // OBJ numbers vertices from 1 across the whole file
     for (const SlotMesh& mesh : meshes) {
         const TalvexSlotGeometry& g = mesh.geometry;
         out << "o slot" << mesh.slot << "\n";
-        char line[96];
+        // A slot of data leaves its holes out, numbering the vertices it
+        // keeps; a script's every computed vertex is written.
+        const bool data = mesh.data.shape != TALVEX_DATA_NONE;
+        std::vector<long> number(static_cast<size_t>(g.vertexCount));
+        long written = 0;
         for (int32_t v = 0; v < g.vertexCount; ++v) {
-            const Point p = ScriptPoint(g.vertices[v], mesh.mapping);
-            std::snprintf(line, sizeof line, "v %.9g %.9g %.9g\n", p.x, p.y, p.z);
-            out << line;
+            const Point p = ScriptPoint(mesh, v);
+            if (data && !(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))) {
+                number[static_cast<size_t>(v)] = -1;
+                continue;
+            }
+            number[static_cast<size_t>(v)] = base + written++;
+            out << "v " << Number(p.x, data) << ' ' << Number(p.y, data) << ' ' << Number(p.z, data) << '\n';
         }
+        const auto at = [&number](int32_t v) { return number[static_cast<size_t>(v)]; };
         if (g.kind == TALVEX_GRAPH_POINT) {
             out << "p " << base << "\n";
         } else if (g.kind == TALVEX_GRAPH_CLOUD) {
-            for (int32_t i = 0; i < g.indexCount; ++i) out << "p " << base + g.indices[i] << '\n';
+            for (int32_t i = 0; i < g.indexCount; ++i) out << "p " << at(g.indices[i]) << '\n';
         } else if (g.kind == TALVEX_GRAPH_SURFACE) {
             for (int32_t t = 0; t < g.indexCount / 3; ++t) {
                 int32_t corners[3];
                 TriangleCorners(mesh, t, corners);
-                out << 'f' << ' ' << base + corners[0] << ' ' << base + corners[1] << ' ' << base + corners[2] << '\n';
+                out << 'f' << ' ' << at(corners[0]) << ' ' << at(corners[1]) << ' ' << at(corners[2]) << '\n';
             }
         } else {
             for (int32_t i = 0; i + 2 <= g.indexCount; i += 2)
-                out << "l " << base + g.indices[i] << ' ' << base + g.indices[i + 1] << '\n';
+                out << "l " << at(g.indices[i]) << ' ' << at(g.indices[i + 1]) << '\n';
         }
-        base += g.vertexCount;
+        base += written;
     }
     out.close();
     if (!out) {
@@ -115,7 +152,7 @@ std::string WriteStl(const std::vector<SlotMesh>& meshes, const std::string& pat
             // the normal agrees with the stored triangle.
             float p[3][3];
             for (int k = 0; k < 3; ++k) {
-                const Point q = ScriptPoint(g.vertices[corners[k]], mesh.mapping);
+                const Point q = ScriptPoint(mesh, corners[k]);
                 p[k][0] = static_cast<float>(q.x), p[k][1] = static_cast<float>(q.y), p[k][2] = static_cast<float>(q.z);
             }
             const double u[3] = {double(p[1][0]) - p[0][0], double(p[1][1]) - p[0][1], double(p[1][2]) - p[0][2]};
