@@ -3,12 +3,13 @@
 # does not compile.
 # Then, printed only: the frames a second it reaches turning a 1280 x 960
 # chart of three 100 x 100 surfaces.
-# -DVIEWER=talvex-view -DSCRIPT=view_test.txt -DSPEED_SCRIPT=view_speed.txt -DSPEED_LOOKS="classic;chart" -DWORK=directory
+# -DVIEWER=talvex-view -DSCRIPT=view_test.txt -DSPEED_SCRIPT=view_speed.txt -DSPEED_LOOKS="classic;chart"
+#   -DSAMPLES=4 -DWORK=directory
 set(xvfb xvfb-run -a -s "-screen 0 1024x768x24")
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/view_surface.txt "z = sin(x)*cos(y)\n")
 file(REMOVE ${WORK}/talvex-view.png)
-execute_process(COMMAND ${xvfb} ${VIEWER} --size 640x480 view_surface.txt --test-script ${SCRIPT}
+execute_process(COMMAND ${xvfb} ${VIEWER} --size 640x480 --samples ${SAMPLES} view_surface.txt --test-script ${SCRIPT}
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the viewer's test script failed (${result})")
@@ -30,11 +31,11 @@ endif()
 
 set(grid "xgrid = 99\nygrid = 99\n")
 # The same three surfaces turned in each look of SPEED_LOOKS (classic,
-# chart), with 4 samples per pixel and a title in the chart look.
+# chart), with SAMPLES per pixel and a title in the chart look.
 foreach(look ${SPEED_LOOKS})
   execute_process(COMMAND xvfb-run -a -s "-screen 0 1600x1200x24" ${VIEWER} --size 1280x960
                     -e "${grid}z = sin(x)*cos(y)" -e "${grid}z = sqrt(x^2 + y^2)"
-                    -e "${grid}z = exp((x*x + y*y)/(0-8))*cos(x*y)*3" --style ${look} --samples 4 --title Speed
+                    -e "${grid}z = exp((x*x + y*y)/(0-8))*cos(x*y)*3" --style ${look} --samples ${SAMPLES} --title Speed
                     --test-script ${SPEED_SCRIPT}
                   WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
   message(STATUS "the ${look} look: ${output}")
