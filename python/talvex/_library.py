@@ -40,6 +40,18 @@ class TalvexBoxMapping(ctypes.Structure):
     ]
 
 
+class TalvexSlotData(ctypes.Structure):
+    """What talvex_get_slot_data fills in: pointers to the slot's own copy of its data."""
+    _fields_ = [
+        ("shape", ctypes.c_int32),
+        ("columns", ctypes.c_int32),
+        ("rows", ctypes.c_int32),
+        ("x", ctypes.POINTER(ctypes.c_double)),
+        ("y", ctypes.POINTER(ctypes.c_double)),
+        ("z", ctypes.POINTER(ctypes.c_double)),
+    ]
+
+
 class TalvexSlotGeometry(ctypes.Structure):
     """What talvex_get_slot_geometry fills in: pointers into the chart's own buffers."""
 
@@ -136,6 +148,7 @@ _NATIVE_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
                                   ctypes.c_char_p, _i32]),
     "talvex_set_curve": (_i32, [_i32, _i32, _i32, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p,
                                 ctypes.c_char_p, _i32]),
+    "talvex_get_slot_data": (_i32, [_i32, _i32, ctypes.POINTER(TalvexSlotData)]),
     "talvex_set_points": (_i32, [_i32, _i32, _i32, ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p,
                                  ctypes.c_char_p, _i32]),
 }

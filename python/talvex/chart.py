@@ -12,7 +12,7 @@ import numpy.typing as npt
 
 from . import _codes
 from ._arrays import Float64Array, as_values, same_shapes, vector_of
-from ._library import Library, TalvexBoxMapping, TalvexSlotGeometry, TalvexStyle, library
+from ._library import Library, TalvexBoxMapping, TalvexSlotData, TalvexSlotGeometry, TalvexStyle, library
 from ._pictures import png_bytes, read_bmp
 from .style import Style, from_record, to_record
 
@@ -596,7 +596,7 @@ class Chart:
         (n, 3): with coordinates="box" (the default) float32 in the chart's
         box, -100 ... 100 on each axis, z negated on a right-handed chart;
         with coordinates="script" float64 x, y, z as the script computed them
-        (clamped to the box's faces), and then each triangle winds
+        (clamped to the box's faces) or a data slot's values as given, and then each triangle winds
         counter-clockwise about the parameters' cross product d/du x d/dv.
         Both are copies.
         """
@@ -623,9 +623,33 @@ class Chart:
             if mapping.zNegated:
                 script[:, 2] = -script[:, 2]
             vertices = script * mapping.scale / 100 + np.array(list(mapping.centre))
+            exact = self._data_values(slot)
+            if exact is not None:
+                vertices = exact
             if kind == "surface" and mapping.trianglesReversed:
                 indices = indices.reshape(-1, 3)[:, [0, 2, 1]].reshape(-1).copy()
         return kind, vertices, indices
+
+    def _data_values(self, slot: int) -> Optional[npt.NDArray[np.float64]]:
+        """A data slot's own values as (n, 3) float64, as the host gave them; None for a script's slot."""
+        if slot not in self._data or not self._lib.has("talvex_get_slot_data"):
+            return None
+        out = TalvexSlotData()
+        _check(self._lib.talvex_get_slot_data(self.handle, slot, ctypes.byref(out)), "read slot %d's data" % slot)
+        if out.shape == 0:
+            return None
+        count = out.columns * out.rows
+        z = np.ctypeslib.as_array(out.z, shape=(count,))
+        if out.shape == 1:  # a grid: x along each row, y down the rows
+            x = (np.ctypeslib.as_array(out.x, shape=(out.columns,)) if out.x
+                 else np.arange(out.columns, dtype=np.float64))
+            y = (np.ctypeslib.as_array(out.y, shape=(out.rows,)) if out.y
+                 else np.arange(out.rows, dtype=np.float64))
+            grid: npt.NDArray[np.float64] = np.stack([np.tile(x, out.rows), np.repeat(y, out.columns), z], axis=1)
+            return grid.astype(np.float64)
+        points: npt.NDArray[np.float64] = np.stack(
+            [np.ctypeslib.as_array(out.x, shape=(count,)), np.ctypeslib.as_array(out.y, shape=(count,)), z], axis=1)
+        return points.astype(np.float64)
 
     def save_mesh(self, path: PathType) -> None:
         """Writes every calculated slot as a Wavefront OBJ file in the scripts' own coordinates."""
@@ -640,15 +664,21 @@ class Chart:
             if kind == "none":
                 continue
             lines.append("o slot%d" % slot)
-            lines.extend("v %.9g %.9g %.9g" % tuple(v) for v in vertices)
+            # A data slot's values to the digit (repr is the shortest text
+            # that reads back as the same double), its holes left out.
+            data = slot in self._data
+            kept = np.isfinite(vertices).all(axis=1) if data else np.ones(len(vertices), dtype=bool)
+            number = np.cumsum(kept) - 1 + base
+            for vertex in vertices[kept]:
+                lines.append("v " + " ".join(repr(float(c)) if data else "%.9g" % c for c in vertex))
             if kind == "point":
                 lines.append("p %d" % base)
             elif kind == "cloud":
-                lines.extend("p %d" % (base + i) for i in indices)
+                lines.extend("p %d" % number[i] for i in indices)
             else:
                 per, element = (3, "f") if kind == "surface" else (2, "l")
-                for group in (indices.reshape(-1, per) + base):
+                for group in number[indices].reshape(-1, per):
                     lines.append(element + "".join(" %d" % i for i in group))
-            base += len(vertices)
+            base += int(kept.sum())
         with open(name, "w") as file:
             file.write("\n".join(lines) + "\n")

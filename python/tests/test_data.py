@@ -26,7 +26,7 @@ def test_any_array_like_and_holes():
         masked = np.ma.masked_array(np.ones((3, 3)), mask=[[0, 0, 0], [0, 1, 0], [0, 0, 0]])
         chart.set_grid(1, masked)
         _, vertices, indices = chart.geometry(1, coordinates="script")
-        assert np.isnan(vertices[4]).all(), "the masked value is a hole"
+        assert np.isnan(vertices[4, 2]), "the masked value is a hole"
         assert len(indices) == 0, "every cell of a 3 x 3 grid touches its middle"
         strided = np.arange(40.0).reshape(4, 10)[:, ::2]  # not contiguous
         chart.set_grid(2, strided.astype(np.float32))
@@ -41,6 +41,26 @@ def test_any_array_like_and_holes():
         chart.calculate()
         assert chart.geometry(1)[1].shape[0] == 21 * 21, "a script replaces the data"
         assert "script in slot 1 (calculated), data in slots 0, 2" in repr(chart)
+
+
+def test_the_data_comes_back_to_the_digit(tmp_path):
+    z = np.array([[0.1, 1e-300, 2.0 / 3.0], [np.nan, 5.5, 1e300]])
+    x = np.array([0.7, 1.1, 1.3])
+    with talvex.Chart(80, 60) as chart:
+        chart.set_grid(0, z, x=x)
+        _, vertices, _ = chart.geometry(0, coordinates="script")
+        assert np.array_equal(vertices[:, 2], z.ravel(), equal_nan=True)
+        assert np.array_equal(vertices[:, 0], np.tile(x, 2))
+        assert np.array_equal(vertices[:, 1], [0, 0, 0, 1, 1, 1])
+        path = tmp_path / "data.obj"
+        chart.save_mesh(path)
+        read = [tuple(float(v) for v in line.split()[1:]) for line in path.read_text().splitlines()
+                if line.startswith("v ")]
+        kept = [tuple(v) for v in vertices if np.isfinite(v).all()]
+        assert read == kept, "every value as given, the hole left out"
+        faces = [line for line in path.read_text().splitlines() if line.startswith("f ")]
+        # The one cell without the hole, its corners numbered among the kept vertices.
+        assert faces == ["f 2 3 4", "f 3 5 4"], faces
 
 
 def test_a_contiguous_float64_array_is_passed_as_it_is():
