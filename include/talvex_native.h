@@ -98,6 +98,15 @@ TALVEX_NATIVE_API int32_t talvex_set_curve(int32_t handle, int32_t slot, int32_t
 TALVEX_NATIVE_API int32_t talvex_set_points(int32_t handle, int32_t slot, int32_t count, const double *x,
                                             const double *y, const double *z, char *why, int32_t whySize);
 
+/* What slot 0..2's last calculation drew otherwise than its script asked,
+ * as a sentence into text (at most size bytes with the closing 0, cut to
+ * fit), "" when nothing: a grid coarser than the script's, as a slot holds
+ * at most 10000 cells of a surface or steps of a curve ("its grid of
+ * 1000 x 1000 cells was reduced to 71 x 140 (a slot holds at most 10000
+ * cells)"). Returns 0; E_FAIL for an invalid handle; 21 for a slot outside
+ * 0..2; E_POINTER for a null text; E_INVALIDARG for a size below 1. */
+TALVEX_NATIVE_API int32_t talvex_get_slot_note(int32_t handle, int32_t slot, char *text, int32_t size);
+
 /* The data slot 0..2 holds, as the host gave it (double precision), for a
  * host that wants the numbers themselves back, as a mesh export does:
  * shape TALVEX_DATA_NONE (the slot holds a script or nothing; every other

@@ -87,6 +87,16 @@ int32_t SetSlotData(int32_t handle, int32_t slot, talvex::graph::DataShape shape
 
 extern "C" {
 
+TALVEX_NATIVE_API int32_t talvex_get_slot_note(int32_t handle, int32_t slot, char* text, int32_t size) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot > 2) return talvex::kBadSlot;
+        if (text == nullptr) return talvex::kPointer;
+        if (size < 1) return talvex::kInvalidArgument;
+        CopySentence(c.Slot(slot).geometry.note, text, size);
+        return talvex::kOk;
+    });
+}
+
 TALVEX_NATIVE_API int32_t talvex_get_slot_data(int32_t handle, int32_t slot, TalvexSlotData* out) {
     return Act(handle, [&](ChartControl& c) {
         if (slot < 0 || slot > 2) return talvex::kBadSlot;

@@ -348,12 +348,31 @@ void ComputePoint(SlotGeometry& geometry, const Sampler& sampler, Source& source
     geometry.samplesV = 1;
 }
 
+// Says when the grid drawn is coarser than the one the script set: a slot
+// holds at most 10000 cells of a surface and 10000 steps of a curve.
+std::string ReductionNote(GraphKind kind, const VariableRange& first, const VariableRange& second) {
+    const auto whole = [](double grid) { return static_cast<int64_t>(std::fmin(std::floor(grid), 1e15)); };
+    if (kind == GraphKind::Surface) {
+        const double gu = SurfaceGridOrDefault(first.grid), gv = SurfaceGridOrDefault(second.grid);
+        const SurfaceGrid grid = PlanSurfaceGrid(first.grid, second.grid);
+        if (grid.intervalsU >= whole(gu) && grid.intervalsV >= whole(gv)) return "";
+        return "its grid of " + std::to_string(whole(gu)) + " x " + std::to_string(whole(gv)) +
+               " cells was reduced to " + std::to_string(grid.intervalsU) + " x " + std::to_string(grid.intervalsV) +
+               " (a slot holds at most 10000 cells)";
+    }
+    if (kind == GraphKind::Curve && std::isfinite(first.grid) && first.grid > kCurveGrid)
+        return "its grid of " + std::to_string(whole(first.grid)) + " steps was reduced to " +
+               std::to_string(static_cast<int64_t>(kCurveGrid)) + " (a slot holds at most that many)";
+    return "";
+}
+
 // Samples a slot of the given kind into geometry with the coordinates from
 // source, and records how they map into the box.
 template <typename Source>
 void SampleSlot(SlotGeometry& geometry, const Sampler& sampler, Source& source, GraphKind kind,
                 const VariableRange& first, const VariableRange& second, bool leftHanded) {
     geometry.mapping = sampler.Mapping();
+    geometry.note = ReductionNote(kind, first, second);
     switch (kind) {
     case GraphKind::Surface: {
         ComputeSurface(geometry, sampler, source, first, second, leftHanded);

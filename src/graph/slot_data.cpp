@@ -96,6 +96,7 @@ void BuildDataGeometry(const SlotData& data, bool leftHanded, SlotGeometry& geom
         return static_cast<float>((value / 2 - mapping.centre[axis] / 2) / mapping.scale * 200);
     };
     geometry.mapping = mapping;
+    geometry.note.clear();
     geometry.vertices.resize(count);
     for (size_t i = 0; i < count; ++i) {
         GraphVertex& v = geometry.vertices[i];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace talvex::graph {
@@ -50,6 +51,9 @@ struct SlotGeometry {
     // Three per kept triangle (surface), two per kept segment (curve), one
     // per kept point (cloud).
     std::vector<uint16_t> indices;
+    // What the calculation drew otherwise than the script asked ("its grid
+    // of 1000 x 1000 cells was reduced to 71 x 140 ..."), or "".
+    std::string note;
 
     int32_t VertexCount() const { return static_cast<int32_t>(vertices.size()); }
     int32_t PrimitiveCount() const {

@@ -154,6 +154,13 @@ TEST_F(NativeData, RefusalsSayWhyAndKeepTheSlot) {
     EXPECT_EQ(talvex_set_grid(handle, 0, 2, 2, z, nullptr, nullptr, why, 0), kInvalidArgument);
     EXPECT_EQ(talvex_set_grid(handle + 1000, 0, 2, 2, z, nullptr, nullptr, nullptr, 0), kFail);
     EXPECT_EQ(Geometry(0).vertexCount, 4) << "every refusal left the grid as it was";
+    char note[64];
+    std::memset(note, 'X', sizeof note);
+    EXPECT_EQ(talvex_get_slot_note(handle, 0, note, sizeof note), 0);
+    EXPECT_STREQ(note, "") << "data is drawn as given";
+    EXPECT_EQ(talvex_get_slot_note(handle, 3, note, sizeof note), kBadSlot);
+    EXPECT_EQ(talvex_get_slot_note(handle, 0, nullptr, 8), kPointer);
+    EXPECT_EQ(talvex_get_slot_note(handle, 0, note, 0), kInvalidArgument);
 }
 
 // Seen from above in one colour, a grid with a hole in its middle shows the

@@ -142,6 +142,19 @@ TEST(TalvexPlot, ScriptFilesWithEitherLineEnd) {
     EXPECT_GT(a.bmp.Count(0xFF0080), 50) << "the curve";
 }
 
+// A grid coarser than the script asked for is drawn and told, not hidden.
+TEST(TalvexPlot, AReducedGridIsTold) {
+    const PlotRun surface = Plot("-e 'xgrid = 1000\nygrid = 1000\nz = x' -e 'x = t\ny = t\nz = t\ntgrid = 50000' " + Out());
+    ASSERT_EQ(surface.status, 0) << surface.errors;
+    EXPECT_NE(surface.errors.find("script 1: its grid of 1000 x 1000 cells was reduced to 70 x 141 (a slot holds at most 10000 cells)"), std::string::npos)
+        << surface.errors;
+    EXPECT_NE(surface.errors.find("script 2: its grid of 50000 steps was reduced to 10000"), std::string::npos)
+        << surface.errors;
+    const PlotRun plain = Plot("-e 'xgrid = 100\nygrid = 100\nz = x' " + Out());
+    ASSERT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.errors, "") << "a grid within a slot is drawn as asked, silently";
+}
+
 TEST(TalvexPlot, FailingScriptNamesScriptLineAndWhat) {
     const PlotRun run = Plot("-e 'z = x' -e 'a = 1\nb = 2\nc = +' " + Out());
     EXPECT_EQ(run.status, 1);

@@ -217,6 +217,9 @@ int ReportFailedSlots(int32_t chart, int slotCount) {
     for (int slot = 0; slot < slotCount; ++slot) {
         int32_t code = 0;
         char text[512];
+        // Not a failure: what was drawn otherwise than asked is told too.
+        if (talvex_get_slot_note(chart, slot, text, sizeof text) == 0 && text[0] != '\0')
+            std::fprintf(stderr, "talvex-plot: script %d: %s\n", slot + 1, text);
         if (talvex_get_slot_error(chart, slot, &code, text, sizeof text) != 0 || code == 0) continue;
         std::fprintf(stderr, "talvex-plot: %s\n", text);
         ++failed;
