@@ -278,8 +278,7 @@ class Chart:
         xs = vector_of(x, "x", columns)
         ys = vector_of(y, "y", rows)
         self._set_data(slot, lambda why: int(self._lib.talvex_set_grid(
-            self.handle, slot, columns, rows, heights.ctypes.data, _address(xs), _address(ys), why, len(why))),
-            (heights, xs, ys))
+            self.handle, slot, columns, rows, heights.ctypes.data, _address(xs), _address(ys), why, len(why))))
 
     def set_surface(self, slot: int, x: object, y: object, z: object) -> None:
         """Any surface as three arrays of one (rows, columns) shape into slot 0, 1 or 2."""
@@ -288,8 +287,7 @@ class Chart:
         xs, ys, zs = (array for _, array in arrays)
         rows, columns = zs.shape
         self._set_data(slot, lambda why: int(self._lib.talvex_set_surface(
-            self.handle, slot, columns, rows, xs.ctypes.data, ys.ctypes.data, zs.ctypes.data, why, len(why))),
-            (xs, ys, zs))
+            self.handle, slot, columns, rows, xs.ctypes.data, ys.ctypes.data, zs.ctypes.data, why, len(why))))
 
     def set_curve(self, slot: int, x: object, y: object, z: object) -> None:
         """A curve through the points (x[i], y[i], z[i]), joined in order, into slot 0, 1 or 2."""
@@ -305,15 +303,13 @@ class Chart:
         xs, ys, zs = (array for _, array in arrays)
         call = getattr(self._lib, function)
         self._set_data(slot, lambda why: int(call(
-            self.handle, slot, len(zs), xs.ctypes.data, ys.ctypes.data, zs.ctypes.data, why, len(why))), (xs, ys, zs))
+            self.handle, slot, len(zs), xs.ctypes.data, ys.ctypes.data, zs.ctypes.data, why, len(why))))
 
-    def _set_data(self, slot: int, call: Callable[[ctypes.Array[ctypes.c_char]], int],
-                  keep: Tuple[Optional[Float64Array], ...]) -> None:
-        # keep holds the arrays alive across the call; the library copies them.
+    def _set_data(self, slot: int, call: Callable[[ctypes.Array[ctypes.c_char]], int]) -> None:
+        # call holds the arrays it passes alive through the call; the library copies them.
         slot = _slot(slot)
         why = ctypes.create_string_buffer(256)
         code = int(call(why))
-        del keep
         if code == _codes.E_INVALIDARG:
             raise ValueError(why.value.decode("utf-8", "replace"))
         _check(code, "set slot %d's data" % slot)

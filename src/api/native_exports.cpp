@@ -56,7 +56,7 @@ void CopySentence(const std::string& sentence, char* text, int32_t size) {
 int32_t SetSlotData(int32_t handle, int32_t slot, talvex::graph::DataShape shape, int32_t columns, int32_t rows,
                     const double* x, const double* y, const double* z, char* why, int32_t whySize) {
     return Act(handle, [&](ChartControl& c) {
-        if (slot < 0 || slot > 2) return talvex::kBadSlot;
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
         const bool grid = shape == talvex::graph::DataShape::kGrid;
         if (z == nullptr || (!grid && (x == nullptr || y == nullptr))) return talvex::kPointer;
         if (why != nullptr && whySize < 1) return talvex::kInvalidArgument;
@@ -89,7 +89,7 @@ extern "C" {
 
 TALVEX_NATIVE_API int32_t talvex_get_slot_note(int32_t handle, int32_t slot, char* text, int32_t size) {
     return Act(handle, [&](ChartControl& c) {
-        if (slot < 0 || slot > 2) return talvex::kBadSlot;
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
         if (text == nullptr) return talvex::kPointer;
         if (size < 1) return talvex::kInvalidArgument;
         CopySentence(c.Slot(slot).geometry.note, text, size);
@@ -99,7 +99,7 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_note(int32_t handle, int32_t slot, cha
 
 TALVEX_NATIVE_API int32_t talvex_get_slot_data(int32_t handle, int32_t slot, TalvexSlotData* out) {
     return Act(handle, [&](ChartControl& c) {
-        if (slot < 0 || slot > 2) return talvex::kBadSlot;
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
         if (out == nullptr) return talvex::kPointer;
         TalvexSlotData record{};
         const talvex::graph::SlotData* data = c.Slot(slot).data.get();

@@ -596,7 +596,7 @@ private:
                           : cull_ == kCullCounterClockwise ? Cull::CounterClockwise
                                                            : Cull::None;
         if (const auto observer = Consult([](Faults& faults) { return faults.drawObserver; }); observer != nullptr)
-            Observe(observer, type, count, indexOf, shading, cull);
+            Observe(observer, type, count, indexOf, transform, shading, cull);
         ClipVertex v[3];
         switch (type) {
         case kPointList:
@@ -631,12 +631,12 @@ private:
 
     template <typename IndexOf>
     void Observe(void (*observer)(const DrawObservation&), uint32_t type, uint32_t count, IndexOf indexOf,
-                 const Shading& shading, Cull cull) const {
+                 const Matrix& transform, const Shading& shading, Cull cull) const {
         const uint32_t perPrimitive = type == kTriangleList ? 3 : type == kLineList ? 2 : 1;
         std::vector<ClipVertex> vertices;
         for (uint64_t i = 0; i < static_cast<uint64_t>(count) * perPrimitive; ++i) {
             ClipVertex v{};
-            Fetch(indexOf(static_cast<uint32_t>(i)), world_ * view_ * projection_, v);
+            Fetch(indexOf(static_cast<uint32_t>(i)), transform, v);
             vertices.push_back(v);
         }
         observer({type, vertices.data(), vertices.size(), texture_ != nullptr ? texture_->texels.data() : nullptr,
