@@ -43,7 +43,9 @@ typedef struct TalvexSlotGeometry {
     int32_t vertexCount;
     const TalvexVertex *vertices; /* vertexCount records; rows along the second parameter for a surface */
     int32_t indexCount;
-    const uint16_t *indices;      /* three per triangle (surface), two per segment (curve), none for a point */
+    const uint16_t *indices;      /* three per triangle (surface), two per segment (curve), one per point
+                                     (cloud), none for a point; null when vertexCount is above 65536
+                                     (a host's data): talvex_get_slot_indices has them as 32-bit numbers */
 } TalvexSlotGeometry;
 
 /* What the last TALVEX_ControlCalculate made of slot 0..2's script: its code
@@ -77,8 +79,11 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, in
  * range and one scale, the largest axis's range, fills the box (the mapping
  * talvex_get_slot_mapping tells; the chart look's axes show the data's own
  * values). A grid's first parameter (for talvex_get_slot_mapping's winding)
- * is the column and its second the row. A slot takes at most 10201 values
- * (a 101 x 101 grid).
+ * is the column and its second the row. A slot takes at most 16777216 values
+ * (a 4096 x 4096 grid), every one drawn: data larger than a script's
+ * geometry (10201 vertices, 60000 indices) is drawn from device buffers made
+ * to its size with 32-bit indices. Memory: about 180 bytes a value between
+ * the slot's copy, its geometry and the device's buffers.
  * Returns 0; E_FAIL for an invalid handle; 21 for a slot outside 0..2;
  * E_POINTER for a null z (and, but for a grid's x and y, a null x or y);
  * E_INVALIDARG, changing nothing, for a why whose whySize is below 1 and for
@@ -152,12 +157,20 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_mapping(int32_t handle, int32_t slot, 
  * calculation (kind TALVEX_GRAPH_NONE, zero counts and null pointers when it
  * has none). Every sample is there, also those whose cells or segments drop
  * out of the picture; the indices name the triangles and segments that are
- * drawn. The pointers stay valid until the next Calculate, SetScript,
+ * drawn. The pointers stay valid until the next Calculate, data, SetScript,
  * DelScript, Size or Destroy of that control.
  * Returns 0; E_FAIL (0x80004005) for an invalid handle; 21 for a slot outside
  * 0..2; E_POINTER (0x80004003) for a null out. The checks are made in this
  * order; out is written only on success. */
 TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot, TalvexSlotGeometry *out);
+
+/* The same indices as talvex_get_slot_geometry's, as 32-bit numbers, for
+ * geometry of any size: *indices (null when there are none) and *count. Valid
+ * as long as talvex_get_slot_geometry's pointers.
+ * Returns 0; E_FAIL for an invalid handle; 21 for a slot outside 0..2;
+ * E_POINTER when indices or count is null. */
+TALVEX_NATIVE_API int32_t talvex_get_slot_indices(int32_t handle, int32_t slot, const uint32_t **indices,
+                                                  int32_t *count);
 
 /* Draws the current view of the control (its size, view, colours, exactly as
  * a paint or TALVEX_SaveBMP draws it) into pixels: width * height values

@@ -8,8 +8,8 @@ import numpy.typing as npt
 
 Float64Array = npt.NDArray[np.float64]
 
-#: The most values one slot's data holds (a 101 x 101 grid).
-MAX_VALUES = 10201
+#: The most values one slot's data holds (a 4096 x 4096 grid).
+MAX_VALUES = 4096 * 4096
 
 
 def as_values(value: object, name: str, dimensions: int) -> Float64Array:
@@ -40,7 +40,7 @@ def as_values(value: object, name: str, dimensions: int) -> Float64Array:
     if array.size == 0:
         raise ValueError("%s is empty (shape %s)" % (name, array.shape))
     if array.size > MAX_VALUES:
-        raise ValueError("%s has %d values, more than a slot holds (at most %d, a grid of 101 x 101)"
+        raise ValueError("%s has %d values, more than a slot holds (at most %d, a grid of 4096 x 4096)"
                          % (name, array.size, MAX_VALUES))
     return np.ascontiguousarray(array, dtype=np.float64)
 

@@ -130,6 +130,8 @@ _FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
 # The native interface: pictures and geometry without a file in between.
 _NATIVE_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
     "talvex_get_slot_geometry": (_i32, [_i32, _i32, ctypes.POINTER(TalvexSlotGeometry)]),
+    "talvex_get_slot_indices": (_i32, [_i32, _i32, ctypes.POINTER(ctypes.POINTER(ctypes.c_uint32)),
+                                       ctypes.POINTER(_i32)]),
     "talvex_get_slot_mapping": (_i32, [_i32, _i32, ctypes.POINTER(TalvexBoxMapping)]),
     "talvex_get_slot_error": (_i32, [_i32, _i32, ctypes.POINTER(_i32), ctypes.c_char_p, _i32]),
     "talvex_render_picture": (_i32, [_i32, ctypes.c_void_p, _i32, _i32]),

@@ -609,7 +609,15 @@ class Chart:
             raw = np.ctypeslib.as_array(ctypes.cast(out.vertices, ctypes.POINTER(ctypes.c_float)),
                                         shape=(out.vertexCount, 8))
             vertices = raw[:, :3].astype(np.float32)
-        if out.indexCount > 0 and out.indices:
+        if out.indexCount > 0 and self._lib.has("talvex_get_slot_indices"):
+            # As 32-bit numbers: a large data set's vertices go beyond 16 bits.
+            wide = ctypes.POINTER(ctypes.c_uint32)()
+            count = ctypes.c_int32(0)
+            _check(self._lib.talvex_get_slot_indices(self.handle, slot, ctypes.byref(wide), ctypes.byref(count)),
+                   "geometry")
+            if count.value > 0 and wide:
+                indices = np.ctypeslib.as_array(wide, shape=(count.value,)).astype(np.int32)
+        elif out.indexCount > 0 and out.indices:
             indices = np.ctypeslib.as_array(out.indices, shape=(out.indexCount,)).astype(np.int32)
         kind = _KINDS.get(out.kind, "none")
         if coordinates == "script":

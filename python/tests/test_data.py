@@ -19,6 +19,17 @@ def test_surface_of_heights_over_a_grid():
         assert chart.picture().shape == (120, 160, 3)
 
 
+def test_a_large_grid_keeps_every_cell():
+    # 90,000 vertices: more than a 16-bit index names.
+    z = np.add.outer(np.arange(300.0), np.arange(300.0))
+    with talvex.surface(z, width=160, height=120) as chart:
+        kind, vertices, indices = chart.geometry(0)
+        assert kind == "surface"
+        assert vertices.shape == (90000, 3)
+        assert len(indices) == 299 * 299 * 6
+        assert indices.max() == 89999
+
+
 def test_any_array_like_and_holes():
     with talvex.Chart(120, 90) as chart:
         chart.set_grid(0, [[1, 2, 3], [4, 5, 6]])  # lists of ints
@@ -74,7 +85,7 @@ def test_a_contiguous_float64_array_is_passed_as_it_is():
     (lambda c: c.set_grid(0, np.zeros((0, 3))), ValueError, r"z is empty \(shape \(0, 3\)\)"),
     (lambda c: c.set_grid(0, np.zeros((2, 3)), x=[0, 1]), ValueError, "x must have 3 values"),
     (lambda c: c.set_grid(0, np.zeros((2, 3)), y=[0, 1, 2]), ValueError, "y must have 2 values"),
-    (lambda c: c.set_grid(0, np.zeros((200, 200))), ValueError, "40000 values, more than a slot holds"),
+    (lambda c: c.set_grid(0, np.broadcast_to(0.0, (5000, 4000))), ValueError, "20000000 values, more than a slot holds"),
     (lambda c: c.set_grid(0, [["a", "b"]]), TypeError, "z must hold real numbers"),
     (lambda c: c.set_grid(0, np.ones((2, 2), dtype=complex)), TypeError, "z must hold real numbers"),
     (lambda c: c.set_grid(0, "heights"), TypeError, "z must be an array of numbers"),

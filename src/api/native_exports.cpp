@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "api/control_call.h"
 #include "api/style_record.h"
@@ -38,7 +39,8 @@ TalvexSlotGeometry Describe(const talvex::graph::SlotGeometry& geometry) {
     record.vertexCount = geometry.VertexCount();
     record.vertices = record.vertexCount > 0 ? reinterpret_cast<const TalvexVertex*>(geometry.vertices.data()) : nullptr;
     record.indexCount = static_cast<int32_t>(geometry.indices.size());
-    record.indices = record.indexCount > 0 ? geometry.indices.data() : nullptr;
+    // Null when a vertex's number does not fit 16 bits (talvex_get_slot_indices).
+    record.indices = geometry.indices16.empty() ? nullptr : geometry.indices16.data();
     return record;
 }
 
@@ -147,6 +149,18 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_geometry(int32_t handle, int32_t slot,
         if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
         if (out == nullptr) return talvex::kPointer;
         *out = Describe(c.Slot(slot).geometry);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_slot_indices(int32_t handle, int32_t slot, const uint32_t** indices,
+                                                  int32_t* count) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
+        if (indices == nullptr || count == nullptr) return talvex::kPointer;
+        const std::vector<uint32_t>& kept = c.Slot(slot).geometry.indices;
+        *indices = kept.empty() ? nullptr : kept.data();
+        *count = static_cast<int32_t>(kept.size());
         return talvex::kOk;
     });
 }

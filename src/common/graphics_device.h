@@ -38,6 +38,7 @@ enum Format : uint32_t {
     kFormatX1R5G5B5 = 24,
     kFormatD16 = 80,
     kFormatIndex16 = 101,
+    kFormatIndex32 = 102,
 };
 
 enum Pool : uint32_t { kPoolDefault = 0, kPoolManaged = 1, kPoolSystemMemory = 2 };

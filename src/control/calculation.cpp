@@ -1,6 +1,8 @@
 // Calculate on the whole control: each slot's geometry computed from its
 // script, kept by the slot and uploaded into its device buffers.
 
+#include <cstddef>
+#include <memory>
 #include <string>
 
 #include "common/trace.h"
@@ -17,9 +19,11 @@ namespace {
 // (talvex_native.h) stay where they are through every later calculation,
 // including the one a frame runs when it recovers the device. Made before
 // anything is computed, so that a failed allocation changes nothing.
-void ReserveGeometry(graph::SlotGeometry& kept) {
-    kept.vertices.reserve(graph::kSlotVertexCapacity);
-    kept.indices.reserve(graph::kSlotIndexCapacity);
+void ReserveGeometry(graph::SlotGeometry& kept, size_t vertexCount = graph::kSlotVertexCapacity,
+                     size_t indexCount = graph::kSlotIndexCapacity) {
+    kept.vertices.reserve(vertexCount);
+    kept.indices.reserve(indexCount);
+    if (vertexCount <= graph::kNarrowVertexLimit) kept.indices16.reserve(indexCount);
 }
 
 // Computes straight into the slot's own storage while its buffers are
@@ -27,14 +31,15 @@ void ReserveGeometry(graph::SlotGeometry& kept) {
 // lock, keeps its geometry, counts and buffer contents. The script's own
 // fault is reported first.
 // cause receives the words of a failure, when there are words for it.
-Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded, std::string& cause) {
+Result ComputeSlot(ScriptSlot& slot, render::Device* device, render::SlotBuffers& buffers, bool leftHanded,
+                   std::string& cause) {
     graph::SlotCalculation calculation(*slot.script, leftHanded);
     if (const int32_t result = calculation.Prepare(); result != 0) {
         cause = calculation.Cause();
         return result;
     }
     ReserveGeometry(slot.geometry);
-    render::SlotBufferLock lock(buffers.vertexBuffer, buffers.indexBuffer);
+    render::SlotBufferLock lock(device, buffers, graph::kSlotVertexCapacity, graph::kSlotIndexCapacity);
     if (!lock.Locked()) {
         cause = "the device's buffers could not take the geometry";
         return kFail;
@@ -46,10 +51,14 @@ Result ComputeSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHand
 }
 
 // A data slot's geometry, made and uploaded as a script's is; data that was
-// taken cannot fail, but the buffers still can.
-Result ComputeDataSlot(ScriptSlot& slot, render::SlotBuffers& buffers, bool leftHanded, std::string& cause) {
-    ReserveGeometry(slot.geometry);
-    render::SlotBufferLock lock(buffers.vertexBuffer, buffers.indexBuffer);
+// taken cannot fail, but the buffers still can (data larger than the fixed
+// buffers needs buffers of its own). Room for all of it is had before
+// anything changes.
+Result ComputeDataSlot(ScriptSlot& slot, render::Device* device, render::SlotBuffers& buffers, bool leftHanded,
+                       std::string& cause) {
+    const size_t vertexCount = graph::DataVertexCount(*slot.data), indexCount = graph::MostDataIndices(*slot.data);
+    ReserveGeometry(slot.geometry, vertexCount, indexCount);
+    render::SlotBufferLock lock(device, buffers, vertexCount, indexCount);
     if (!lock.Locked()) {
         cause = "the device's buffers could not take the geometry";
         return kFail;
@@ -80,8 +89,8 @@ Result ChartControl::Calculate() {
         Trace().Output("i=%d", i);
         std::string cause;
         render::SlotBuffers& buffers = scene_.slots[static_cast<size_t>(i)];
-        const Result result = slot.data != nullptr ? ComputeDataSlot(slot, buffers, leftHanded_, cause)
-                                                   : ComputeSlot(slot, buffers, leftHanded_, cause);
+        const Result result = slot.data != nullptr ? ComputeDataSlot(slot, scene_.device, buffers, leftHanded_, cause)
+                                                   : ComputeSlot(slot, scene_.device, buffers, leftHanded_, cause);
         Trace().Output("--------------");
         slot.lastCalculation = result;
         slot.lastCalculationText = result == kOk ? std::string() : FailureSentence(i, result, cause);
@@ -101,12 +110,17 @@ Result ChartControl::SetData(int32_t slot, graph::SlotData data, std::string& wh
     why = graph::DataRefusal(data);
     if (!why.empty()) return kInvalidArgument;
     ScriptSlot& target = slots_[slot];
+    // Room for the geometry first: data too large for the memory there is
+    // leaves the slot as it was.
+    ReserveGeometry(target.geometry, graph::DataVertexCount(data), graph::MostDataIndices(data));
+    auto kept = std::make_unique<graph::SlotData>(std::move(data));
     target.script.reset();
     target.lastErrorLine = 0;
-    target.data = std::make_unique<graph::SlotData>(std::move(data));
+    target.data = std::move(kept);
     // Made at once, so that the next frame shows it without a Calculate.
     std::string cause;
-    const Result result = ComputeDataSlot(target, scene_.slots[static_cast<size_t>(slot)], leftHanded_, cause);
+    const Result result =
+        ComputeDataSlot(target, scene_.device, scene_.slots[static_cast<size_t>(slot)], leftHanded_, cause);
     target.lastCalculation = result;
     target.lastCalculationText = result == kOk ? std::string() : FailureSentence(slot, result, cause);
     ready_ = true;

@@ -247,6 +247,13 @@ Result ChartControl::DelScript(int32_t slot) {
     if (IsSlotIndex(slot)) {
         slots_[slot].script.reset();
         slots_[slot].data.reset();
+        // Buffers made to a large data set's size are given back now; the
+        // slot is not drawn until it is computed again.
+        render::SlotBuffers& buffers = scene_.slots[static_cast<size_t>(slot)];
+        if (buffers.large) {
+            render::ReleaseLargeBuffers(buffers);
+            buffers.buffersFilled = false;
+        }
         slots_[slot].lastErrorLine = 0;
         slots_[slot].lastCalculation = kOk;
         slots_[slot].lastCalculationText.clear();

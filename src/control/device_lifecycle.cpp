@@ -108,7 +108,7 @@ void ChartControl::RestoreAfterFailedReset(const render::PresentParameters& prev
     BuildDeviceResources();
     for (size_t s = 0; s < filled.size(); ++s) {
         render::SlotBuffers& buffers = scene_.slots[s];
-        if (filled[s] && render::UploadSlotGeometry(buffers.vertexBuffer, buffers.indexBuffer, slots_[s].geometry))
+        if (filled[s] && render::UploadSlotGeometry(scene_.device, buffers, slots_[s].geometry))
             buffers.buffersFilled = true;
     }
     ready_ = wasReady;

@@ -228,30 +228,28 @@ void ComputeSurface(SlotGeometry& geometry, const Sampler& sampler, Source& sour
     std::vector<GraphVertex>& vertices = geometry.vertices;
     vertices.resize(static_cast<size_t>(columns * (nv + 1)));
     // Room for every cell, written in place and cut to the cells kept.
-    std::vector<uint16_t>& indices = geometry.indices;
+    std::vector<uint32_t>& indices = geometry.indices;
     indices.resize(static_cast<size_t>(nu) * static_cast<size_t>(nv) * 6);
-    uint16_t* out = indices.data();
+    uint32_t* out = indices.data();
 
     // The cells of a row, tested while the two rows of corners they join
     // are still in the cache.
     int cellRows = 0;
     auto addCells = [&](int rowsWritten) {
         for (; cellRows < nv && cellRows + 1 < rowsWritten; ++cellRows) {
-            // The six indices of a cell as two words, the corners A, B, D, C
-            // of the first cell of the row; each next cell adds one to every
-            // index. The winding flips with the sign of Z.
+            // The six indices of a cell as three words of two, the corners
+            // A, B, D, C of the first cell of the row; each next cell adds
+            // one to every index. The winding flips with the sign of Z.
             const uint64_t a = static_cast<uint64_t>(cellRows * columns), b = a + 1, d = a + columns, cc = d + 1;
-            uint64_t low = leftHanded ? a | d << 16 | b << 32 | b << 48 : a | b << 16 | d << 32 | b << 48;
-            uint32_t high = static_cast<uint32_t>(leftHanded ? d | cc << 16 : cc | d << 16);
+            uint64_t words[3] = {leftHanded ? a | d << 32 : a | b << 32, leftHanded ? b | b << 32 : d | b << 32,
+                                 leftHanded ? d | cc << 32 : cc | d << 32};
             const GraphVertex* corner = vertices.data() + a;
             for (int c = 0; c < nu; ++c, ++corner) {
                 // Written whether the cell is kept or not (there is room for
                 // every cell), kept by moving on past them.
-                std::memcpy(out, &low, sizeof low);
-                std::memcpy(out + 4, &high, sizeof high);
+                std::memcpy(out, words, sizeof words);
                 out += AcceptCell(corner[0], corner[columns + 1]) ? 6 : 0;
-                low += 0x0001000100010001u;
-                high += 0x00010001u;
+                for (uint64_t& word : words) word += 0x0000000100000001u;
             }
         }
     };
@@ -307,7 +305,7 @@ void ComputeCurve(SlotGeometry& geometry, const Sampler& sampler, Source& source
     const int n = static_cast<int>(grid);
     std::vector<GraphVertex>& vertices = geometry.vertices;
     vertices.resize(static_cast<size_t>(n + 1));
-    std::vector<uint16_t>& indices = geometry.indices;
+    std::vector<uint32_t>& indices = geometry.indices;
     indices.clear();
     double t[kBlockSize];
     const double* parameters[1] = {t};
@@ -325,8 +323,8 @@ void ComputeCurve(SlotGeometry& geometry, const Sampler& sampler, Source& source
             // The previous end as stored, the current one before rounding.
             const BoxPoint point = points.At(i);
             if (j > 0 && AcceptSegment(vertices[static_cast<size_t>(j - 1)], point)) {
-                indices.push_back(static_cast<uint16_t>(j - 1));
-                indices.push_back(static_cast<uint16_t>(j));
+                indices.push_back(static_cast<uint32_t>(j - 1));
+                indices.push_back(static_cast<uint32_t>(j));
             }
             WriteVertex(vertices[static_cast<size_t>(j)], point);
         }
@@ -390,6 +388,7 @@ void SampleSlot(SlotGeometry& geometry, const Sampler& sampler, Source& source, 
         ComputePoint(geometry, sampler, source);
         break;
     }
+    geometry.NarrowIndices();
 }
 
 }  // namespace

@@ -39,6 +39,21 @@ struct Coordinates {
 
 }  // namespace
 
+size_t DataVertexCount(const SlotData& data) {
+    return static_cast<size_t>(std::max(data.columns, 0)) * static_cast<size_t>(std::max(data.rows, 0));
+}
+
+size_t MostDataIndices(const SlotData& data) {
+    const auto columns = static_cast<size_t>(std::max(data.columns, 0)), rows = static_cast<size_t>(std::max(data.rows, 0));
+    switch (data.shape) {
+    case DataShape::kGrid:
+    case DataShape::kSurface: return columns > 0 && rows > 0 ? (columns - 1) * (rows - 1) * 6 : 0;
+    case DataShape::kCurve: return columns > 0 ? 2 * (columns - 1) : 0;
+    case DataShape::kCloud: return columns;
+    }
+    return 0;
+}
+
 std::string DataRefusal(const SlotData& data) {
     const std::string shape = ShapeName(data.shape);
     const bool grid = data.shape == DataShape::kGrid || data.shape == DataShape::kSurface;
@@ -48,7 +63,8 @@ std::string DataRefusal(const SlotData& data) {
     const int64_t count = static_cast<int64_t>(data.columns) * data.rows;
     if (count > kDataValueCapacity)
         return shape + " of " + std::to_string(count) + " values is more than a slot holds (at most " +
-               std::to_string(kDataValueCapacity) + ", a grid of 101 x 101)";
+               std::to_string(kDataValueCapacity) + ", a grid of " + std::to_string(kDataGridSideCapacity) + " x " +
+               std::to_string(kDataGridSideCapacity) + ")";
     const auto length = static_cast<size_t>(count);
     if (data.z.size() != length) return shape + " needs " + std::to_string(length) + " z values";
     if (data.shape == DataShape::kGrid) {
@@ -114,7 +130,7 @@ void BuildDataGeometry(const SlotData& data, bool leftHanded, SlotGeometry& geom
             v.tv = 0.5f * static_cast<float>(i % static_cast<size_t>(data.columns));
         }
     }
-    std::vector<uint16_t>& indices = geometry.indices;
+    std::vector<uint32_t>& indices = geometry.indices;
     indices.clear();
     const auto finite = [&geometry](size_t i) { return !std::isnan(geometry.vertices[i].x); };
     switch (data.shape) {
@@ -128,7 +144,7 @@ void BuildDataGeometry(const SlotData& data, bool leftHanded, SlotGeometry& geom
                 // The winding of a script's cells: it flips with z's sign.
                 const size_t cell[6] = {a, leftHanded ? d : b, leftHanded ? b : d, b, leftHanded ? d : c,
                                         leftHanded ? c : d};
-                for (size_t corner : cell) indices.push_back(static_cast<uint16_t>(corner));
+                for (size_t corner : cell) indices.push_back(static_cast<uint32_t>(corner));
             }
         geometry.kind = GraphKind::Surface;
         break;
@@ -136,19 +152,20 @@ void BuildDataGeometry(const SlotData& data, bool leftHanded, SlotGeometry& geom
     case DataShape::kCurve:
         for (size_t i = 1; i < count; ++i)
             if (finite(i - 1) && finite(i)) {
-                indices.push_back(static_cast<uint16_t>(i - 1));
-                indices.push_back(static_cast<uint16_t>(i));
+                indices.push_back(static_cast<uint32_t>(i - 1));
+                indices.push_back(static_cast<uint32_t>(i));
             }
         geometry.kind = GraphKind::Curve;
         break;
     case DataShape::kCloud:
         for (size_t i = 0; i < count; ++i)
-            if (finite(i)) indices.push_back(static_cast<uint16_t>(i));
+            if (finite(i)) indices.push_back(static_cast<uint32_t>(i));
         geometry.kind = GraphKind::Cloud;
         break;
     }
     geometry.samplesU = data.columns;
     geometry.samplesV = data.rows;
+    geometry.NarrowIndices();
 }
 
 }  // namespace talvex::graph

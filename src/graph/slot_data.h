@@ -4,6 +4,7 @@
 // calculation makes a script's.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,9 +28,16 @@ struct SlotData {
     std::vector<double> x, y, z;
 };
 
-// The most values a slot's data holds: as many vertices as a slot's buffers
-// take (a 101 x 101 grid).
-constexpr int64_t kDataValueCapacity = kSlotVertexCapacity;
+// The most values a slot's data holds: a grid of 4096 x 4096 (about 3 GB
+// between the copy, the geometry and the device's buffers); a vertex's
+// number still fits the 32-bit indices with room to spare.
+constexpr int64_t kDataGridSideCapacity = 4096;
+constexpr int64_t kDataValueCapacity = kDataGridSideCapacity * kDataGridSideCapacity;
+
+// The vertices of the data's geometry (one a value) and the most indices it
+// can have (every cell, segment or point kept).
+size_t DataVertexCount(const SlotData& data);
+size_t MostDataIndices(const SlotData& data);
 
 // Why the data cannot be a slot's ("a grid needs at least one column"), or
 // "" when it can: the shape's sizes, the arrays' lengths, the capacity, and

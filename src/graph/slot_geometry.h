@@ -3,6 +3,7 @@
 // control keeps it; drawing uploads it into the device's buffers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,9 +23,13 @@ struct GraphVertex {
 };
 static_assert(sizeof(GraphVertex) == 32, "GraphVertex is 32 bytes");
 
-// A slot holds at most a 101 x 101 grid and 10000 cells of two triangles.
+// A slot's fixed buffers hold a 101 x 101 grid and 10000 cells of two
+// triangles: all a script can make. A host's data larger than that is
+// drawn from buffers made to its size, with 32-bit indices.
 constexpr int kSlotVertexCapacity = 101 * 101;
 constexpr int kSlotIndexCapacity = 60000;
+// The most vertices whose numbers fit a 16-bit index.
+constexpr size_t kNarrowVertexLimit = 65536;
 
 // How the calculation mapped the script's coordinates into the box, so that
 // a host can have them back: box = (value - centre) * 100 / scale on each
@@ -50,10 +55,28 @@ struct SlotGeometry {
     std::vector<GraphVertex> vertices;
     // Three per kept triangle (surface), two per kept segment (curve), one
     // per kept point (cloud).
-    std::vector<uint16_t> indices;
+    std::vector<uint32_t> indices;
+    // The same as 16-bit numbers, when every vertex has one (at most 65536
+    // vertices; a host's data may have more): what the fixed buffers take
+    // and what the geometry read-back hands a host. Empty otherwise.
+    std::vector<uint16_t> indices16;
     // What the calculation drew otherwise than the script asked ("its grid
     // of 1000 x 1000 cells was reduced to 71 x 140 ..."), or "".
     std::string note;
+
+    // Whether the fixed buffers take it.
+    bool FitsFixedBuffers() const {
+        return vertices.size() <= static_cast<size_t>(kSlotVertexCapacity) &&
+               indices.size() <= static_cast<size_t>(kSlotIndexCapacity);
+    }
+    // Makes indices16 from indices, or empties it when a vertex number
+    // would not fit; called once the indices are final.
+    void NarrowIndices() {
+        indices16.clear();
+        if (vertices.size() > kNarrowVertexLimit) return;
+        indices16.resize(indices.size());
+        for (size_t i = 0; i < indices.size(); ++i) indices16[i] = static_cast<uint16_t>(indices[i]);
+    }
 
     int32_t VertexCount() const { return static_cast<int32_t>(vertices.size()); }
     int32_t PrimitiveCount() const {

@@ -211,11 +211,20 @@ Vector3 GridNormal(const std::vector<Vector3>& positions, int32_t columns, int32
 // coordinates; false when the buffer could not be had.
 bool FillSurfaceVertices(Scene& scene, SlotBuffers& slot, const graph::SlotGeometry& geometry, const ChartBox& box,
                          const ChartCamera& camera, const ChartStyle& style, std::vector<Vector3>& positions) {
-    if (slot.chartVertices == nullptr &&
-        scene.device->CreateVertexBuffer(kSlotVertexBytes, kUsageWriteOnly, kGraphVertexFormat, kPoolDefault,
-                                         &slot.chartVertices) != kOk)
-        return false;
-    auto* out = LockWhole<GraphVertex>(slot.chartVertices, kSlotVertexBytes);
+    // Room for the slot's vertices: the fixed buffers' size, or a large
+    // data set's own.
+    const size_t needed = std::max(geometry.vertices.size(), static_cast<size_t>(kSlotVertexCapacity));
+    if (slot.chartVertices == nullptr || slot.chartVertexCapacity < needed) {
+        const uint64_t bytes = static_cast<uint64_t>(needed) * sizeof(GraphVertex);
+        VertexBuffer* buffer = nullptr;
+        if (bytes > UINT32_MAX || scene.device->CreateVertexBuffer(static_cast<uint32_t>(bytes), kUsageWriteOnly,
+                                                                   kGraphVertexFormat, kPoolDefault, &buffer) != kOk)
+            return false;
+        ReleaseAndClear(slot.chartVertices);
+        slot.chartVertices = buffer;
+        slot.chartVertexCapacity = needed;
+    }
+    auto* out = LockWhole<GraphVertex>(slot.chartVertices, static_cast<uint32_t>(slot.chartVertexCapacity * sizeof(GraphVertex)));
     if (out == nullptr) return false;
     PlaceVertices(geometry, box, positions);
     const Vector3 toLight =
@@ -225,7 +234,7 @@ bool FillSurfaceVertices(Scene& scene, SlotBuffers& slot, const graph::SlotGeome
     const double colorLow = box.low[static_cast<size_t>(colorAxis)];
     const double colorSpan = box.high[static_cast<size_t>(colorAxis)] - colorLow;
     const int32_t columns = geometry.samplesU, rows = geometry.samplesV;
-    const size_t count = std::min(positions.size(), static_cast<size_t>(kSlotVertexCapacity));
+    const size_t count = std::min(positions.size(), slot.chartVertexCapacity);
     for (size_t i = 0; i < count; ++i) {
         const double value = DataValue(geometry.mapping, colorAxis, BoxValue(geometry.vertices[i], colorAxis));
         double level = 1.0;
@@ -245,11 +254,11 @@ bool FillSurfaceVertices(Scene& scene, SlotBuffers& slot, const graph::SlotGeome
 void DrawSurface(Scene& scene, SlotBuffers& slot, const SlotDraw& draw, const View& view, const ChartBox& box,
                  const ChartCamera& camera, std::vector<Vector3>& positions) {
     Device* device = scene.device;
-    if (draw.primitiveCount <= 0 || slot.indexBuffer == nullptr) return;
+    if (draw.primitiveCount <= 0 || slot.Indices() == nullptr) return;
     if (!FillSurfaceVertices(scene, slot, *draw.geometry, box, camera, view.style, positions)) return;
     device->SetVertexShader(kGraphVertexFormat);
     device->SetStreamSource(0, slot.chartVertices, sizeof(GraphVertex));
-    device->SetIndices(slot.indexBuffer, 0);
+    device->SetIndices(slot.Indices(), 0);
     const auto vertices = static_cast<uint32_t>(draw.vertexCount);
     const auto primitives = static_cast<uint32_t>(draw.primitiveCount);
     if (!view.solid) {
@@ -274,22 +283,28 @@ void DrawCurve(Scene& scene, const SlotDraw& draw, const ChartBox& box, const Ch
     const graph::SlotGeometry& geometry = *draw.geometry;
     PlaceVertices(geometry, box, positions);
     const float halfWidth = kCurveHalfWidth / camera.pixelsPerUnit;
-    ChartBatch batch(scene.chartBuffer);
-    for (size_t s = 0; s + 1 < geometry.indices.size(); s += 2) {
-        const size_t first = geometry.indices[s], second = geometry.indices[s + 1];
-        if (first >= positions.size() || second >= positions.size() || !batch.Room(6)) continue;
-        const Vector3& a = positions[first];
-        const Vector3& b = positions[second];
-        const Vector3 along = Subtract(b, a);
-        // Across the segment as the picture shows it.
-        const float x = Dot(along, camera.right), y = Dot(along, camera.up);
-        const float length = std::sqrt(x * x + y * y);
-        const Vector3 across = length > 0.0f ? Scale(Add(Scale(camera.right, -y / length), Scale(camera.up, x / length)), halfWidth)
-                                             : Scale(camera.up, halfWidth);
-        const Vector3 corners[4] = {Subtract(a, across), Add(a, across), Add(b, across), Subtract(b, across)};
-        for (int corner : {0, 1, 2, 0, 2, 3}) batch.Add(corners[corner]);
+    size_t s = 0;
+    while (s + 1 < geometry.indices.size()) {
+        // As many segments a batch as the shared buffer holds.
+        ChartBatch batch(scene.chartBuffer);
+        if (!batch.Room(6)) return;  // the buffer would not lock
+        for (; s + 1 < geometry.indices.size() && batch.Room(6); s += 2) {
+            const size_t first = geometry.indices[s], second = geometry.indices[s + 1];
+            if (first >= positions.size() || second >= positions.size()) continue;
+            const Vector3& a = positions[first];
+            const Vector3& b = positions[second];
+            const Vector3 along = Subtract(b, a);
+            // Across the segment as the picture shows it.
+            const float x = Dot(along, camera.right), y = Dot(along, camera.up);
+            const float length = std::sqrt(x * x + y * y);
+            const Vector3 across = length > 0.0f
+                                       ? Scale(Add(Scale(camera.right, -y / length), Scale(camera.up, x / length)), halfWidth)
+                                       : Scale(camera.up, halfWidth);
+            const Vector3 corners[4] = {Subtract(a, across), Add(a, across), Add(b, across), Subtract(b, across)};
+            for (int corner : {0, 1, 2, 0, 2, 3}) batch.Add(corners[corner]);
+        }
+        batch.Draw(scene.device, kTriangleList, draw.primaryColor);
     }
-    batch.Draw(scene.device, kTriangleList, draw.primaryColor);
 }
 
 // A point as a disc of kPointRadius pixels facing the eye; a cloud's kept

@@ -14,9 +14,9 @@ void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, bool 
     Device* device = scene.device;
     // Buffers that no calculation filled since they were made hold nothing
     // to draw; their old counts could point past the data.
-    if (!slot.buffersFilled || slot.vertexBuffer == nullptr || slot.indexBuffer == nullptr) return;
+    if (!slot.buffersFilled || slot.Vertices() == nullptr || slot.Indices() == nullptr) return;
     device->SetVertexShader(kGraphVertexFormat);
-    device->SetStreamSource(0, slot.vertexBuffer, sizeof(GraphVertex));
+    device->SetStreamSource(0, slot.Vertices(), sizeof(GraphVertex));
     const auto vertices = static_cast<uint32_t>(draw.vertexCount);
     const auto primitives = static_cast<uint32_t>(draw.primitiveCount);
     if (!solid) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
@@ -28,7 +28,7 @@ void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, bool 
         break;
     case graph::GraphKind::Cloud:
     case graph::GraphKind::Curve:
-        device->SetIndices(slot.indexBuffer, 0);
+        device->SetIndices(slot.Indices(), 0);
         device->SetTexture(0, nullptr);
         if (solid) device->SetRenderState(kRenderStateAmbient, draw.primaryColor);
         if (primitives > 0)
@@ -38,12 +38,12 @@ void DrawSlot(Scene& scene, const SlotBuffers& slot, const SlotDraw& draw, bool 
     case graph::GraphKind::Surface:
         if (!solid) {
             device->SetRenderState(kRenderStateFillMode, kFillWireframe);
-            device->SetIndices(slot.indexBuffer, 0);
+            device->SetIndices(slot.Indices(), 0);
             device->SetTexture(0, nullptr);
             device->SetRenderState(kRenderStateCullMode, kCullNone);
             if (primitives > 0) device->DrawIndexedPrimitive(kTriangleList, 0, vertices, 0, primitives);
         } else {
-            device->SetIndices(slot.indexBuffer, 0);
+            device->SetIndices(slot.Indices(), 0);
             device->SetTexture(0, slot.texture);
             // The side facing the viewer counter-clockwise at full brightness,
             // the other side at half.

@@ -1,5 +1,6 @@
 #include "render/scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -36,12 +37,54 @@ void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]
     }
 }
 
-SlotBufferLock::SlotBufferLock(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer)
-    : vertexBuffer_(vertexBuffer), indexBuffer_(indexBuffer) {
+namespace {
+
+// Makes the large buffers hold at least so many records, anew when the
+// ones there are smaller; false, with the old ones kept, when the device
+// refuses, so that the slot still draws what it drew. Once new ones are
+// had, the old ones and what they showed are gone.
+bool PrepareLargeBuffers(Device* device, SlotBuffers& slot, size_t vertexCount, size_t indexCount) {
+    if (slot.largeVertexBuffer != nullptr && slot.largeIndexBuffer != nullptr &&
+        slot.largeVertexCapacity >= vertexCount && slot.largeIndexCapacity >= indexCount)
+        return true;
+    // Sizes beyond what a buffer's length can say are refused as the device
+    // would refuse them.
+    const uint64_t vertexBytes = static_cast<uint64_t>(vertexCount) * sizeof(GraphVertex);
+    const uint64_t indexBytes = std::max<uint64_t>(1, indexCount) * sizeof(uint32_t);
+    if (device == nullptr || vertexBytes > UINT32_MAX || indexBytes > UINT32_MAX) return false;
+    VertexBuffer* vertices = nullptr;
+    IndexBuffer* indices = nullptr;
+    if (device->CreateVertexBuffer(static_cast<uint32_t>(vertexBytes), kUsageWriteOnly, kGraphVertexFormat,
+                                   kPoolDefault, &vertices) != kOk ||
+        device->CreateIndexBuffer(static_cast<uint32_t>(indexBytes), kUsageWriteOnly, kFormatIndex32, kPoolDefault,
+                                  &indices) != kOk) {
+        ReleaseAndClear(vertices);
+        ReleaseAndClear(indices);
+        return false;
+    }
+    if (slot.large) slot.buffersFilled = false;
+    ReleaseLargeBuffers(slot);
+    slot.largeVertexBuffer = vertices;
+    slot.largeIndexBuffer = indices;
+    slot.largeVertexCapacity = vertexCount;
+    slot.largeIndexCapacity = std::max<size_t>(1, indexCount);
+    return true;
+}
+
+}  // namespace
+
+SlotBufferLock::SlotBufferLock(Device* device, SlotBuffers& slot, size_t vertexCount, size_t indexCount)
+    : slot_(slot), large_(vertexCount > static_cast<size_t>(kSlotVertexCapacity) ||
+                          indexCount > static_cast<size_t>(kSlotIndexCapacity)) {
+    if (large_ && !PrepareLargeBuffers(device, slot, vertexCount, indexCount)) return;
+    vertexBuffer_ = large_ ? slot.largeVertexBuffer : slot.vertexBuffer;
+    indexBuffer_ = large_ ? slot.largeIndexBuffer : slot.indexBuffer;
     if (vertexBuffer_ == nullptr || indexBuffer_ == nullptr) return;
-    if (vertexBuffer_->Lock(0, kSlotVertexBytes, &vertices_, 0) != kOk) vertices_ = nullptr;
+    const uint64_t vertexBytes = large_ ? slot.largeVertexCapacity * sizeof(GraphVertex) : kSlotVertexBytes;
+    const uint64_t indexBytes = large_ ? slot.largeIndexCapacity * sizeof(uint32_t) : kSlotIndexBytes;
+    if (vertexBuffer_->Lock(0, static_cast<uint32_t>(vertexBytes), &vertices_, 0) != kOk) vertices_ = nullptr;
     if (vertices_ == nullptr) return;
-    if (indexBuffer_->Lock(0, kSlotIndexBytes, &indices_, 0) != kOk) indices_ = nullptr;
+    if (indexBuffer_->Lock(0, static_cast<uint32_t>(indexBytes), &indices_, 0) != kOk) indices_ = nullptr;
 }
 
 SlotBufferLock::~SlotBufferLock() {
@@ -50,15 +93,31 @@ SlotBufferLock::~SlotBufferLock() {
 }
 
 void SlotBufferLock::Write(const graph::SlotGeometry& geometry) {
-    std::memcpy(vertices_, geometry.vertices.data(), geometry.vertices.size() * sizeof(GraphVertex));
-    std::memcpy(indices_, geometry.indices.data(), geometry.indices.size() * sizeof(uint16_t));
+    const size_t vertexRoom = large_ ? slot_.largeVertexCapacity : static_cast<size_t>(kSlotVertexCapacity);
+    const size_t indexRoom = large_ ? slot_.largeIndexCapacity : static_cast<size_t>(kSlotIndexCapacity);
+    std::memcpy(vertices_, geometry.vertices.data(), std::min(geometry.vertices.size(), vertexRoom) * sizeof(GraphVertex));
+    if (large_)
+        std::memcpy(indices_, geometry.indices.data(), std::min(geometry.indices.size(), indexRoom) * sizeof(uint32_t));
+    else
+        std::memcpy(indices_, geometry.indices16.data(), std::min(geometry.indices16.size(), indexRoom) * sizeof(uint16_t));
+    // Data back within the fixed buffers' size, or a script: the large ones
+    // are let go rather than held for a size that may not come again.
+    if (!large_) ReleaseLargeBuffers(slot_);
+    slot_.large = large_;
 }
 
-bool UploadSlotGeometry(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer, const graph::SlotGeometry& geometry) {
-    SlotBufferLock lock(vertexBuffer, indexBuffer);
+bool UploadSlotGeometry(Device* device, SlotBuffers& slot, const graph::SlotGeometry& geometry) {
+    SlotBufferLock lock(device, slot, geometry.vertices.size(), geometry.indices.size());
     if (!lock.Locked()) return false;
     lock.Write(geometry);
     return true;
+}
+
+void ReleaseLargeBuffers(SlotBuffers& slot) {
+    ReleaseAndClear(slot.largeVertexBuffer);
+    ReleaseAndClear(slot.largeIndexBuffer);
+    slot.largeVertexCapacity = slot.largeIndexCapacity = 0;
+    slot.large = false;
 }
 
 namespace {
@@ -161,7 +220,9 @@ void ReleaseSceneResources(Scene& scene) {
         ReleaseAndClear(slot.vertexBuffer);
         ReleaseAndClear(slot.indexBuffer);
         ReleaseAndClear(slot.texture);
+        ReleaseLargeBuffers(slot);
         ReleaseAndClear(slot.chartVertices);
+        slot.chartVertexCapacity = 0;
         ReleaseAndClear(slot.colorTable);
         slot.colorTableKey.clear();
         slot.buffersFilled = false;

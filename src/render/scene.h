@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,10 +52,21 @@ struct SlotBuffers {
     // when the buffers are re-created: a rebuilt slot still carries the old
     // kind and counts, and its new buffers must not be drawn from.
     bool buffersFilled = false;
+    // A host's data too large for the fixed buffers goes into buffers made
+    // to its size (32-bit indices), drawn from in their place while large
+    // is set; kept for the next data of at most their size.
+    VertexBuffer* largeVertexBuffer = nullptr;
+    IndexBuffer* largeIndexBuffer = nullptr;
+    size_t largeVertexCapacity = 0;  // records
+    size_t largeIndexCapacity = 0;
+    bool large = false;
+    VertexBuffer* Vertices() const { return large ? largeVertexBuffer : vertexBuffer; }
+    IndexBuffer* Indices() const { return large ? largeIndexBuffer : indexBuffer; }
     // The chart look's copy of the slot's vertices (positions in the chart's
     // box, colour and light as texture coordinates) and its colour table,
     // made at the first chart frame.
     VertexBuffer* chartVertices = nullptr;
+    size_t chartVertexCapacity = 0;  // records
     Texture* colorTable = nullptr;
     // What the colour table holds: the colour map's name or the slot's
     // colour; empty when it must be filled.
@@ -109,29 +121,37 @@ void ReleaseSceneResources(Scene& scene);
 // A left-handed control puts the z arrowhead at the positive end.
 void MakeAxisVertices(bool leftHanded, ColorVertex (&vertices)[kAxisVertexCount]);
 
-// A slot's two buffers locked whole for writing, both or neither: locked
-// before a calculation, so that one whose geometry could not be stored
-// changes nothing, and written after it. Unlocked when it ends.
+// The buffers a slot's geometry of so many vertices and indices goes into,
+// locked whole for writing, both or neither: the fixed buffers, or for data
+// larger than they hold, the large ones (made, or made larger, first).
+// Locked before a calculation, so that one whose geometry could not be
+// stored changes nothing, and written after it. Unlocked when it ends.
 class SlotBufferLock {
 public:
-    SlotBufferLock(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer);
+    SlotBufferLock(Device* device, SlotBuffers& slot, size_t vertexCount, size_t indexCount);
     ~SlotBufferLock();
     SlotBufferLock(const SlotBufferLock&) = delete;
     SlotBufferLock& operator=(const SlotBufferLock&) = delete;
 
     bool Locked() const { return vertices_ != nullptr && indices_ != nullptr; }
-    // Copies the geometry in; only while Locked.
+    // Copies the geometry in, at most the counts the lock was made for, and
+    // makes these buffers the ones the slot is drawn from; only while Locked.
     void Write(const graph::SlotGeometry& geometry);
 
 private:
-    VertexBuffer* vertexBuffer_;
-    IndexBuffer* indexBuffer_;
+    SlotBuffers& slot_;
+    bool large_;
+    VertexBuffer* vertexBuffer_ = nullptr;
+    IndexBuffer* indexBuffer_ = nullptr;
     uint8_t* vertices_ = nullptr;
     uint8_t* indices_ = nullptr;
 };
 
 // Copies a slot's geometry into its device buffers: false when a buffer is
-// missing or will not lock, and then neither changed.
-bool UploadSlotGeometry(VertexBuffer* vertexBuffer, IndexBuffer* indexBuffer, const graph::SlotGeometry& geometry);
+// missing, cannot be made or will not lock, and then nothing changed.
+bool UploadSlotGeometry(Device* device, SlotBuffers& slot, const graph::SlotGeometry& geometry);
+
+// Lets go of a slot's large buffers, as when it holds a script again.
+void ReleaseLargeBuffers(SlotBuffers& slot);
 
 }  // namespace talvex::render

@@ -1,5 +1,6 @@
 // Data in place of scripts through the real libtalvex.so: what each function
 // takes and refuses, what the slot keeps, and the picture in both looks.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -127,9 +128,9 @@ TEST_F(NativeData, RefusalsSayWhyAndKeepTheSlot) {
          "a grid needs at least one row"},
         {[](int32_t h, char* why, int32_t size) {
              const double values[4] = {1, 2, 3, 4};  // not read: the sizes alone refuse it
-             return talvex_set_grid(h, 0, 1000, 1000, values, nullptr, nullptr, why, size);
+             return talvex_set_grid(h, 0, 5000, 5000, values, nullptr, nullptr, why, size);
          },
-         "a grid of 1000000 values is more than a slot holds"},
+         "a grid of 25000000 values is more than a slot holds (at most 16777216, a grid of 4096 x 4096)"},
         {[](int32_t h, char* why, int32_t size) {
              const double values[2] = {kNan, kNan};
              return talvex_set_grid(h, 0, 2, 1, values, nullptr, nullptr, why, size);
@@ -199,6 +200,68 @@ TEST_F(NativeData, ACloudDrawsEachFinitePoint) {
     EXPECT_EQ(Count(Picture(), colour), 3);
     ChartLookFromAbove();
     EXPECT_GT(Count(Picture(), colour), 3 * 20) << "three discs";
+}
+
+// Data larger than a script's geometry (here 90,000 vertices, more than a
+// 16-bit index names) is drawn whole from buffers of its own size: seen from
+// above in one colour, a flat 300 x 300 grid covers what a 5 x 5 grid of the
+// same extent covers, with the background through its hole; through a
+// device reset and after a smaller set again. The indices come back as
+// 32-bit numbers only.
+TEST_F(NativeData, LargeDataIsDrawnWhole) {
+    ChartLookFromAbove();
+    const std::vector<double> small(25, 1.0);
+    ASSERT_EQ(talvex_set_grid(handle, 0, 5, 5, small.data(), nullptr, nullptr, nullptr, 0), 0);
+    const int covered = kWidth * kHeight - Count(Picture(), 0xFFFFFF);
+    ASSERT_GT(covered, 2000);
+
+    constexpr int kSide = 300;
+    std::vector<double> z(kSide * kSide, 1.0);
+    // A hole of 30 x 30 values in the middle: the 31 x 31 cells round them go.
+    for (int row = 135; row < 165; ++row)
+        for (int column = 135; column < 165; ++column) z[static_cast<size_t>(row * kSide + column)] = kNan;
+    ASSERT_EQ(talvex_set_grid(handle, 0, kSide, kSide, z.data(), nullptr, nullptr, nullptr, 0), 0);
+    const TalvexSlotGeometry geometry = Geometry(0);
+    EXPECT_EQ(geometry.vertexCount, kSide * kSide);
+    EXPECT_EQ(geometry.indexCount, ((kSide - 1) * (kSide - 1) - 31 * 31) * 6);
+    EXPECT_EQ(geometry.indices, nullptr) << "a vertex number beyond 16 bits";
+    const uint32_t* indices = nullptr;
+    int32_t count = 0;
+    ASSERT_EQ(talvex_get_slot_indices(handle, 0, &indices, &count), 0);
+    ASSERT_EQ(count, geometry.indexCount);
+    EXPECT_EQ(*std::max_element(indices, indices + count), static_cast<uint32_t>(kSide * kSide - 1));
+    EXPECT_EQ(talvex_get_slot_indices(handle, 0, nullptr, &count), kPointer);
+    EXPECT_EQ(talvex_get_slot_indices(handle, 3, &indices, &count), kBadSlot);
+
+    const auto expectWhole = [&](const char* when) {
+        const std::vector<uint32_t> pixels = Picture();
+        const int drawn = kWidth * kHeight - Count(pixels, 0xFFFFFF);
+        EXPECT_NEAR(drawn, covered * 0.99, covered / 20) << when << ": the whole grid, up to its edge pixels";
+        // The background within the grid's bounds: the hole, some 5 x 5 pixels.
+        int left = kWidth, right = -1, top = kHeight, bottom = -1;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                if (pixels[static_cast<size_t>(y * kWidth + x)] != 0xFFFFFFu) {
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+        int inside = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x) inside += pixels[static_cast<size_t>(y * kWidth + x)] == 0xFFFFFFu;
+        EXPECT_GE(inside, 9) << when << ": the hole";
+    };
+    expectWhole("set");
+    ASSERT_EQ(TALVEX_ControlSetSolid(handle, 1), 0);
+    ASSERT_EQ(TALVEX_ControlSize(handle, kWidth, kHeight + 2), 0);
+    ASSERT_EQ(TALVEX_ControlSize(handle, kWidth, kHeight), 0);
+    expectWhole("after the device's reset");
+
+    ASSERT_EQ(talvex_set_grid(handle, 0, 5, 5, small.data(), nullptr, nullptr, nullptr, 0), 0);
+    EXPECT_NE(Geometry(0).indices, nullptr);
+    EXPECT_EQ(kWidth * kHeight - Count(Picture(), 0xFFFFFF), covered) << "back in the fixed buffers";
+    ASSERT_EQ(talvex_set_grid(handle, 0, kSide, kSide, z.data(), nullptr, nullptr, nullptr, 0), 0);
+    ASSERT_EQ(TALVEX_ControlDelScript(handle, 0), 0);
+    EXPECT_EQ(Count(Picture(), 0xFFFFFF), kWidth * kHeight) << "a deleted slot draws nothing";
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST(SlotData, RefusalsNameWhatIsWrong) {
         {Grid(0, 3, {}), "a grid needs at least one column"},
         {Grid(3, 0, {}), "a grid needs at least one row"},
         {Grid(2, 2, {1, 2, 3}), "a grid needs 4 z values"},
-        {Grid(200, 200, {}), "a grid of 40000 values is more than a slot holds (at most 10201"},
+        {Grid(5000, 4000, {}), "a grid of 20000000 values is more than a slot holds (at most 16777216"},
         {Grid(2, 1, {kNan, kInf}), "a grid without one point whose x, y and z are all finite numbers"},
         {Line(DataShape::kCurve, {}, {}, {}), "a curve needs at least one point"},
         {Line(DataShape::kCloud, {1}, {2, 3}, {4, 5}), "a cloud needs 2 x, y and z values each"},
@@ -115,10 +115,10 @@ TEST(SlotData, CurvesAndCloudsLeaveOutWhatIsNotFinite) {
     const SlotGeometry curve =
         Build(Line(DataShape::kCurve, {0, 1, 2, 3, 4}, {0, 0, kNan, 0, 0}, {0, 1, 2, 3, 4}));
     EXPECT_EQ(curve.kind, GraphKind::Curve);
-    EXPECT_EQ(curve.indices, (std::vector<uint16_t>{0, 1, 3, 4})) << "the segments into and out of the hole go";
+    EXPECT_EQ(curve.indices, (std::vector<uint32_t>{0, 1, 3, 4})) << "the segments into and out of the hole go";
     const SlotGeometry cloud = Build(Line(DataShape::kCloud, {0, 1, kInf, 3}, {0, 1, 2, 3}, {3, 2, 1, kNan}));
     EXPECT_EQ(cloud.kind, GraphKind::Cloud);
-    EXPECT_EQ(cloud.indices, (std::vector<uint16_t>{0, 1}));
+    EXPECT_EQ(cloud.indices, (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(cloud.vertices.size(), 4u);
 }
 
@@ -155,8 +155,8 @@ TEST(SlotData, TheBoxFitsTheFiniteRangeAndTheMappingUndoesIt) {
 
 TEST(SlotData, CellsWindAsAScriptSurfacesDo) {
     const SlotData grid = Grid(2, 2, {0, 1, 2, 3});
-    EXPECT_EQ(Build(grid, true).indices, (std::vector<uint16_t>{0, 2, 1, 1, 2, 3}));
-    EXPECT_EQ(Build(grid, false).indices, (std::vector<uint16_t>{0, 1, 2, 1, 3, 2}));
+    EXPECT_EQ(Build(grid, true).indices, (std::vector<uint32_t>{0, 2, 1, 1, 2, 3}));
+    EXPECT_EQ(Build(grid, false).indices, (std::vector<uint32_t>{0, 1, 2, 1, 3, 2}));
     EXPECT_TRUE(Build(grid, true).mapping.trianglesReversed);
     EXPECT_FALSE(Build(grid, false).mapping.trianglesReversed);
 }

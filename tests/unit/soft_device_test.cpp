@@ -290,29 +290,40 @@ TEST_F(SoftDevice, PresentLeavesAPoisonedBackBuffer) {
 // An indexed draw says which vertices its indices use (from a first one, so
 // many): a triangle that reaches beyond them is not drawn, whatever the
 // buffer holds there, and the vertices before the draw's are not read.
+// Indices of 16 and of 32 bits read alike.
 TEST_F(SoftDevice, IndexedDrawsUseTheVerticesTheyName) {
     Draw(kTriangleList, {At(2, 2), At(14, 2), At(2, 14), At(18, 18), At(30, 18), At(18, 30)}, 0);
-    IndexBuffer* indices = nullptr;
-    ASSERT_EQ(device_->CreateIndexBuffer(12, kUsageWriteOnly, kFormatIndex16, kPoolDefault, &indices), 0);
-    uint8_t* data = nullptr;
-    ASSERT_EQ(indices->Lock(0, 12, &data, 0), 0);
-    const uint16_t list[6] = {0, 1, 2, 3, 4, 5};
-    std::memcpy(data, list, sizeof list);
-    indices->Unlock();
-    device_->SetIndices(indices, 0);
-    const struct {
-        uint32_t minIndex, vertices;
-        bool first, second;
-    } cases[] = {{0, 6, true, true}, {0, 3, true, false}, {3, 3, false, true}, {0, 5, true, false}, {1, 5, false, true}};
-    for (const auto& c : cases) {
-        Clear();
-        ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, c.minIndex, c.vertices, 0, 2), 0);
-        const std::vector<uint32_t> pixels = Picture();
-        EXPECT_EQ(pixels[4 * kSide + 4] == 0xFF0000u, c.first) << c.minIndex << " + " << c.vertices;
-        EXPECT_EQ(pixels[20 * kSide + 20] == 0xFF0000u, c.second) << c.minIndex << " + " << c.vertices;
+    for (const bool wide : {false, true}) {
+        IndexBuffer* indices = nullptr;
+        const uint32_t bytes = wide ? 24 : 12;
+        ASSERT_EQ(device_->CreateIndexBuffer(bytes, kUsageWriteOnly, wide ? kFormatIndex32 : kFormatIndex16,
+                                             kPoolDefault, &indices),
+                  0);
+        uint8_t* data = nullptr;
+        ASSERT_EQ(indices->Lock(0, bytes, &data, 0), 0);
+        const uint16_t narrow[6] = {0, 1, 2, 3, 4, 5};
+        const uint32_t wideList[6] = {0, 1, 2, 3, 4, 5};
+        if (wide) std::memcpy(data, wideList, sizeof wideList);
+        else std::memcpy(data, narrow, sizeof narrow);
+        indices->Unlock();
+        device_->SetIndices(indices, 0);
+        const struct {
+            uint32_t minIndex, vertices;
+            bool first, second;
+        } cases[] = {{0, 6, true, true}, {0, 3, true, false}, {3, 3, false, true}, {0, 5, true, false}, {1, 5, false, true}};
+        for (const auto& c : cases) {
+            Clear();
+            ASSERT_EQ(device_->DrawIndexedPrimitive(kTriangleList, c.minIndex, c.vertices, 0, 2), 0);
+            const std::vector<uint32_t> pixels = Picture();
+            EXPECT_EQ(pixels[4 * kSide + 4] == 0xFF0000u, c.first) << wide << ": " << c.minIndex << " + " << c.vertices;
+            EXPECT_EQ(pixels[20 * kSide + 20] == 0xFF0000u, c.second) << wide << ": " << c.minIndex << " + " << c.vertices;
+        }
+        device_->SetIndices(nullptr, 0);
+        indices->Release();
     }
-    device_->SetIndices(nullptr, 0);
-    indices->Release();
+    IndexBuffer* other = nullptr;
+    EXPECT_EQ(device_->CreateIndexBuffer(12, kUsageWriteOnly, kFormatA8R8G8B8, kPoolDefault, &other), kInvalidCall)
+        << "an index is 16 or 32 bits";
 }
 
 // With 4 samples the picture is averaged from the samples when it is read

@@ -18,6 +18,9 @@ struct SlotMesh {
     TalvexSlotGeometry geometry;
     TalvexBoxMapping mapping;
     TalvexSlotData data;  // shape TALVEX_DATA_NONE for a script's slot
+    // geometry's indices as 32-bit numbers: a large data set's vertices go
+    // beyond what its 16-bit ones name.
+    const uint32_t* indices;
 };
 
 struct Point {
@@ -42,7 +45,7 @@ Point ScriptPoint(const SlotMesh& mesh, int32_t i) {
 // The corners of triangle t of a surface, counter-clockwise about its
 // parameters' cross product in the script's coordinates.
 void TriangleCorners(const SlotMesh& mesh, int32_t t, int32_t (&corners)[3]) {
-    const uint16_t* at = mesh.geometry.indices + 3 * t;
+    const uint32_t* at = mesh.indices + 3 * t;
     corners[0] = at[0];
     corners[1] = mesh.mapping.trianglesReversed ? at[2] : at[1];
     corners[2] = mesh.mapping.trianglesReversed ? at[1] : at[2];
@@ -52,9 +55,12 @@ void TriangleCorners(const SlotMesh& mesh, int32_t t, int32_t (&corners)[3]) {
 // whose cells all drop out of the picture still has them.
 std::string ReadSlots(int32_t chart, int slotCount, std::vector<SlotMesh>& meshes) {
     for (int slot = 0; slot < slotCount; ++slot) {
-        SlotMesh mesh{slot, {}, {}, {}};
+        SlotMesh mesh{slot, {}, {}, {}, nullptr};
+        int32_t indexCount = 0;
         if (talvex_get_slot_geometry(chart, slot, &mesh.geometry) != 0 ||
-            talvex_get_slot_mapping(chart, slot, &mesh.mapping) != 0 || talvex_get_slot_data(chart, slot, &mesh.data) != 0)
+            talvex_get_slot_mapping(chart, slot, &mesh.mapping) != 0 || talvex_get_slot_data(chart, slot, &mesh.data) != 0 ||
+            talvex_get_slot_indices(chart, slot, &mesh.indices, &indexCount) != 0 ||
+            indexCount != mesh.geometry.indexCount)
             return "cannot read the geometry of slot " + std::to_string(slot);
         if (mesh.geometry.kind != TALVEX_GRAPH_NONE) meshes.push_back(mesh);
     }
@@ -107,20 +113,22 @@ std::string WriteObj(const std::vector<SlotMesh>& meshes, const std::string& pat
             number[static_cast<size_t>(v)] = base + written++;
             out << "v " << Number(p.x, data) << ' ' << Number(p.y, data) << ' ' << Number(p.z, data) << '\n';
         }
-        const auto at = [&number](int32_t v) { return number[static_cast<size_t>(v)]; };
+        const auto at = [&number](uint32_t v) { return number[v]; };
+        const uint32_t* indices = mesh.indices;
         if (g.kind == TALVEX_GRAPH_POINT) {
             out << "p " << base << "\n";
         } else if (g.kind == TALVEX_GRAPH_CLOUD) {
-            for (int32_t i = 0; i < g.indexCount; ++i) out << "p " << at(g.indices[i]) << '\n';
+            for (int32_t i = 0; i < g.indexCount; ++i) out << "p " << at(indices[i]) << '\n';
         } else if (g.kind == TALVEX_GRAPH_SURFACE) {
             for (int32_t t = 0; t < g.indexCount / 3; ++t) {
                 int32_t corners[3];
                 TriangleCorners(mesh, t, corners);
-                out << 'f' << ' ' << at(corners[0]) << ' ' << at(corners[1]) << ' ' << at(corners[2]) << '\n';
+                out << 'f' << ' ' << at(static_cast<uint32_t>(corners[0])) << ' ' << at(static_cast<uint32_t>(corners[1]))
+                    << ' ' << at(static_cast<uint32_t>(corners[2])) << '\n';
             }
         } else {
             for (int32_t i = 0; i + 2 <= g.indexCount; i += 2)
-                out << "l " << at(g.indices[i]) << ' ' << at(g.indices[i + 1]) << '\n';
+                out << "l " << at(indices[i]) << ' ' << at(indices[i + 1]) << '\n';
         }
         base += written;
     }

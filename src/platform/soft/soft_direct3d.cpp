@@ -188,7 +188,13 @@ public:
 };
 
 using SoftVertexBuffer = SoftBuffer<VertexBuffer>;
-using SoftIndexBuffer = SoftBuffer<IndexBuffer>;
+
+// Indices of 16 bits, or of 32 for a large data set's vertices.
+class SoftIndexBuffer : public SoftBuffer<IndexBuffer> {
+public:
+    SoftIndexBuffer(uint32_t length, bool wideIndices) : SoftBuffer<IndexBuffer>(length), wide(wideIndices) {}
+    bool wide;
+};
 
 // The sides of a texture: powers of two, as the oldest Direct3D 8 devices
 // ask, up to a side every one of them takes.
@@ -250,11 +256,11 @@ public:
         return kOk;
     }
     HResult CreateVertexBuffer(uint32_t length, uint32_t, uint32_t, uint32_t, VertexBuffer** buffer) override {
-        return CreateBuffer<SoftVertexBuffer>(length, buffer);
+        return CreateBuffer<SoftVertexBuffer>(buffer, length);
     }
     HResult CreateIndexBuffer(uint32_t length, uint32_t, uint32_t format, uint32_t, IndexBuffer** buffer) override {
-        if (format != kFormatIndex16) return kInvalidCall;
-        return CreateBuffer<SoftIndexBuffer>(length, buffer);
+        if (format != kFormatIndex16 && format != kFormatIndex32) return kInvalidCall;
+        return CreateBuffer<SoftIndexBuffer>(buffer, length, format == kFormatIndex32);
     }
     HResult CreateTexture(uint32_t width, uint32_t height, uint32_t, uint32_t, uint32_t format, uint32_t,
                           Texture** texture) override {
@@ -341,19 +347,25 @@ public:
         if (indices_ == nullptr) return kInvalidCall;
         const std::vector<uint8_t>& bytes = indices_->bytes;
         const uint32_t base = baseVertex_;
-        const size_t indexCount = bytes.size() / 2;
-        return Draw(
-            type, count,
-            [&bytes, base, startIndex, indexCount](uint32_t i) -> uint32_t {
+        const TriangleSource source{
+            indices_, indices_->version, startIndex, base, count,
+            static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(base) + minIndex, UINT32_MAX)),
+            static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(base) + minIndex + numVertices, UINT32_MAX))};
+        // An index past the buffer's end names no vertex (UINT32_MAX).
+        const auto reader = [&bytes, base, startIndex](auto width) {
+            using Index = decltype(width);
+            const size_t indexCount = bytes.size() / sizeof(Index);
+            return [&bytes, base, startIndex, indexCount](uint32_t i) -> uint32_t {
                 const size_t at = static_cast<size_t>(startIndex) + i;
                 if (at >= indexCount) return UINT32_MAX;
-                uint16_t index;
-                std::memcpy(&index, bytes.data() + 2 * at, 2);
-                return base + index;
-            },
-            TriangleSource{indices_, indices_->version, startIndex, base, count,
-                           static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(base) + minIndex, UINT32_MAX)),
-                           static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(base) + minIndex + numVertices, UINT32_MAX))});
+                Index index;
+                std::memcpy(&index, bytes.data() + sizeof(Index) * at, sizeof(Index));
+                const uint64_t vertex = static_cast<uint64_t>(base) + index;
+                return vertex < UINT32_MAX ? static_cast<uint32_t>(vertex) : UINT32_MAX;
+            };
+        };
+        if (indices_->wide) return Draw(type, count, reader(uint32_t{}), source);
+        return Draw(type, count, reader(uint16_t{}), source);
     }
     HResult GetRenderTarget(Surface** surface) override {
         if (surface == nullptr) return kInvalidCall;
@@ -383,12 +395,16 @@ private:
         slot = object;
     }
 
-    template <typename Buffer, typename Interface>
-    static HResult CreateBuffer(uint32_t length, Interface** buffer) {
+    template <typename Buffer, typename Interface, typename... Arguments>
+    static HResult CreateBuffer(Interface** buffer, Arguments... arguments) {
         if (buffer == nullptr) return kInvalidCall;
         *buffer = nullptr;
         if (TakeFault(&Faults::failingBufferCreations)) return kOutOfVideoMemory;
-        *buffer = new Buffer(length);
+        try {
+            *buffer = new Buffer(arguments...);
+        } catch (const std::bad_alloc&) {
+            return kOutOfVideoMemory;
+        }
         return kOk;
     }
 
