@@ -1,5 +1,6 @@
 #include "chart_scene.h"
 
+#include <cmath>
 #include <string>
 
 #include "control/chart_control.h"
@@ -17,16 +18,22 @@ const char* const kSurfaces[kSceneSlots] = {
 
 }  // namespace
 
-ChartScene::ChartScene(int width, int height)
+ChartScene::ChartScene(int width, int height, int dataSide)
     : host_(talvex_window_create(width, height)), handle_(TALVEX_ControlCreate()) {
     if (TALVEX_ControlInit(handle_, host_, nullptr, 1) != 0) return;
     TALVEX_ControlSize(handle_, width, height);
-    for (int s = 0; s < kSceneSlots; ++s) {
-        // SetScript lower-cases the text in place: it gets a copy.
-        std::string text = kSurfaces[s];
-        if (TALVEX_ControlSetScript(handle_, s, text.data()) != 0) return;
+    const int filled = dataSide > 0 ? 1 : kSceneSlots;
+    if (dataSide > 0) {
+        const std::vector<double> z = MakeDataHeights(dataSide);
+        if (talvex_set_grid(handle_, 0, dataSide, dataSide, z.data(), nullptr, nullptr, nullptr, 0) != 0) return;
+    } else {
+        for (int s = 0; s < kSceneSlots; ++s) {
+            // SetScript lower-cases the text in place: it gets a copy.
+            std::string text = kSurfaces[s];
+            if (TALVEX_ControlSetScript(handle_, s, text.data()) != 0) return;
+        }
+        if (TALVEX_ControlCalculate(handle_) != 0) return;
     }
-    if (TALVEX_ControlCalculate(handle_) != 0) return;
     TALVEX_ControlSetIsometricView(handle_);
     // The comparison is about triangles: the grid points and the axes, a few
     // hundred pixels, are left out of both pictures.
@@ -34,8 +41,21 @@ ChartScene::ChartScene(int width, int height)
     TALVEX_ControlSetAxisVisible(handle_, 0);
     for (int s = 0; s < kSceneSlots; ++s)
         if (talvex_get_slot_geometry(handle_, s, &slots_[static_cast<size_t>(s)]) != 0 ||
-            slots_[static_cast<size_t>(s)].kind != TALVEX_GRAPH_SURFACE) return;
+            (s < filled && slots_[static_cast<size_t>(s)].kind != TALVEX_GRAPH_SURFACE)) return;
     ok_ = true;
+}
+
+std::vector<double> MakeDataHeights(int side) {
+    std::vector<double> z(static_cast<size_t>(side) * static_cast<size_t>(side));
+    for (int row = 0; row < side; ++row)
+        for (int column = 0; column < side; ++column) {
+            const double x = 6.0 * column / side - 3.0, y = 6.0 * row / side - 3.0;
+            z[static_cast<size_t>(row) * static_cast<size_t>(side) + static_cast<size_t>(column)] =
+                std::sin(2 * x) * std::cos(2 * y) * std::exp(-(x * x + y * y) / 8);
+        }
+    // A few holes, as measured data has.
+    for (int k = 1; k <= 16; ++k) z[static_cast<size_t>(k) * z.size() / 17] = std::nan("");
+    return z;
 }
 
 ChartScene::~ChartScene() {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "common/matrix.h"
 #include "talvex.h"
@@ -24,12 +25,15 @@ constexpr uint32_t kSlotColors[kSceneSlots][2] = {
 
 class ChartScene {
 public:
-    ChartScene(int width, int height);
+    // dataSide 0: the three script surfaces; otherwise one grid of data of
+    // dataSide x dataSide heights in slot 0 (MakeDataHeights), the others
+    // empty.
+    ChartScene(int width, int height, int dataSide = 0);
     ~ChartScene();
     ChartScene(const ChartScene&) = delete;
     ChartScene& operator=(const ChartScene&) = delete;
 
-    // Whether the control was made and every slot calculated into a surface.
+    // Whether the control was made and every slot it fills made a surface.
     bool ok() const { return ok_; }
     int32_t handle() const { return handle_; }
     // Each slot's geometry from the calculation; valid while the scene lives.
@@ -43,6 +47,10 @@ private:
     SceneSlots slots_{};
     bool ok_ = false;
 };
+
+// Heights over a side x side grid for data scenes: smooth hills with a few
+// holes (values that are not numbers), row by row.
+std::vector<double> MakeDataHeights(int side);
 
 // World x view x projection of the chart at this size in the isometric view:
 // row vectors, Direct3D's clip space (depth 0..w).

@@ -9,6 +9,11 @@
 // draws the software device was given for one picture, recorded, drawn
 // into a 4-sample framebuffer and resolved. The program's main prints the
 // ratios at the end.
+//
+// A host's data too: a grid of 1000 x 1000 heights (two million triangles)
+// set into a slot (the copy, the ranges, the geometry and the device's
+// buffers), and its chart-look frame at 1280 x 960 against llvmpipe
+// replaying that frame.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -36,6 +41,10 @@ constexpr Size kSizes[] = {{640, 480}, {1280, 960}};
 // Each renderer's own choice, and one thread.
 constexpr int kThreadSettings[] = {0, 1};
 
+// The side of the data grid, and the picture its frame is drawn at.
+constexpr int kDataSide = 1000;
+constexpr Size kDataSize = {1280, 960};
+
 std::string Name(const char* renderer, Size size, int threads) {
     return std::string(renderer) + "/" + std::to_string(size.width) + "x" + std::to_string(size.height) +
            (threads == 0 ? "/default_threads" : "/one_thread");
@@ -56,8 +65,9 @@ bool SetChartLook(int32_t handle) {
 // chart: the chart look (4 samples per pixel, lit, coloured by height, panes,
 // numbers, colour bar and a title) in place of the classic frame, over the
 // same surfaces.
-void BM_Talvex(benchmark::State& state, Size size, int threads, bool chart) {
-    ChartScene scene(size.width, size.height);
+// dataSide: the data scene's grid, or 0 for the three script surfaces.
+void BM_Talvex(benchmark::State& state, Size size, int threads, bool chart, int dataSide) {
+    ChartScene scene(size.width, size.height, dataSide);
     if (!scene.ok()) {
         state.SkipWithError("the chart could not be made");
         return;
@@ -79,6 +89,24 @@ void BM_Talvex(benchmark::State& state, Size size, int threads, bool chart) {
     }
     talvex_set_render_threads(0);
     state.SetItemsProcessed(state.iterations() * scene.TrianglesPerFrame());
+}
+
+// Setting the data grid into a slot: everything between the host's arrays
+// and a slot ready to draw.
+void BM_DataSet(benchmark::State& state) {
+    ChartScene scene(kDataSize.width, kDataSize.height, kDataSide);
+    if (!scene.ok()) {
+        state.SkipWithError("the chart could not be made");
+        return;
+    }
+    const std::vector<double> z = MakeDataHeights(kDataSide);
+    for (auto _ : state) {
+        if (talvex_set_grid(scene.handle(), 0, kDataSide, kDataSide, z.data(), nullptr, nullptr, nullptr, 0) != 0) {
+            state.SkipWithError("talvex_set_grid failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kDataSide * kDataSide);
 }
 
 #if defined(TALVEX_HAVE_OSMESA)
@@ -111,8 +139,8 @@ int llvmpipeChartSamples = 0;
 
 // llvmpipe replaying the chart look's frame: the draws the software device
 // was given for one picture, recorded, with 4 samples per pixel.
-void BM_LlvmpipeChart(benchmark::State& state, Size size, LlvmpipeProcess* process) {
-    ChartScene scene(size.width, size.height);
+void BM_LlvmpipeChart(benchmark::State& state, Size size, LlvmpipeProcess* process, int dataSide) {
+    ChartScene scene(size.width, size.height, dataSide);
     ChartRecording recording;
     if (!scene.ok() || !SetChartLook(scene.handle()) ||
         !RecordChartFrame(scene.handle(), size.width, size.height, recording)) {
@@ -169,6 +197,19 @@ void PrintTable(const TableReporter& reporter) {
                 std::printf(" %15.2f %14.2f\n", theirChart->second, chart->second / theirChart->second);
             else std::printf(" %15s %14s\n", "-", "-");
         }
+    const auto at = [&reporter](const std::string& name) {
+        const auto found = reporter.milliseconds.find(name);
+        return found != reporter.milliseconds.end() ? found->second : -1.0;
+    };
+    const double set = at("talvex_data_set"), frame = at(Name("talvex_chart_data", kDataSize, 0)),
+                 theirFrame = at(Name("llvmpipe_chart_data", kDataSize, 0));
+    if (set >= 0 || frame >= 0) {
+        std::printf("\ndata: a %d x %d grid         %8s %9s %15s %14s\n", kDataSide, kDataSide, "set ms", "chart ms",
+                    "llvmpipe chart", "chart/llvmpipe");
+        std::printf("%-10s %-17s %8.2f %9.2f", "1280x960", "default threads", set, frame);
+        if (theirFrame > 0) std::printf(" %15.2f %14.2f\n", theirFrame, frame / theirFrame);
+        else std::printf(" %15s %14s\n", "-", "-");
+    }
 #if defined(TALVEX_HAVE_OSMESA)
     std::printf("ratio: talvex's time over llvmpipe's (below 1: talvex is faster). chart/llvmpipe: the chart look\n"
                 "against llvmpipe replaying the same frame (the draws the software device was given, recorded) with\n"
@@ -201,7 +242,7 @@ int main(int argc, char** argv) {
         for (int threads : kThreadSettings) {
             for (bool chart : {false, true})
                 benchmark::RegisterBenchmark(Name(chart ? "talvex_chart" : "talvex", size, threads).c_str(), BM_Talvex,
-                                             size, threads, chart)
+                                             size, threads, chart, 0)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime();
 #if defined(TALVEX_HAVE_OSMESA)
@@ -210,11 +251,21 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMillisecond)
                 ->UseManualTime();
             benchmark::RegisterBenchmark(Name("llvmpipe_chart", size, threads).c_str(), BM_LlvmpipeChart, size,
-                                         process)
+                                         process, 0)
                 ->Unit(benchmark::kMillisecond)
                 ->UseManualTime();
 #endif
         }
+    benchmark::RegisterBenchmark("talvex_data_set", BM_DataSet)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark(Name("talvex_chart_data", kDataSize, 0).c_str(), BM_Talvex, kDataSize, 0, true, kDataSide)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+#if defined(TALVEX_HAVE_OSMESA)
+    benchmark::RegisterBenchmark(Name("llvmpipe_chart_data", kDataSize, 0).c_str(), BM_LlvmpipeChart, kDataSize,
+                                 &llvmpipeDefault, kDataSide)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+#endif
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter);

@@ -76,9 +76,9 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, in
  * A value that is not a finite number makes a hole: a cell with such a corner
  * is not drawn (its neighbours are), nor a segment with such an end, nor
  * such a point. The box fits the data: each axis is centred on its finite
- * range and one scale, the largest axis's range, fills the box (the mapping
- * talvex_get_slot_mapping tells; the chart look's axes show the data's own
- * values). A grid's first parameter (for talvex_get_slot_mapping's winding)
+ * range, which fills the box (talvex_set_axis_range and talvex_set_shared_box
+ * change that; talvex_get_slot_axis_mapping tells the mapping; the chart
+ * look's axes show the data's own values). A grid's first parameter (for talvex_get_slot_mapping's winding)
  * is the column and its second the row. A slot takes at most 16777216 values
  * (a 4096 x 4096 grid), every one drawn: data larger than a script's
  * geometry (10201 vertices, 60000 indices) is drawn from device buffers made
@@ -141,7 +141,9 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_data(int32_t handle, int32_t slot, Tal
  * value = box * scale / 100 + centre (z: -box * scale / 100 + centre).
  * trianglesReversed: a surface's index triples wind clockwise about the
  * cross product of its parameters' derivatives (d/du x d/dv) in the script's
- * coordinates; otherwise counter-clockwise. */
+ * coordinates; otherwise counter-clockwise. A script has one scale on all
+ * three axes; data has one per axis (talvex_get_slot_axis_mapping), and
+ * TalvexBoxMapping's scale is then not a number unless they are equal. */
 typedef struct TalvexBoxMapping {
     double scale;
     double centre[3];
@@ -152,6 +154,42 @@ typedef struct TalvexBoxMapping {
 /* The mapping of slot 0..2's kept geometry (scale 100, centres 0, nothing
  * negated or reversed when it has none). Returns as talvex_get_slot_geometry. */
 TALVEX_NATIVE_API int32_t talvex_get_slot_mapping(int32_t handle, int32_t slot, TalvexBoxMapping *out);
+
+/* The same with a scale on each axis: box = (value - centre[a]) * 100 /
+ * scale[a]. Returns as talvex_get_slot_geometry. */
+typedef struct TalvexAxisMapping {
+    double scale[3];
+    double centre[3];
+    int32_t zNegated;
+    int32_t trianglesReversed;
+} TalvexAxisMapping;
+TALVEX_NATIVE_API int32_t talvex_get_slot_axis_mapping(int32_t handle, int32_t slot, TalvexAxisMapping *out);
+
+/* How data fills the box. By default each axis of a data slot maps its own
+ * finite range onto the box (heights of 10^6 over x in 0 .. 1 fill it as
+ * well as x does); the style's equalAspect gives one scale, the widest
+ * range's, to all three; both looks draw so.
+ *   talvex_set_axis_range: the host's range on axis 0 (x), 1 (y) or 2 (z)
+ *     in place of the data's: values beyond it are held at the box's faces,
+ *     as a script's are. low below high, both finite; both not a number
+ *     (NAN) gives the axis back to the data. The chart look's box spans it
+ *     on that axis (every graph held within). Returns 0; E_FAIL for an
+ *     invalid handle; E_INVALIDARG, changing nothing, for a why whose whySize
+ *     is below 1, an axis outside 0..2 or such a range, saying why into why
+ *     (when not null, at most whySize bytes with the closing 0).
+ *   talvex_get_axis_range: the range set, NAN NAN when none. Returns 0;
+ *     E_FAIL; E_INVALIDARG for an axis outside 0..2; E_POINTER for a null
+ *     low or high.
+ *   talvex_set_shared_box: nonzero puts every data slot in one box, the
+ *     union of their ranges, so that data sets are comparable (the chart
+ *     look always draws one box). Returns 0; E_FAIL for an invalid handle.
+ *   talvex_get_shared_box: 1 or 0 into *shared. Returns 0; E_FAIL; E_POINTER.
+ * Each remakes the data slots' geometry at once. */
+TALVEX_NATIVE_API int32_t talvex_set_axis_range(int32_t handle, int32_t axis, double low, double high, char *why,
+                                                int32_t whySize);
+TALVEX_NATIVE_API int32_t talvex_get_axis_range(int32_t handle, int32_t axis, double *low, double *high);
+TALVEX_NATIVE_API int32_t talvex_set_shared_box(int32_t handle, int32_t shared);
+TALVEX_NATIVE_API int32_t talvex_get_shared_box(int32_t handle, int32_t *shared);
 
 /* The geometry slot 0..2 of the control keeps from its last successful
  * calculation (kind TALVEX_GRAPH_NONE, zero counts and null pointers when it

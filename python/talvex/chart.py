@@ -1,6 +1,7 @@
 """One chart control in a window of the native window system."""
 
 import ctypes
+import math
 import numbers
 import os
 import tempfile
@@ -78,6 +79,14 @@ class CalculationError(TalvexError):
 def _address(array: Optional[Float64Array]) -> Optional[int]:
     """Where an array's values are, for the library; None for no array."""
     return None if array is None else int(array.ctypes.data)
+
+
+def _axis(axis: Union[int, str]) -> int:
+    """An axis named "x", "y", "z" or numbered 0, 1, 2, as its number."""
+    number = {"x": 0, "y": 1, "z": 2}.get(axis, -1) if isinstance(axis, str) else axis
+    if not isinstance(number, int) or isinstance(number, bool) or not 0 <= number <= 2:
+        raise ValueError('an axis is "x", "y", "z", 0, 1 or 2, not %r' % (axis,))
+    return number
 
 
 def _check(code: int, what: str) -> None:
@@ -315,6 +324,41 @@ class Chart:
         _check(code, "set slot %d's data" % slot)
         self._scripts.pop(slot, None)
         self._data.add(slot)
+
+    def set_range(self, axis: Union[int, str], low: Optional[float] = None, high: Optional[float] = None) -> None:
+        """The range axis "x", "y" or "z" (or 0, 1, 2) maps onto the box, in place of the data's own.
+
+        Data beyond it is held at the box's faces; the chart style's box spans it. Without low and
+        high the axis takes the data's own range again. ValueError, changing nothing, for a range
+        whose ends are not finite or not in order.
+        """
+        number = _axis(axis)
+        if (low is None) != (high is None):
+            raise ValueError("a range needs both ends, or neither for the data's own")
+        ends = (float("nan"), float("nan")) if low is None or high is None else (float(low), float(high))
+        why = ctypes.create_string_buffer(256)
+        code = int(self._lib.talvex_set_axis_range(self.handle, number, ends[0], ends[1], why, len(why)))
+        if code == _codes.E_INVALIDARG:
+            raise ValueError(why.value.decode("utf-8", "replace"))
+        _check(code, "set a range")
+
+    def get_range(self, axis: Union[int, str]) -> Optional[Tuple[float, float]]:
+        """The range set on an axis, or None when it takes the data's own."""
+        low, high = ctypes.c_double(), ctypes.c_double()
+        _check(self._lib.talvex_get_axis_range(self.handle, _axis(axis), ctypes.byref(low), ctypes.byref(high)),
+               "get a range")
+        return None if math.isnan(low.value) else (low.value, high.value)
+
+    @property
+    def shared_box(self) -> bool:
+        """Whether every data slot shares one box, the union of their ranges, so that they compare."""
+        shared = ctypes.c_int32()
+        _check(self._lib.talvex_get_shared_box(self.handle, ctypes.byref(shared)), "shared_box")
+        return bool(shared.value)
+
+    @shared_box.setter
+    def shared_box(self, value: bool) -> None:
+        _check(self._lib.talvex_set_shared_box(self.handle, 1 if value else 0), "shared_box")
 
     def script(self, slot: int) -> Optional[str]:
         """The text slot 0, 1 or 2 holds, as given to set_script; None when empty."""

@@ -30,6 +30,30 @@ def test_a_large_grid_keeps_every_cell():
         assert indices.max() == 89999
 
 
+def test_each_axis_fills_the_box_unless_told_otherwise():
+    with talvex.Chart(160, 120) as chart:
+        chart.set_grid(0, [[0.0, 1e6], [0.0, 0.0]], x=[0.0, 1.0])
+        _, box, _ = chart.geometry(0)
+        assert box[:, 0].min() == -100 and box[:, 0].max() == 100, "x's 0 .. 1 fills the box"
+        assert abs(box[:, 2]).max() == 100, "so do the heights of a million"
+        chart.set_range("z", 0, 2e6)
+        assert chart.get_range("z") == (0.0, 2e6)
+        _, box, _ = chart.geometry(0)
+        assert abs(box[:, 2]).max() == 100 and sorted(set(abs(box[:, 2]))) == [0.0, 100.0]
+        chart.set_range("z")
+        assert chart.get_range("z") is None
+        chart.set_grid(1, [[0.0, 1.0], [0.0, 0.0]])
+        chart.shared_box = True
+        assert chart.shared_box
+        _, box, _ = chart.geometry(1)
+        assert abs(box[1, 2] - box[0, 2]) < 0.01, "a height of 1 is small beside slot 0's million"
+        for bad in [("w", 0, 1), ("z", 1, 0), ("z", 0, float("inf")), (3, 0, 1)]:
+            with pytest.raises(ValueError):
+                chart.set_range(*bad)
+        with pytest.raises(ValueError):
+            chart.set_range("z", 0)
+
+
 def test_any_array_like_and_holes():
     with talvex.Chart(120, 90) as chart:
         chart.set_grid(0, [[1, 2, 3], [4, 5, 6]])  # lists of ints

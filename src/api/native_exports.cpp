@@ -5,6 +5,7 @@
 // software device's number of threads.
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -183,8 +184,62 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_mapping(int32_t handle, int32_t slot, 
         if (out == nullptr) return talvex::kPointer;
         const talvex::graph::BoxMapping& mapping = c.Slot(slot).geometry.mapping;
         TalvexBoxMapping record{};
-        record.scale = mapping.scale;
+        // One number cannot say three scales: not a number then, rather
+        // than one axis's scale taken for all.
+        record.scale = mapping.OneScale() ? mapping.scale[0] : std::numeric_limits<double>::quiet_NaN();
         for (int axis = 0; axis < 3; ++axis) record.centre[axis] = mapping.centre[axis];
+        record.zNegated = mapping.zNegated ? 1 : 0;
+        record.trianglesReversed = mapping.trianglesReversed ? 1 : 0;
+        *out = record;
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_axis_range(int32_t handle, int32_t axis, double low, double high, char* why,
+                                                int32_t whySize) {
+    return Act(handle, [&](ChartControl& c) {
+        if (why != nullptr && whySize < 1) return talvex::kInvalidArgument;
+        std::string reason;
+        const talvex::Result result = c.SetAxisRange(axis, low, high, reason);
+        if (why != nullptr) CopySentence(reason, why, whySize);
+        return result;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_axis_range(int32_t handle, int32_t axis, double* low, double* high) {
+    return Act(handle, [&](ChartControl& c) {
+        if (axis < 0 || axis > 2) return talvex::kInvalidArgument;
+        if (low == nullptr || high == nullptr) return talvex::kPointer;
+        c.GetAxisRange(axis, *low, *high);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_set_shared_box(int32_t handle, int32_t shared) {
+    return Act(handle, [&](ChartControl& c) {
+        c.SetSharedBox(shared != 0);
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_shared_box(int32_t handle, int32_t* shared) {
+    return Act(handle, [&](ChartControl& c) {
+        if (shared == nullptr) return talvex::kPointer;
+        *shared = c.SharedBox() ? 1 : 0;
+        return talvex::kOk;
+    });
+}
+
+TALVEX_NATIVE_API int32_t talvex_get_slot_axis_mapping(int32_t handle, int32_t slot, TalvexAxisMapping* out) {
+    return Act(handle, [&](ChartControl& c) {
+        if (slot < 0 || slot >= talvex::kSlotCount) return talvex::kBadSlot;
+        if (out == nullptr) return talvex::kPointer;
+        const talvex::graph::BoxMapping& mapping = c.Slot(slot).geometry.mapping;
+        TalvexAxisMapping record{};
+        for (int axis = 0; axis < 3; ++axis) {
+            record.scale[axis] = mapping.scale[axis];
+            record.centre[axis] = mapping.centre[axis];
+        }
         record.zNegated = mapping.zNegated ? 1 : 0;
         record.trianglesReversed = mapping.trianglesReversed ? 1 : 0;
         *out = record;

@@ -1,6 +1,7 @@
 // Calculate on the whole control: each slot's geometry computed from its
 // script, kept by the slot and uploaded into its device buffers.
 
+#include <cmath>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -54,8 +55,8 @@ Result ComputeSlot(ScriptSlot& slot, render::Device* device, render::SlotBuffers
 // taken cannot fail, but the buffers still can (data larger than the fixed
 // buffers needs buffers of its own). Room for all of it is had before
 // anything changes.
-Result ComputeDataSlot(ScriptSlot& slot, render::Device* device, render::SlotBuffers& buffers, bool leftHanded,
-                       std::string& cause) {
+Result ComputeDataSlot(ScriptSlot& slot, const graph::DataFit& fit, render::Device* device,
+                       render::SlotBuffers& buffers, bool leftHanded, std::string& cause) {
     const size_t vertexCount = graph::DataVertexCount(*slot.data), indexCount = graph::MostDataIndices(*slot.data);
     ReserveGeometry(slot.geometry, vertexCount, indexCount);
     render::SlotBufferLock lock(device, buffers, vertexCount, indexCount);
@@ -63,7 +64,7 @@ Result ComputeDataSlot(ScriptSlot& slot, render::Device* device, render::SlotBuf
         cause = "the device's buffers could not take the geometry";
         return kFail;
     }
-    graph::BuildDataGeometry(*slot.data, leftHanded, slot.geometry);
+    graph::BuildDataGeometry(*slot.data, leftHanded, fit, slot.geometry);
     lock.Write(slot.geometry);
     buffers.buffersFilled = true;
     return kOk;
@@ -89,8 +90,9 @@ Result ChartControl::Calculate() {
         Trace().Output("i=%d", i);
         std::string cause;
         render::SlotBuffers& buffers = scene_.slots[static_cast<size_t>(i)];
-        const Result result = slot.data != nullptr ? ComputeDataSlot(slot, scene_.device, buffers, leftHanded_, cause)
-                                                   : ComputeSlot(slot, scene_.device, buffers, leftHanded_, cause);
+        const Result result = slot.data != nullptr
+                                  ? ComputeDataSlot(slot, FitFor(i), scene_.device, buffers, leftHanded_, cause)
+                                  : ComputeSlot(slot, scene_.device, buffers, leftHanded_, cause);
         Trace().Output("--------------");
         slot.lastCalculation = result;
         slot.lastCalculationText = result == kOk ? std::string() : FailureSentence(i, result, cause);
@@ -113,18 +115,82 @@ Result ChartControl::SetData(int32_t slot, graph::SlotData data, std::string& wh
     // Room for the geometry first: data too large for the memory there is
     // leaves the slot as it was.
     ReserveGeometry(target.geometry, graph::DataVertexCount(data), graph::MostDataIndices(data));
+    const graph::AxisRanges ranges = graph::DataRanges(data);
     auto kept = std::make_unique<graph::SlotData>(std::move(data));
     target.script.reset();
     target.lastErrorLine = 0;
     target.data = std::move(kept);
-    // Made at once, so that the next frame shows it without a Calculate.
-    std::string cause;
-    const Result result =
-        ComputeDataSlot(target, scene_.device, scene_.slots[static_cast<size_t>(slot)], leftHanded_, cause);
-    target.lastCalculation = result;
-    target.lastCalculationText = result == kOk ? std::string() : FailureSentence(slot, result, cause);
+    target.dataRanges = ranges;
+    // Made at once, so that the next frame shows it without a Calculate; in
+    // a shared box the others' fit may have changed with it.
+    if (sharedBox_) {
+        RefitData();
+    } else {
+        std::string cause;
+        const Result result = ComputeDataSlot(target, FitFor(slot), scene_.device,
+                                              scene_.slots[static_cast<size_t>(slot)], leftHanded_, cause);
+        target.lastCalculation = result;
+        target.lastCalculationText = result == kOk ? std::string() : FailureSentence(slot, result, cause);
+    }
     ready_ = true;
     return kOk;
+}
+
+graph::DataFit ChartControl::FitFor(int32_t slot) const {
+    graph::DataFit fit;
+    fit.equalAspect = view_.style.equalAspect;
+    graph::AxisRanges own = slots_[static_cast<size_t>(slot)].dataRanges;
+    if (sharedBox_) {
+        own = {};
+        for (const ScriptSlot& other : slots_)
+            if (other.data != nullptr) own.Add(other.dataRanges);
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        const bool host = view_.HasRange(axis);
+        fit.ranges.low[axis] = host ? view_.rangeLow[axis] : own.low[axis];
+        fit.ranges.high[axis] = host ? view_.rangeHigh[axis] : own.high[axis];
+    }
+    return fit;
+}
+
+void ChartControl::RefitData() {
+    for (int32_t i = 0; i < kSlotCount; ++i) {
+        ScriptSlot& slot = slots_[static_cast<size_t>(i)];
+        if (slot.data == nullptr) continue;
+        std::string cause;
+        const Result result =
+            ComputeDataSlot(slot, FitFor(i), scene_.device, scene_.slots[static_cast<size_t>(i)], leftHanded_, cause);
+        slot.lastCalculation = result;
+        slot.lastCalculationText = result == kOk ? std::string() : FailureSentence(i, result, cause);
+    }
+}
+
+Result ChartControl::SetAxisRange(int32_t axis, double low, double high, std::string& why) {
+    if (axis < 0 || axis > 2) {
+        why = "an axis is 0 (x), 1 (y) or 2 (z), not " + std::to_string(axis);
+        return kInvalidArgument;
+    }
+    const bool clear = std::isnan(low) && std::isnan(high);
+    if (!clear && !(std::isfinite(low) && std::isfinite(high) && low < high)) {
+        why = "a range needs finite ends, the low one below the high one (both not a number for the data's own)";
+        return kInvalidArgument;
+    }
+    why.clear();
+    view_.rangeLow[axis] = clear ? NAN : low;
+    view_.rangeHigh[axis] = clear ? NAN : high;
+    RefitData();
+    return kOk;
+}
+
+void ChartControl::GetAxisRange(int32_t axis, double& low, double& high) const {
+    low = view_.rangeLow[axis];
+    high = view_.rangeHigh[axis];
+}
+
+void ChartControl::SetSharedBox(bool shared) {
+    if (shared == sharedBox_) return;
+    sharedBox_ = shared;
+    RefitData();
 }
 
 }  // namespace talvex

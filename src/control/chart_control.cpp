@@ -114,6 +114,8 @@ Result ChartControl::SetStyle(const render::ChartStyle& style, std::string& why)
     if (!why.empty()) return kInvalidArgument;
     const render::ChartStyle previous = view_.style;
     view_.style = style;
+    // Equal aspect is a data slot's fit too.
+    if (style.equalAspect != previous.equalAspect) RefitData();
     if (style.samples == previous.samples || scene_.device == nullptr) return kOk;
     // Another number of samples is another back buffer: the device is reset
     // as for a new size. One that refuses goes back to the old samples, and
@@ -122,6 +124,7 @@ Result ChartControl::SetStyle(const render::ChartStyle& style, std::string& why)
     const Result result = Size(width_, height_, wanted);
     if (scene_.device == nullptr || scene_.presentParams.multiSampleType != wanted) {
         view_.style = previous;
+        if (style.equalAspect != previous.equalAspect) RefitData();
         why = "the device cannot draw " + std::to_string(style.samples) + " samples per pixel at " +
               std::to_string(width_) + " x " + std::to_string(height_);
         return result != kOk ? result : kFail;

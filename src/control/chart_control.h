@@ -86,6 +86,15 @@ public:
     // and drawn at once, or refused with kInvalidArgument and the reason in
     // why, changing nothing; kBadSlot for a slot outside 0..2.
     Result SetData(int32_t slot, graph::SlotData data, std::string& why);
+    // How data fills the box: a host's range on axis 0..2 (low below high,
+    // both finite; both not-a-number for the data's own), refused with
+    // kInvalidArgument and why, changing nothing; one box for every data
+    // slot, the union of their ranges. Either makes the data slots' geometry
+    // again.
+    Result SetAxisRange(int32_t axis, double low, double high, std::string& why);
+    void GetAxisRange(int32_t axis, double& low, double& high) const;
+    void SetSharedBox(bool shared);
+    bool SharedBox() const { return sharedBox_; }
     int32_t ScriptGetErrorLine(int32_t slot) const;
     // The slot 0..2 (checked by the caller) as the last calculation left it.
     const ScriptSlot& Slot(int32_t slot) const { return slots_[static_cast<size_t>(slot)]; }
@@ -135,6 +144,11 @@ private:
     // not be drawn (the device is lost, or it could not be recovered).
     bool PrepareDeviceForFrame();
     void RebuildForHandedness();
+    // How data slot i fills the box: the host's ranges, else the union of
+    // every data slot's (a shared box) or its own; equal aspect from the style.
+    graph::DataFit FitFor(int32_t slot) const;
+    // Makes every data slot's geometry again, as a new fit asks.
+    void RefitData();
     // The chart look's eye as it first is; the presets bring it back.
     void ResetChartEye();
     // Lets go of the device and its resources.
@@ -160,6 +174,7 @@ private:
     int32_t lastX_ = 0;
     int32_t lastY_ = 0;
     bool leftHanded_ = false;
+    bool sharedBox_ = false;
     bool visible_ = false;
     bool ready_ = false;
     render::Scene scene_;

@@ -23,6 +23,8 @@ struct ScriptSlot {
     // A host's data in place of a script (the native interface): a slot
     // holds one or the other, or neither.
     std::unique_ptr<graph::SlotData> data;
+    // The finite range of each axis of the data, found when it was set.
+    graph::AxisRanges dataRanges;
     // What the last successful calculation made of the script; the slot's
     // device buffers hold it once they are filled.
     graph::SlotGeometry geometry;

@@ -155,8 +155,10 @@ public:
     // How Map takes the script's coordinates into the box.
     BoxMapping Mapping() const {
         BoxMapping mapping;
-        mapping.scale = scale_;
-        for (int axis = 0; axis < 3; ++axis) mapping.centre[axis] = centre_[axis];
+        for (int axis = 0; axis < 3; ++axis) {
+            mapping.scale[axis] = scale_;
+            mapping.centre[axis] = centre_[axis];
+        }
         mapping.zNegated = !leftHanded_;
         return mapping;
     }

@@ -4,6 +4,7 @@
 // calculation makes a script's.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,14 +45,35 @@ size_t MostDataIndices(const SlotData& data);
 // at least one point whose three coordinates are finite numbers.
 std::string DataRefusal(const SlotData& data);
 
+// A range on each axis: the finite range of some data, or the one a box
+// fits. Empty (low above high) where there is none.
+struct AxisRanges {
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    void Add(const AxisRanges& other);
+};
+
+// The finite range of each axis over the data's points whose three
+// coordinates are all finite.
+AxisRanges DataRanges(const SlotData& data);
+
+// How a data slot fills the box: the range each axis maps onto it, and
+// whether one scale (the widest range's) serves all three axes.
+struct DataFit {
+    AxisRanges ranges;
+    bool equalAspect = false;
+};
+
 // The geometry of data that DataRefusal accepts, replacing what geometry
-// held: every value a vertex in box coordinates (one scale for all axes, the
-// largest axis's finite range filling the box, each axis centred; z negated
-// on a right-handed chart), with the indices of the cells, segments and
-// points whose corners, ends or coordinates are all finite: a value that is
-// not a finite number leaves a hole and takes nothing else with it. A grid's
-// first parameter is its column index and its second the row index, both
-// stepping up; the cells wind as a script surface's over such parameters.
-void BuildDataGeometry(const SlotData& data, bool leftHanded, SlotGeometry& geometry);
+// held: every value a vertex in box coordinates, each axis centred on its
+// range in the fit and its half-width filling the box (the widest one's for
+// all three with equal aspect; a range of one value, or none, any scale),
+// values beyond the range clamped to it, z negated on a right-handed chart;
+// with the indices of the cells, segments and points whose corners, ends or
+// coordinates are all finite: a value that is not a finite number leaves a
+// hole and takes nothing else with it. A grid's first parameter is its
+// column index and its second the row index, both stepping up; the cells
+// wind as a script surface's over such parameters.
+void BuildDataGeometry(const SlotData& data, bool leftHanded, const DataFit& fit, SlotGeometry& geometry);
 
 }  // namespace talvex::graph

@@ -34,15 +34,19 @@ constexpr size_t kNarrowVertexLimit = 65536;
 // How the calculation mapped the script's coordinates into the box, so that
 // a host can have them back: box = (value - centre) * 100 / scale on each
 // axis, z negated on a right-handed chart (values beyond the box were clamped
-// to its faces first). Identity until a calculation sets it.
+// to its faces first). A script has one scale on all three axes; a host's
+// data one per axis unless it asks for one. Identity until a calculation
+// sets it.
 struct BoxMapping {
-    double scale = 100.0;
+    double scale[3] = {100.0, 100.0, 100.0};
     double centre[3] = {0.0, 0.0, 0.0};
     bool zNegated = false;
     // The surface's triangles wind clockwise about the parameters' cross
     // product (d/du x d/dv) in the script's coordinates: the handedness and
     // the directions of the parameters' steps decide it.
     bool trianglesReversed = false;
+
+    bool OneScale() const { return scale[0] == scale[1] && scale[1] == scale[2]; }
 };
 
 struct SlotGeometry {

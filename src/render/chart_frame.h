@@ -25,10 +25,11 @@ struct ChartBox {
 };
 
 // The finite range of every vertex of the slots that are drawn, per axis
-// (a range of one value widened around it, none at all giving -1 .. 1), and
+// (a range of one value widened around it, none at all giving -1 .. 1; the
+// host's range where it set one), and
 // the box's sides: 4 : 4 : 3 as matplotlib's, or in proportion to the ranges
 // when the style asks for one scale on all axes.
-ChartBox MeasureChartBox(const ChartStyle& style, const std::array<SlotDraw, kSlotCount>& slots);
+ChartBox MeasureChartBox(const View& view, const std::array<SlotDraw, kSlotCount>& slots);
 
 // Where the eye looks from and how the world lands on the picture: an
 // orthographic view whose scale keeps the whole box inside the picture's

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "common/color.h"
@@ -44,6 +45,12 @@ struct View {
     float azimuth = kChartAzimuth;
     float elevation = kChartElevation;
     ChartStyle style;
+    // A host's range on each axis, or not-a-number at both ends for the
+    // graphs' own: what a data slot maps onto the box, and what the chart
+    // look's box spans (graphs beyond it are held at its faces).
+    double rangeLow[3] = {NAN, NAN, NAN};
+    double rangeHigh[3] = {NAN, NAN, NAN};
+    bool HasRange(int axis) const { return !std::isnan(rangeLow[axis]); }
 };
 
 // What one slot's buffers hold, as the last calculation described it.

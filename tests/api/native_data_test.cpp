@@ -67,11 +67,17 @@ TEST_F(NativeData, EachShapeIsTakenAndKept) {
     EXPECT_EQ(grid.samplesV, 2);
     EXPECT_EQ(grid.vertexCount, 6);
     EXPECT_EQ(grid.indexCount, 12) << "two cells of two triangles";
-    TalvexBoxMapping mapping{};
-    ASSERT_EQ(talvex_get_slot_mapping(handle, 0, &mapping), 0);
-    EXPECT_DOUBLE_EQ(mapping.scale, 10.0) << "x's 0 .. 20 is the widest";
+    TalvexAxisMapping mapping{};
+    ASSERT_EQ(talvex_get_slot_axis_mapping(handle, 0, &mapping), 0);
+    EXPECT_DOUBLE_EQ(mapping.scale[0], 10.0) << "each axis its own range: x's 0 .. 20";
+    EXPECT_DOUBLE_EQ(mapping.scale[1], 1.0);
+    EXPECT_DOUBLE_EQ(mapping.scale[2], 2.5);
     EXPECT_DOUBLE_EQ(mapping.centre[0], 10.0);
     EXPECT_DOUBLE_EQ(mapping.centre[2], 3.5);
+    TalvexBoxMapping one{};
+    ASSERT_EQ(talvex_get_slot_mapping(handle, 0, &one), 0);
+    EXPECT_TRUE(std::isnan(one.scale)) << "no one scale to tell";
+    EXPECT_DOUBLE_EQ(one.centre[2], 3.5);
 
     const double x[4] = {0, 1, 2, 3}, y[4] = {3, 2, 1, 0};
     ASSERT_EQ(talvex_set_curve(handle, 1, 4, x, y, z, nullptr, 0), 0);
@@ -190,9 +196,13 @@ TEST_F(NativeData, AHoleShowsTheBackgroundThrough) {
 // colour in the classic look, a disc in the chart look; the point that is
 // not a number is not drawn.
 TEST_F(NativeData, ACloudDrawsEachFinitePoint) {
-    // z spans the most, so the three points lie near the middle of the
-    // picture, which looks down z.
+    // With one scale on all axes z spans the most, so the three points lie
+    // near the middle of the picture, which looks down z.
     const double x[4] = {-0.5, 0.5, 0, kNan}, y[4] = {0, 0, 0.5, 0}, z[4] = {-2, 2, 0, 0};
+    TalvexStyle style;
+    talvex_default_style(&style);
+    style.equalAspect = 1;
+    ASSERT_EQ(talvex_set_style(handle, &style, nullptr, 0), 0);
     ASSERT_EQ(TALVEX_ControlSetPointVisible(handle, 0), 0);
     ASSERT_EQ(TALVEX_ControlSetAxisVisible(handle, 0), 0);
     ASSERT_EQ(talvex_set_points(handle, 2, 4, x, y, z, nullptr, 0), 0);
@@ -262,6 +272,75 @@ TEST_F(NativeData, LargeDataIsDrawnWhole) {
     ASSERT_EQ(talvex_set_grid(handle, 0, kSide, kSide, z.data(), nullptr, nullptr, nullptr, 0), 0);
     ASSERT_EQ(TALVEX_ControlDelScript(handle, 0), 0);
     EXPECT_EQ(Count(Picture(), 0xFFFFFF), kWidth * kHeight) << "a deleted slot draws nothing";
+}
+
+// Each data slot's axes fill the box by their own ranges; a shared box
+// gives both slots the union; equal aspect one scale; a host's range maps
+// onto the box whatever the data, holding what lies beyond at its faces.
+TEST_F(NativeData, TheBoxFitsEachAxisOrAsAsked) {
+    const double low[4] = {0, 0, 0, 1}, high[4] = {0, 0, 0, 10};  // z over a 2 x 2 grid
+    ASSERT_EQ(talvex_set_grid(handle, 0, 2, 2, low, nullptr, nullptr, nullptr, 0), 0);
+    ASSERT_EQ(talvex_set_grid(handle, 1, 2, 2, high, nullptr, nullptr, nullptr, 0), 0);
+    const auto zScale = [&](int slot) {
+        TalvexAxisMapping m{};
+        EXPECT_EQ(talvex_get_slot_axis_mapping(handle, slot, &m), 0);
+        return m.scale[2];
+    };
+    // The box z of the slot's highest value, as a left-handed chart has it.
+    const auto topZ = [&](int slot) { return -Geometry(slot).vertices[3].z; };
+    EXPECT_DOUBLE_EQ(zScale(0), 0.5) << "its own 0 .. 1";
+    EXPECT_DOUBLE_EQ(zScale(1), 5.0) << "its own 0 .. 10";
+    EXPECT_NEAR(topZ(0), 100.0f, 1e-3f);
+
+    ASSERT_EQ(talvex_set_shared_box(handle, 1), 0);
+    int32_t shared = 0;
+    ASSERT_EQ(talvex_get_shared_box(handle, &shared), 0);
+    EXPECT_EQ(shared, 1);
+    EXPECT_DOUBLE_EQ(zScale(0), 5.0) << "the union, 0 .. 10";
+    EXPECT_NEAR(topZ(0), -80.0f, 1e-3f) << "1 in 0 .. 10";
+    ASSERT_EQ(talvex_set_shared_box(handle, 0), 0);
+    EXPECT_DOUBLE_EQ(zScale(0), 0.5);
+
+    TalvexStyle style;
+    talvex_default_style(&style);
+    style.equalAspect = 1;
+    ASSERT_EQ(talvex_set_style(handle, &style, nullptr, 0), 0);
+    TalvexAxisMapping m{};
+    ASSERT_EQ(talvex_get_slot_axis_mapping(handle, 1, &m), 0);
+    EXPECT_DOUBLE_EQ(m.scale[0], 5.0) << "z's range, the widest, on every axis";
+    EXPECT_DOUBLE_EQ(m.scale[1], 5.0);
+    style.equalAspect = 0;
+    ASSERT_EQ(talvex_set_style(handle, &style, nullptr, 0), 0);
+
+    char why[160] = "";
+    ASSERT_EQ(talvex_set_axis_range(handle, 2, 0.0, 2.0, why, sizeof why), 0);
+    EXPECT_STREQ(why, "");
+    EXPECT_DOUBLE_EQ(zScale(1), 1.0) << "the host's 0 .. 2";
+    EXPECT_NEAR(topZ(1), 100.0f, 1e-3f) << "10 held at the face";
+    double a = 0, b = 0;
+    ASSERT_EQ(talvex_get_axis_range(handle, 2, &a, &b), 0);
+    EXPECT_EQ(a, 0.0);
+    EXPECT_EQ(b, 2.0);
+    ASSERT_EQ(talvex_set_axis_range(handle, 2, kNan, kNan, nullptr, 0), 0);
+    ASSERT_EQ(talvex_get_axis_range(handle, 2, &a, &b), 0);
+    EXPECT_TRUE(std::isnan(a) && std::isnan(b));
+    EXPECT_DOUBLE_EQ(zScale(1), 5.0) << "its own again";
+
+    const struct {
+        int axis;
+        double low, high;
+    } refused[] = {{3, 0, 1}, {-1, 0, 1}, {0, 1, 1}, {0, 2, 1}, {0, kNan, 1}, {0, 0, HUGE_VAL}};
+    for (const auto& r : refused) {
+        std::memset(why, 0, sizeof why);
+        EXPECT_EQ(talvex_set_axis_range(handle, r.axis, r.low, r.high, why, sizeof why), kInvalidArgument) << r.axis;
+        EXPECT_GT(std::strlen(why), 20u) << "a sentence says why";
+        ASSERT_EQ(talvex_get_axis_range(handle, 0, &a, &b), 0);
+        EXPECT_TRUE(std::isnan(a)) << "nothing changed";
+    }
+    EXPECT_EQ(talvex_get_axis_range(handle, 3, &a, &b), kInvalidArgument);
+    EXPECT_EQ(talvex_get_axis_range(handle, 0, nullptr, &b), kPointer);
+    EXPECT_EQ(talvex_get_shared_box(handle, nullptr), kPointer);
+    EXPECT_EQ(talvex_set_shared_box(-5, 1), kFail);
 }
 
 }  // namespace

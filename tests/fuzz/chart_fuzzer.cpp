@@ -207,12 +207,17 @@ void SetData(Run& run, Bytes& bytes) {
                                       4.9e-324, 0.0, -0.0, 1.0, -1e-300};
     const uint8_t flags = bytes.Byte();
     const int32_t slot = static_cast<int8_t>(bytes.Byte()) % 4;
-    const int32_t columns = (flags & 8) != 0 ? static_cast<int32_t>(bytes.Long()) : bytes.Byte() % 12;
+    int32_t columns = (flags & 8) != 0 ? static_cast<int32_t>(bytes.Long()) : bytes.Byte() % 12;
     const int32_t rows = (flags & 16) != 0 ? static_cast<int32_t>(bytes.Long()) : bytes.Byte() % 12;
-    // Room for whatever the sizes say, up to a slot's capacity and a little
-    // beyond, so that a call the sizes refuse is never read past its arrays.
+    // Room for whatever the sizes say up to kRoom values: beyond what 16-bit
+    // indices name, so that large data's own buffers are exercised. Sizes
+    // the library would take and read past that room are cut to fit it;
+    // sizes beyond a slot's capacity stay, as the sizes alone refuse them.
+    constexpr int64_t kRoom = 70000, kCapacity = int64_t{4096} * 4096;
+    const int64_t asked = static_cast<int64_t>(std::max(columns, 0)) * std::max(rows, 1);
+    if (asked > kRoom && asked <= kCapacity) columns = static_cast<int32_t>(kRoom / std::max(rows, 1));
     const int64_t wanted = static_cast<int64_t>(std::max(columns, 0)) * std::max(rows, 1);
-    const size_t count = static_cast<size_t>(std::min<int64_t>(std::max<int64_t>(wanted, 1), 10300));
+    const size_t count = static_cast<size_t>(std::min<int64_t>(std::max<int64_t>(wanted, 1), kRoom));
     std::vector<double> values[3];
     for (auto& array : values) {
         array.resize(count);
@@ -249,10 +254,27 @@ void SetData(Run& run, Bytes& bytes) {
     if (result == 0) run.scripts[static_cast<size_t>(slot)].clear();
 }
 
+// The box's fit for data: a range on an axis (any numbers, in order or
+// not), or a shared box.
+void SetFit(Run& run, Bytes& bytes) {
+    static const double kEnds[] = {NAN, -HUGE_VAL, HUGE_VAL, -1e308, -1.0, 0.0, 4.9e-324, 1.0, 1e308, 2.0};
+    const uint8_t what = bytes.Byte();
+    if (what % 4 == 0) {
+        Expect(talvex_set_shared_box(run.handle, bytes.Byte() % 2) == 0, "shared box result", 0);
+        return;
+    }
+    const int32_t axis = static_cast<int8_t>(bytes.Byte()) % 4;
+    const double low = kEnds[bytes.Byte() % 10], high = kEnds[bytes.Byte() % 10];
+    char why[160];
+    const int32_t result = talvex_set_axis_range(run.handle, axis, low, high, why, sizeof why);
+    Expect(In(result, {0, kInvalidArgument}), "axis range result", result);
+    Expect((result == 0) == (why[0] == '\0'), "axis range's reason and result disagree", result);
+}
+
 void Act(Run& run, Bytes& bytes) {
     const int32_t h = run.handle;
     int32_t result = 0;
-    switch (bytes.Byte() % 23) {
+    switch (bytes.Byte() % 24) {
     case 0: result = TALVEX_ControlSetScale(h, static_cast<int32_t>(bytes.Long())); break;
     case 1: result = TALVEX_ControlMouseWheel(h, static_cast<TalvexWParam>(bytes.Long()), 0); break;
     case 2: {
@@ -303,6 +325,7 @@ void Act(Run& run, Bytes& bytes) {
     case 20: SetStyle(run, bytes); break;
     case 21: SetViewAngles(run, bytes); break;
     case 22: SetData(run, bytes); break;
+    case 23: SetFit(run, bytes); break;
     default: {
         const int32_t slot = static_cast<int8_t>(bytes.Byte());
         const int32_t line = TALVEX_ControlScriptGetErrorLine(h, slot);

@@ -14,6 +14,8 @@
 namespace {
 
 using talvex::graph::BuildDataGeometry;
+using talvex::graph::DataFit;
+using talvex::graph::DataRanges;
 using talvex::graph::DataRefusal;
 using talvex::graph::DataShape;
 using talvex::graph::GraphKind;
@@ -42,9 +44,14 @@ SlotData Line(DataShape shape, std::vector<double> x, std::vector<double> y, std
     return data;
 }
 
-SlotGeometry Build(const SlotData& data, bool leftHanded = true) {
+// The data's geometry fitted as a slot of its own fits it: each axis its
+// own range, or one scale with equal aspect.
+SlotGeometry Build(const SlotData& data, bool leftHanded = true, bool equalAspect = false) {
     SlotGeometry geometry;
-    BuildDataGeometry(data, leftHanded, geometry);
+    DataFit fit;
+    fit.ranges = DataRanges(data);
+    fit.equalAspect = equalAspect;
+    BuildDataGeometry(data, leftHanded, fit, geometry);
     return geometry;
 }
 
@@ -122,31 +129,50 @@ TEST(SlotData, CurvesAndCloudsLeaveOutWhatIsNotFinite) {
     EXPECT_EQ(cloud.vertices.size(), 4u);
 }
 
-// The largest axis's range fills the box, each axis is centred, and the
-// mapping gives the data's own values back; z is negated on a right-handed
-// chart, where the cells also wind the other way round.
+// Each axis's finite range fills the box, or with equal aspect the widest
+// one's scale serves all three; a range the host gives holds the values
+// beyond it at the box's faces. Each axis is centred, and the mapping gives
+// the data's own values back; z is negated on a right-handed chart, where
+// the cells also wind the other way round.
 TEST(SlotData, TheBoxFitsTheFiniteRangeAndTheMappingUndoesIt) {
-    for (const double magnitude : {1e-300, 1e-6, 1.0, 1e6, 1e300}) {
-        SlotData grid = Grid(2, 2, {0, magnitude, kNan, 2 * magnitude});
-        grid.x = {-magnitude, magnitude};
-        grid.y = {10 * magnitude, 11 * magnitude};
-        for (const bool leftHanded : {true, false}) {
-            const SlotGeometry geometry = Build(grid, leftHanded);
-            const auto& m = geometry.mapping;
-            EXPECT_DOUBLE_EQ(m.scale, magnitude) << "z spans 0 .. 2 m, the widest range";
-            EXPECT_DOUBLE_EQ(m.centre[1], 10.5 * magnitude);
-            EXPECT_EQ(m.zNegated, !leftHanded);
-            const auto& top = geometry.vertices[3];
-            EXPECT_NEAR(top.x, 100.0f, 1e-3f);
-            EXPECT_NEAR(top.y, 50.0f, 1e-3f);
-            EXPECT_NEAR(top.z, leftHanded ? 100.0f : -100.0f, 1e-3f);
-            EXPECT_TRUE(geometry.indices.empty()) << "the only cell has a hole at a corner";
-        }
-    }
+    enum Fit { kOwn, kEqualAspect, kHostZ };
+    const struct {
+        Fit fit;
+        double scale[3];  // in units of the magnitude
+        float top[3];     // the box coordinates of the last value (z as on a left-handed chart)
+    } cases[] = {
+        {kOwn, {1, 0.5, 1}, {100, 100, 100}},
+        {kEqualAspect, {1, 1, 1}, {100, 50, 100}},
+        {kHostZ, {1, 0.5, 0.5}, {100, 100, 100}},  // z 0 .. m: the last value's 2 m held at m
+    };
+    for (const double magnitude : {1e-300, 1e-6, 1.0, 1e6, 1e300})
+        for (const auto& c : cases)
+            for (const bool leftHanded : {true, false}) {
+                SlotData grid = Grid(2, 2, {0, magnitude, kNan, 2 * magnitude});
+                grid.x = {-magnitude, magnitude};
+                grid.y = {10 * magnitude, 11 * magnitude};
+                DataFit fit;
+                fit.ranges = DataRanges(grid);
+                fit.equalAspect = c.fit == kEqualAspect;
+                if (c.fit == kHostZ) fit.ranges.high[2] = magnitude;
+                SlotGeometry geometry;
+                BuildDataGeometry(grid, leftHanded, fit, geometry);
+                const auto& m = geometry.mapping;
+                for (int axis = 0; axis < 3; ++axis)
+                    EXPECT_DOUBLE_EQ(m.scale[axis], c.scale[axis] * magnitude) << c.fit << " axis " << axis;
+                EXPECT_DOUBLE_EQ(m.centre[1], 10.5 * magnitude);
+                EXPECT_EQ(m.zNegated, !leftHanded);
+                const auto& top = geometry.vertices[3];
+                EXPECT_NEAR(top.x, c.top[0], 1e-3f) << c.fit;
+                EXPECT_NEAR(top.y, c.top[1], 1e-3f) << c.fit;
+                EXPECT_NEAR(top.z, leftHanded ? c.top[2] : -c.top[2], 1e-3f) << c.fit;
+                EXPECT_NEAR(geometry.vertices[0].z, leftHanded ? -100.0f : 100.0f, 1e-3f) << c.fit << ": z's low end";
+                EXPECT_TRUE(geometry.indices.empty()) << "the only cell has a hole at a corner";
+            }
     const SlotGeometry lone = Build(Line(DataShape::kCloud, {5}, {6}, {7}));
     EXPECT_EQ(lone.vertices[0].x, 0.0f);
     EXPECT_EQ(lone.mapping.centre[2], 7.0);
-    EXPECT_GT(lone.mapping.scale, 0.0);
+    EXPECT_GT(lone.mapping.scale[2], 0.0);
     // Values near the largest doubles stay finite in the box.
     const SlotGeometry huge = Build(Line(DataShape::kCurve, {-1.7e308, 1.7e308}, {0, 0}, {0, 0}));
     EXPECT_NEAR(huge.vertices[0].x, -100.0f, 1e-3f);

@@ -454,11 +454,16 @@ private:
         const size_t count = std::min<size_t>(held, end);
         const ProjectionKey key{stream_, stream_ != nullptr ? stream_->version : 0, stride_, format_, transform,
                                 target.width, target.height, first, static_cast<uint32_t>(count)};
-        if (count > 0 && projectedFrom_ == key && clips_.size() == count) return;
+        if (count > 0 && projectedFrom_ == key && projectedCount_ == count) return;
         projectedFrom_ = {};
-        clips_.resize(count);
-        screens_.resize(count);
-        inside_.resize(count);
+        // The room only grows: draws of a few vertices between two of a
+        // large data set's would otherwise make it afresh every frame.
+        if (clips_.size() < count) {
+            clips_.resize(count);
+            screens_.resize(count);
+            inside_.resize(count);
+        }
+        projectedCount_ = count;
         projectedFrom_ = key;
         const size_t begin = std::min<size_t>(first, count);
         RunPieces(target.width, target.height, count - begin, [&](size_t pieceBegin, size_t pieceEnd) {
@@ -504,13 +509,15 @@ private:
     template <typename IndexOf>
     void ClassifyTriangles(uint32_t count, IndexOf indexOf, const TriangleSource& source) {
         if (count > 0 && classifiedFrom_ == source && classifiedProjection_ == projectedFrom_ &&
-            triangles_.size() == count)
+            triangleCount_ == count)
             return;
-        triangles_.resize(count);
+        triangleCount_ = 0;
+        if (triangles_.size() < count) triangles_.resize(count);
+        triangleCount_ = count;
         classifiedFrom_ = source;
         classifiedProjection_ = projectedFrom_;
         const Target& target = *target_;
-        const size_t vertices = clips_.size();
+        const size_t vertices = projectedCount_;
         RunPieces(target.width, target.height, count, [&](size_t begin, size_t end) {
             for (size_t t = begin; t < end; ++t) {
                 TriangleInfo& info = triangles_[t];
@@ -562,7 +569,8 @@ private:
                     if (strip % bands == band)
                         FillTriangle(target, setup, shading, strip * kStripRows, (strip + 1) * kStripRows);
             };
-            for (const TriangleInfo& info : triangles_) {
+            for (size_t t = 0; t < triangleCount_; ++t) {
+                const TriangleInfo& info = triangles_[t];
                 if (info.kind == TriangleInfo::kNothing) continue;
                 if (info.kind == TriangleInfo::kInside) {
                     if (CullsAway(cull, info.winding)) continue;
@@ -696,8 +704,10 @@ private:
     std::vector<ClipVertex> clips_;
     std::vector<uint8_t> inside_;
     std::vector<ScreenVertex> screens_;
+    size_t projectedCount_ = 0;  // of the current draw: the vectors may hold more
     ProjectionKey projectedFrom_;
-    std::vector<TriangleInfo> triangles_;  // the triangles of the current draw
+    std::vector<TriangleInfo> triangles_;  // the triangles of the current draw: the first triangleCount_
+    size_t triangleCount_ = 0;
     TriangleSource classifiedFrom_;
     ProjectionKey classifiedProjection_;
 };
