@@ -82,8 +82,9 @@ TALVEX_NATIVE_API int32_t talvex_get_slot_error(int32_t handle, int32_t slot, in
  * is the column and its second the row. A slot takes at most 16777216 values
  * (a 4096 x 4096 grid), every one drawn: data larger than a script's
  * geometry (10201 vertices, 60000 indices) is drawn from device buffers made
- * to its size with 32-bit indices. Memory: about 180 bytes a value between
- * the slot's copy, its geometry and the device's buffers.
+ * to its size with 32-bit indices. Memory: about 260 bytes a value between
+ * the slot's copy, its geometry, the device's buffers and what drawing them
+ * in the chart look on the software device takes.
  * Returns 0; E_FAIL for an invalid handle; 21 for a slot outside 0..2;
  * E_POINTER for a null z (and, but for a grid's x and y, a null x or y);
  * E_INVALIDARG, changing nothing, for a why whose whySize is below 1 and for

@@ -132,6 +132,7 @@ _NATIVE_FUNCTIONS: Dict[str, Tuple[_CType, List[_CType]]] = {
     "talvex_get_slot_geometry": (_i32, [_i32, _i32, ctypes.POINTER(TalvexSlotGeometry)]),
     "talvex_get_slot_indices": (_i32, [_i32, _i32, ctypes.POINTER(ctypes.POINTER(ctypes.c_uint32)),
                                        ctypes.POINTER(_i32)]),
+    "talvex_get_slot_note": (_i32, [_i32, _i32, ctypes.c_char_p, _i32]),
     "talvex_get_slot_mapping": (_i32, [_i32, _i32, ctypes.POINTER(TalvexBoxMapping)]),
     "talvex_set_axis_range": (_i32, [_i32, _i32, ctypes.c_double, ctypes.c_double, ctypes.c_char_p, _i32]),
     "talvex_get_axis_range": (_i32, [_i32, _i32, _double_out, _double_out]),

@@ -369,15 +369,27 @@ class Chart:
 
         Raises CalculationError when any slot's script could not be
         calculated (the others are, and are drawn), or when there is none.
+        A grid coarser than a script asked for (a slot holds at most 10,000
+        cells) is told as a UserWarning naming the slot and both grids.
         """
         code = int(self._lib.TALVEX_ControlCalculate(self.handle))
         self._calculated = True
         self._changed = False
+        self._warn_of_notes()
         failures = self.failures()
         if failures:
             raise CalculationError(failures[min(failures)][0], failures)
         if code != 0:
             raise CalculationError(code)
+
+    def _warn_of_notes(self) -> None:
+        # A grid coarser than the script asked for is never drawn silently.
+        if not self._lib.has("talvex_get_slot_note"):
+            return
+        text = ctypes.create_string_buffer(512)
+        for slot in sorted(self._scripts):
+            if int(self._lib.talvex_get_slot_note(self.handle, slot, text, len(text))) == 0 and text.value:
+                warnings.warn("slot %d: %s" % (slot, text.value.decode("utf-8", "replace")), stacklevel=4)
 
     def failures(self) -> Dict[int, Tuple[int, str]]:
         """What the last calculation failed on, by slot: {slot: (code, sentence)}."""

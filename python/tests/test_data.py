@@ -1,3 +1,5 @@
+import warnings
+
 import numpy as np
 import pytest
 
@@ -52,6 +54,17 @@ def test_each_axis_fills_the_box_unless_told_otherwise():
                 chart.set_range(*bad)
         with pytest.raises(ValueError):
             chart.set_range("z", 0)
+
+
+def test_a_script_grid_cut_to_fit_is_told():
+    with talvex.Chart(120, 90) as chart:
+        chart.set_script(0, "z = x*y\nxgrid = 1000\nygrid = 1000")
+        with pytest.warns(UserWarning, match="slot 0: its grid of 1000 x 1000 cells was reduced to"):
+            chart.calculate()
+        chart.set_script(0, "z = x*y")
+        with warnings.catch_warnings():
+            warnings.simplefilter("error")
+            chart.calculate()
 
 
 def test_any_array_like_and_holes():

@@ -118,6 +118,23 @@ TEST(SlotData, HolesTakeOutTheCellsTheyTouchAndNothingElse) {
     }
 }
 
+// A grid of one row, one column or one value has vertices but no cell: it
+// is taken and drawn as nothing, not refused.
+TEST(SlotData, GridsWithoutCellsKeepTheirValues) {
+    const struct {
+        int32_t columns, rows;
+    } cases[] = {{5, 1}, {1, 5}, {1, 1}};
+    for (const auto& c : cases) {
+        const SlotData grid = Grid(c.columns, c.rows, std::vector<double>(static_cast<size_t>(c.columns * c.rows), 2.0));
+        ASSERT_EQ(DataRefusal(grid), "");
+        const SlotGeometry geometry = Build(grid);
+        EXPECT_EQ(geometry.kind, GraphKind::Surface);
+        EXPECT_EQ(geometry.vertices.size(), static_cast<size_t>(c.columns * c.rows));
+        EXPECT_TRUE(geometry.indices.empty()) << c.columns << " x " << c.rows;
+        for (const auto& v : geometry.vertices) EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.z));
+    }
+}
+
 TEST(SlotData, CurvesAndCloudsLeaveOutWhatIsNotFinite) {
     const SlotGeometry curve =
         Build(Line(DataShape::kCurve, {0, 1, 2, 3, 4}, {0, 0, kNan, 0, 0}, {0, 1, 2, 3, 4}));
