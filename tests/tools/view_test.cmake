@@ -3,7 +3,7 @@
 # does not compile.
 # Then, printed only: the frames a second it reaches turning a 1280 x 960
 # chart of three 100 x 100 surfaces.
-# -DVIEWER=talvex-view -DSCRIPT=view_test.txt -DSPEED_SCRIPT=view_speed.txt -DSPEED_LOOKS="classic;chart"
+# -DVIEWER=talvex-view -DSCRIPT=view_test.txt -DDATA_SCRIPT=view_data_test.txt -DSPEED_SCRIPT=view_speed.txt -DSPEED_LOOKS="classic;chart"
 #   -DSAMPLES=4 -DWORK=directory
 set(xvfb xvfb-run -a -s "-screen 0 1024x768x24")
 file(MAKE_DIRECTORY ${WORK})
@@ -13,6 +13,15 @@ execute_process(COMMAND ${xvfb} ${VIEWER} --size 640x480 --samples ${SAMPLES} vi
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the viewer's test script failed (${result})")
+endif()
+
+# Data in place of a script, read again when its file changes.
+file(WRITE ${WORK}/heights.txt "0 1 0\n1 2 1\n0 1 0\n")
+execute_process(COMMAND ${xvfb} ${VIEWER} --size 640x480 --samples ${SAMPLES} --data heights.txt
+                        --test-script ${DATA_SCRIPT}
+                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the viewer's test script on data failed (${result})")
 endif()
 
 execute_process(COMMAND ${xvfb} ${VIEWER} -e "z = 1" -e "z = (x"

@@ -20,7 +20,7 @@
 #include "mesh_export.h"
 #include "../common/arguments.h"
 #include "../common/picture_files.h"
-#include "../common/data_files.h"
+#include "../common/data_options.h"
 #include "../common/scripts.h"
 #include "../common/style_options.h"
 #include "talvex.h"
@@ -46,17 +46,6 @@ const char* const kUsage =
     "                        computed vertex) or .stl (surfaces only), in box\n"
     "                        coordinates\n"
     "  -e TEXT               a script given on the command line\n"
-    "  --data FILE           heights over a grid into the next slot: a matrix, one\n"
-    "                        row a line (y down the rows, x along them), values\n"
-    "                        separated by white space or commas, '#' comments,\n"
-    "                        nan or an empty field for a hole; a comment saying\n"
-    "                        'nonuniform matrix' makes the first row the columns'\n"
-    "                        x (after one unused value) and each row's first\n"
-    "                        value its y, as gnuplot reads it; or a 2-D .npy\n"
-    "  --data-x FILE, --data-y FILE\n"
-    "                        the last --data's column x and row y values\n"
-    "  --points FILE         x y z rows (or an n x 3 .npy) as a cloud of points\n"
-    "  --curve FILE          x y z rows joined in order\n"
     "  --size WxH            picture size in pixels (default 320x240)\n"
     "  --view default|isometric\n"
     "                        the view preset (default: isometric for the built-in\n"
@@ -121,25 +110,19 @@ int Parse(int argc, char** argv, Options& options) {
         };
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            std::fputs("\nData in place of a script, each into the next slot:\n", stdout);
+            std::fputs(kDataUsage, stdout);
             std::fputs("\nThe chart look:\n", stdout);
             std::fputs(kStyleUsage, stdout);
             return 0;
         }
         if (arg == "-o" || arg == "-e" || arg == "--mesh" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
-            arg == "--background" || arg == "--point-color" || IsStyleOption(arg) || arg == "--data" ||
-            arg == "--points" || arg == "--curve" || arg == "--data-x" || arg == "--data-y") {
+            arg == "--background" || arg == "--point-color" || IsStyleOption(arg) || IsDataOption(arg)) {
             const char* v = value(arg.c_str());
             if (v == nullptr) return Fail(arg + " needs a value");
-            if (arg == "--data" || arg == "--points" || arg == "--curve") {
-                ScriptSource source;
-                source.name = v;
-                source.file = true;
-                source.data = arg == "--data" ? "grid" : arg.substr(2);
-                options.scripts.push_back(source);
-            } else if (arg == "--data-x" || arg == "--data-y") {
-                if (options.scripts.empty() || options.scripts.back().data != "grid")
-                    return Fail(arg + " follows the --data it gives coordinates to");
-                (arg == "--data-x" ? options.scripts.back().dataX : options.scripts.back().dataY) = v;
+            if (IsDataOption(arg)) {
+                const std::string problem = ReadDataOption(arg, v, options.scripts);
+                if (!problem.empty()) return Fail(problem);
             } else if (arg == "-o") {
                 options.output = v;
                 if (!EndsWith(options.output, ".bmp") && !EndsWith(options.output, ".png"))
@@ -225,61 +208,6 @@ int ReportFailedSlots(int32_t chart, int slotCount) {
         ++failed;
     }
     return failed;
-}
-
-// A data file into the chart's slot: "" when the slot took it; otherwise
-// what is wrong, with unreadable set when the file could not be read as a
-// table at all.
-std::string SetChartData(int32_t chart, int32_t slot, const ScriptSource& source, bool& unreadable) {
-    DataTable table;
-    std::string problem = ReadDataTable(source.name, table);
-    unreadable = !problem.empty();
-    if (unreadable) return problem;
-    char why[256] = "";
-    int32_t result = 0;
-    if (source.data == "grid") {
-        std::vector<double> x, y, z = table.values;
-        int32_t columns = table.columns, rows = table.rows;
-        if (table.nonuniform) {
-            if (rows < 2 || columns < 2) return source.name + ": a nonuniform matrix needs a row of x and a column of y";
-            columns -= 1;
-            rows -= 1;
-            x.assign(table.values.begin() + 1, table.values.begin() + 1 + columns);
-            z.clear();
-            for (int32_t r = 1; r <= rows; ++r) {
-                const auto row = table.values.begin() + static_cast<ptrdiff_t>(r) * (columns + 1);
-                y.push_back(*row);
-                z.insert(z.end(), row + 1, row + 1 + columns);
-            }
-        }
-        for (const auto& [path, out, count, name] :
-             {std::tuple{source.dataX, &x, columns, "columns"}, std::tuple{source.dataY, &y, rows, "rows"}}) {
-            if (path.empty()) continue;
-            DataTable vector;
-            problem = ReadDataTable(path, vector);
-            unreadable = !problem.empty();
-            if (unreadable) return problem;
-            if (static_cast<int32_t>(vector.values.size()) != count)
-                return path + ": " + std::to_string(vector.values.size()) + " values for the " + std::to_string(count) +
-                       " " + name + " of " + source.name;
-            *out = vector.values;
-        }
-        result = talvex_set_grid(chart, slot, columns, rows, z.data(), x.empty() ? nullptr : x.data(),
-                                 y.empty() ? nullptr : y.data(), why, sizeof why);
-    } else {
-        if (table.columns != 3)
-            return source.name + ": " + std::to_string(table.columns) + " values a row; x y z rows have 3";
-        std::vector<double> x, y, z;
-        for (int32_t r = 0; r < table.rows; ++r) {
-            x.push_back(table.values[static_cast<size_t>(3 * r)]);
-            y.push_back(table.values[static_cast<size_t>(3 * r + 1)]);
-            z.push_back(table.values[static_cast<size_t>(3 * r + 2)]);
-        }
-        const auto set = source.data == "points" ? talvex_set_points : talvex_set_curve;
-        result = set(chart, slot, table.rows, x.data(), y.data(), z.data(), why, sizeof why);
-    }
-    if (result != 0) return source.name + ": " + (why[0] != '\0' ? std::string(why) : "the chart refused the data");
-    return "";
 }
 
 // The host window and the chart, released on every way out of Plot.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../common/arguments.h"
+#include "../common/data_options.h"
 #include "../common/scripts.h"
 #include "../common/style_options.h"
 #include "test_script.h"
@@ -63,6 +64,9 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            std::fputs("\nData in place of a script, each into the next slot (a file that changes is read again):\n",
+                       stdout);
+            std::fputs(kDataUsage, stdout);
             std::fputs("\nThe chart look:\n", stdout);
             std::fputs(kStyleUsage, stdout);
             return 0;
@@ -75,6 +79,12 @@ int main(int argc, char** argv) {
         if (IsStyleOption(arg)) {
             if (i + 1 >= argc) return Fail(arg + " needs a value");
             const std::string problem = ReadStyleOption(arg, argv[++i], look);
+            if (!problem.empty()) return Fail(problem);
+            continue;
+        }
+        if (IsDataOption(arg)) {
+            if (i + 1 >= argc) return Fail(arg + " needs a value");
+            const std::string problem = ReadDataOption(arg, argv[++i], scripts);
             if (!problem.empty()) return Fail(problem);
             continue;
         }
@@ -97,7 +107,7 @@ int main(int argc, char** argv) {
             if (!problem.empty()) return Fail(problem);
         }
     }
-    if (scripts.size() > kMaxScripts) return Fail("at most three scripts");
+    if (scripts.size() > kMaxScripts) return Fail("at most three scripts and data files");
     if (scripts.empty()) AddScriptText(kDefaultScript, scripts);
 
     TestScript test;

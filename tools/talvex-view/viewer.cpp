@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "../common/chart_messages.h"
+#include "../common/data_options.h"
 #include "../common/picture_files.h"
 #include "talvex_native.h"
 #include "talvex_window.h"
@@ -72,8 +73,11 @@ std::string Viewer::Start(const std::vector<ScriptSource>& scripts, int width, i
     for (size_t i = 0; i < scripts.size(); ++i) {
         Slot slot;
         slot.source = scripts[i];
-        const std::string problem = SetChartScript(chart_, i, slot.source.text);
-        if (!problem.empty()) return problem;
+        bool unreadable = false;
+        const std::string problem = slot.source.data.empty()
+                                        ? SetChartScript(chart_, i, slot.source.text)
+                                        : SetChartData(chart_, static_cast<int32_t>(i), slot.source, unreadable);
+        if (!problem.empty()) return slot.source.data.empty() ? problem : "talvex-view: " + problem;
         slot.goodText = slot.source.text;
         struct stat status {};
         if (slot.source.file && stat(slot.source.name.c_str(), &status) == 0) {
@@ -212,6 +216,14 @@ void Viewer::ReloadChangedFiles() {
         if (SameTime(status.st_mtim, slot.modified) && status.st_size == slot.size) continue;
         slot.modified = status.st_mtim;
         slot.size = status.st_size;
+        if (!slot.source.data.empty()) {
+            // Data read again; data that no longer reads leaves the slot as it was.
+            bool unreadable = false;
+            slot.problem = SetChartData(chart_, static_cast<int32_t>(i), slot.source, unreadable);
+            changed = changed || slot.problem.empty();
+            UpdateTitle();
+            continue;
+        }
         std::string text;
         if (!ReadTextFile(slot.source.name, text)) continue;
         slot.problem = SetChartScript(chart_, i, text);
