@@ -46,6 +46,9 @@ struct ChartScene {
     bool lighting;
     const char* title;
     double minimumPercent;
+    // A host's grid of dataSide x dataSide heights in slot 2, or none: more
+    // vertices than 16-bit indices name, drawn from buffers of 32-bit ones.
+    int32_t dataSide = 0;
 };
 
 constexpr ChartScene kChartScenes[] = {
@@ -54,4 +57,5 @@ constexpr ChartScene kChartScenes[] = {
     {"chart-curve-and-point", 320, 240, {"x = 4*cos(t)\r\ny = 4*sin(t)\r\nz = t/2", "x = 0-3\r\ny = 3\r\nz = 2", nullptr},
      1, "viridis", true, "", 99.5},
     {"chart-4-samples", 400, 300, {"z = sqrt(x^2 + y^2)", nullptr, nullptr}, 4, "cividis", true, "Cone", 95.0},
+    {"chart-large-data", 320, 240, {nullptr, nullptr, nullptr}, 1, "viridis", true, "Data", 99.5, 300},
 };
