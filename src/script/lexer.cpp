@@ -1,7 +1,9 @@
 #include "script/lexer.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace talvex::script {
 
@@ -10,6 +12,21 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return c >= 'a' && c <= 'z'; }
 bool IsSingleCharacterToken(char c) { return c != '\0' && std::strchr("()*+,-/=^", c) != nullptr; }
+
+// Digits with at most one point as the nearest double; a lone "." is 0.
+double ReadDecimal(const char* start, int length) {
+#if defined(__cpp_lib_to_chars)
+    double value = 0.0;
+    std::from_chars(start, start + length, value);
+    return value;
+#else
+    // A C++ library without from_chars for doubles (the WebAssembly
+    // build's) sits on a C library that knows no decimal comma: strtod reads
+    // the same number there.
+    const std::string text(start, static_cast<size_t>(length));
+    return std::strtod(text.c_str(), nullptr);
+#endif
+}
 
 // Steps over the byte after a CR (the LF of a CR LF pair) unless the text ends.
 void SkipLineFeedOfBreak(LexerState& state) {
@@ -67,9 +84,7 @@ int32_t NextToken(LexerState& state) {
             // Digits and one point in any locale: the host's LC_NUMERIC (a
             // decimal comma) must not change what a script computes. A lone
             // "." reads as 0.
-            double value = 0.0;
-            std::from_chars(start, start + length, value);
-            token.value = value;
+            token.value = ReadDecimal(start, length);
             return kLexOk;
         }
         if (IsLetter(c)) {
