@@ -9,6 +9,15 @@
 
 #include "talvex_native.h"
 
+// web/talvex-chart.js writes a style's fields at these places.
+static_assert(sizeof(TalvexStyle) == 504 && offsetof(TalvexStyle, look) == 4 && offsetof(TalvexStyle, colorMap) == 8 &&
+                  offsetof(TalvexStyle, colorBy) == 24 && offsetof(TalvexStyle, lighting) == 28 &&
+                  offsetof(TalvexStyle, samples) == 32 && offsetof(TalvexStyle, axes) == 36 &&
+                  offsetof(TalvexStyle, colorBar) == 40 && offsetof(TalvexStyle, equalAspect) == 44 &&
+                  offsetof(TalvexStyle, textSize) == 48 && offsetof(TalvexStyle, title) == 56 &&
+                  offsetof(TalvexStyle, axisNames) == 312,
+              "the style's layout talvex-chart.js knows");
+
 extern "C" {
 
 // Draws the control's current view (as talvex_render_picture does) into
