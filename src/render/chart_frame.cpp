@@ -550,8 +550,16 @@ ChartCamera MakeChartCamera(const View& view, const ChartBox& box, int32_t width
     // a title, and at the right for the colour bar.
     const ChartStyle& style = view.style;
     const double text = style.textSize;
-    const double left = 4.0 * text, right = 4.0 * text + (style.colorBar ? 5.0 * text : 0.0);
-    const double top = (style.title.empty() ? 1.5 : 3.5) * text, bottom = 3.0 * text;
+    double left = 4.0 * text, right = 4.0 * text + (style.colorBar ? 5.0 * text : 0.0);
+    double top = (style.title.empty() ? 1.5 : 3.5) * text, bottom = 3.0 * text;
+    // A picture too small for that room keeps half of each side for the
+    // box: the words may crowd, the graph still shows.
+    const double shareX = std::min(1.0, 0.5 * width / (left + right));
+    const double shareY = std::min(1.0, 0.5 * height / (top + bottom));
+    left *= shareX;
+    right *= shareX;
+    top *= shareY;
+    bottom *= shareY;
     const double areaWidth = std::max(1.0, width - left - right), areaHeight = std::max(1.0, height - top - bottom);
     // From every direction the box stays within its half-diagonal of the
     // centre, and across the picture (whose right is level) within the

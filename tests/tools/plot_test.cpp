@@ -511,3 +511,68 @@ TEST(TalvexPlot, MeshIsInTheScriptsCoordinatesAndWoundAlongItsParameters) {
 }
 
 }  // namespace
+
+#include <gif_lib.h>
+
+namespace {
+
+// A turntable: as many frames as asked, looping forever (identify, as a
+// user would check it, and giflib's reading), each a turn further about the
+// height axis; the first frame is talvex-plot's picture of the same view
+// within the palette's error (dithered: each pixel near, the mean nearer).
+TEST(TalvexPlot, TurntableGif) {
+    const std::string gif = Temp("turn.gif"), png = Temp("first.png");
+    const std::string chart = "--size 160x120 -e 'z = sin(x)*cos(y)' --title Turn ";
+    ASSERT_EQ(Plot(chart + "--turntable " + gif + " --frames 8").status, 0);
+    ASSERT_EQ(Plot(chart + "-o " + png).status, 0);
+
+    const std::string identified = Temp("identify.txt");
+    ASSERT_EQ(std::system(("identify -format '%n %T %[width]x%[height]\\n' " + gif + " > " + identified).c_str()), 0);
+    std::ifstream in(identified);
+    std::string frames, delay, size;
+    in >> frames >> delay >> size;
+    EXPECT_EQ(frames, "8");
+    EXPECT_EQ(delay, "6") << "hundredths of a second a frame";
+    EXPECT_EQ(size, "160x120");
+    ASSERT_EQ(std::system(("identify -verbose " + gif + " | grep -q 'Iterations: 0'").c_str()), 0)
+        << "loops forever";
+
+    int error = 0;
+    GifFileType* file = DGifOpenFileName(gif.c_str(), &error);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(DGifSlurp(file), GIF_OK);
+    ASSERT_EQ(file->ImageCount, 8);
+    ASSERT_NE(file->SColorMap, nullptr) << "one palette for every frame";
+    int width = 0, height = 0;
+    std::vector<uint32_t> picture;
+    ASSERT_TRUE(DecodePng(png, width, height, picture));
+    const auto color = [&](int frame, size_t i) {
+        const GifColorType c = file->SColorMap->Colors[file->SavedImages[frame].RasterBits[i]];
+        return std::array<int, 3>{c.Red, c.Green, c.Blue};
+    };
+    double total = 0;
+    int worst = 0, changed = 0;
+    for (size_t i = 0; i < picture.size(); ++i) {
+        const std::array<int, 3> first = color(0, i);
+        for (int c = 0; c < 3; ++c) {
+            const int difference = std::abs(first[static_cast<size_t>(c)] - static_cast<int>((picture[i] >> (16 - 8 * c)) & 0xFF));
+            total += difference;
+            worst = std::max(worst, difference);
+        }
+        changed += color(2, i) != first;
+    }
+    EXPECT_LT(total / (3.0 * static_cast<double>(picture.size())), 4.0) << "the first frame is the picture";
+    EXPECT_LT(worst, 96);
+    EXPECT_GT(changed, static_cast<int>(picture.size()) / 20) << "a quarter turn later the chart looks otherwise";
+    DGifCloseFile(file, &error);
+
+    const PlotRun wrong = Plot(chart + "--turntable " + Temp("turn.png"));
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.errors.find(".gif"), std::string::npos) << wrong.errors;
+    EXPECT_EQ(Plot(chart + "--turntable " + gif + " --frames 0").status, 2);
+    const PlotRun unwritable = Plot(chart + "--turntable /nonexistent/turn.gif");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.errors.find("cannot write /nonexistent/turn.gif"), std::string::npos) << unwritable.errors;
+}
+
+}  // namespace

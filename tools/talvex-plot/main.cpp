@@ -21,6 +21,9 @@
 #include "../common/arguments.h"
 #include "../common/picture_files.h"
 #include "../common/data_options.h"
+#if defined(TALVEX_HAVE_GIF)
+#include "../common/gif_file.h"
+#endif
 #include "../common/scripts.h"
 #include "../common/style_options.h"
 #include "talvex.h"
@@ -41,6 +44,10 @@ const char* const kUsage =
     "isometric view.\n"
     "\n"
     "  -o FILE               the picture to write, .bmp or .png (required)\n"
+    "  --turntable FILE.gif  also (or instead of -o) an animated GIF of one full\n"
+    "                        turn about the height axis, looping forever: one\n"
+    "                        palette for all its frames, dithered\n"
+    "  --frames N            the turntable's frames, 1..720 (default 36)\n"
     "  --mesh FILE           also export the computed geometry: .obj (surfaces,\n"
     "                        curves and points, one object per slot, every\n"
     "                        computed vertex) or .stl (surfaces only), in box\n"
@@ -70,6 +77,8 @@ struct Options {
     std::vector<ScriptSource> scripts;
     std::string output;
     std::string mesh;
+    std::string turntable;
+    int frames = 36;
     int width = 320, height = 240;
     std::string view;
     bool turn = false;
@@ -116,7 +125,7 @@ int Parse(int argc, char** argv, Options& options) {
             std::fputs(kStyleUsage, stdout);
             return 0;
         }
-        if (arg == "-o" || arg == "-e" || arg == "--mesh" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
+        if (arg == "-o" || arg == "-e" || arg == "--mesh" || arg == "--turntable" || arg == "--frames" || arg == "--size" || arg == "--view" || arg == "--turn" || arg == "--zoom" ||
             arg == "--background" || arg == "--point-color" || IsStyleOption(arg) || IsDataOption(arg)) {
             const char* v = value(arg.c_str());
             if (v == nullptr) return Fail(arg + " needs a value");
@@ -127,6 +136,14 @@ int Parse(int argc, char** argv, Options& options) {
                 options.output = v;
                 if (!EndsWith(options.output, ".bmp") && !EndsWith(options.output, ".png"))
                     return Fail("-o takes a file ending in .bmp or .png");
+            } else if (arg == "--turntable") {
+                options.turntable = v;
+                if (!EndsWith(options.turntable, ".gif")) return Fail("--turntable takes a file ending in .gif");
+            } else if (arg == "--frames") {
+                char* end = nullptr;
+                const long frames = std::strtol(v, &end, 10);
+                if (*v == '\0' || *end != '\0' || frames < 1 || frames > 720) return Fail("--frames takes 1..720");
+                options.frames = static_cast<int>(frames);
             } else if (arg == "--mesh") {
                 options.mesh = v;
                 if (!EndsWith(options.mesh, ".obj") && !EndsWith(options.mesh, ".stl"))
@@ -179,7 +196,8 @@ int Parse(int argc, char** argv, Options& options) {
             if (!problem.empty()) return Fail(problem);
         }
     }
-    if (options.output.empty()) return Fail("no output file: give -o chart.bmp (see --help)");
+    if (options.output.empty() && options.turntable.empty())
+        return Fail("no output file: give -o chart.bmp or --turntable turn.gif (see --help)");
     if (options.scripts.size() > kMaxScripts) return Fail("at most three scripts and data files");
     return -1;
 }
@@ -208,6 +226,36 @@ int ReportFailedSlots(int32_t chart, int slotCount) {
         ++failed;
     }
     return failed;
+}
+
+// One full turn of the chart's view about the height axis (the azimuth in
+// the chart look, the turn about the vertical axis in the classic one) as an
+// animated GIF of so many frames; the view is left as it was. "" or what is
+// wrong.
+std::string WriteTurntable(int32_t chart, const std::string& path, int frames) {
+    double first = 0, second = 0, third = 0;
+    if (talvex_get_view_angles(chart, &first, &second, &third) != 0) return "the view's angles cannot be read";
+    std::vector<Picture> pictures(static_cast<size_t>(frames));
+    int32_t result = 0;
+    for (int f = 0; f < frames && result == 0; ++f) {
+        Picture& picture = pictures[static_cast<size_t>(f)];
+        picture.width = TALVEX_ControlGetWidth(chart);
+        picture.height = TALVEX_ControlGetHeight(chart);
+        picture.pixels.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
+        result = talvex_set_view_angles(chart, first, second + 360.0 * f / frames, third);
+        if (result == 0) result = talvex_render_picture(chart, picture.pixels.data(), picture.width, picture.height);
+    }
+    talvex_set_view_angles(chart, first, second, third);
+    if (result != 0) return std::string("a frame could not be drawn: ") + talvex_error_text(result);
+#if defined(TALVEX_HAVE_GIF)
+    std::string reason;
+    // 6 hundredths of a second a frame: 36 frames turn once in about 2 s.
+    if (!WriteAnimatedGif(path, pictures, 6, &reason)) return reason;
+    return "";
+#else
+    (void)path;
+    return "this talvex-plot was built without giflib (libgif-dev)";
+#endif
 }
 
 // The host window and the chart, released on every way out of Plot.
@@ -281,7 +329,9 @@ int Plot(const Options& options) {
     // snapshot saves; no file but the output is written.
     const bool png = EndsWith(options.output, ".png");
     Picture picture;
-    if (png) {
+    if (options.output.empty()) {
+        result = 0;
+    } else if (png) {
         picture.width = TALVEX_ControlGetWidth(chart);
         picture.height = TALVEX_ControlGetHeight(chart);
         picture.pixels.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
@@ -295,9 +345,16 @@ int Plot(const Options& options) {
         std::fprintf(stderr, "talvex-plot: cannot write %s: %s\n", options.output.c_str(),
                      WriteFailure(options.output, result).c_str());
         status = 1;
-    } else if (png && !WritePng(options.output, picture, &reason)) {
+    } else if (!options.output.empty() && png && !WritePng(options.output, picture, &reason)) {
         std::fprintf(stderr, "talvex-plot: cannot write %s: %s\n", options.output.c_str(), reason.c_str());
         status = 1;
+    }
+    if (status == 0 && !options.turntable.empty()) {
+        const std::string problem = WriteTurntable(chart, options.turntable, options.frames);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "talvex-plot: cannot write %s: %s\n", options.turntable.c_str(), problem.c_str());
+            status = 1;
+        }
     }
     if (status == 0 && !options.mesh.empty()) {
         const std::string problem = ExportMesh(chart, static_cast<int>(scripts.size()), options.mesh);
