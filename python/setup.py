@@ -23,6 +23,7 @@ REPOSITORY = os.path.dirname(HERE)
 # The chart library under the first name the package looks for; the window
 # library under its SONAME, the name libtalvex.so's NEEDED entry asks for.
 BUNDLED = {"talvex": "libtalvex.so", "talvex_window": "libtalvex_window.so.1"}
+WEB_FILES = ("talvex.js", "talvex-chart.js")
 
 
 def _check_sources():
@@ -79,10 +80,16 @@ class BuildWithLibrary(build_py):
                 sys.exit("talvex: expected one lib%s.so in %s/bin, found %r" % (target, build, built))
             shutil.copyfile(built[0], os.path.join(package, name))
             os.chmod(os.path.join(package, name), 0o755)
+        # The library built for the browser and the page's chart class, for
+        # Chart.interactive(): kept built in the repository's web/.
+        os.makedirs(os.path.join(package, "web"), exist_ok=True)
+        for name in WEB_FILES:
+            shutil.copyfile(os.path.join(REPOSITORY, "web", name), os.path.join(package, "web", name))
 
     def get_outputs(self, include_bytecode=True):
         package = os.path.join(self.build_lib, "talvex")
-        return super().get_outputs(include_bytecode) + [os.path.join(package, name) for name in BUNDLED.values()]
+        return (super().get_outputs(include_bytecode) + [os.path.join(package, name) for name in BUNDLED.values()] +
+                [os.path.join(package, "web", name) for name in WEB_FILES])
 
 
 class BinaryDistribution(Distribution):

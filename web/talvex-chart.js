@@ -133,6 +133,20 @@
           this.handle, slot, columns, rows, arrays[0], arrays[1], arrays[2], why, size), [flat, x, y]);
     }
 
+    // Any surface as three arrays of rows of one shape (a sphere, a torus).
+    setSurface(slot, x, y, z) {
+      const rows = z.length, columns = rows > 0 ? z[0].length : 0;
+      const flat = (array, name) => {
+        if (array.length !== rows || array.some((row) => row.length !== columns)) {
+          throw new Error(name + ' needs ' + rows + ' rows of ' + columns + ' values, as z');
+        }
+        return [].concat(...array.map((row) => Array.from(row, Number)));
+      };
+      const arrays = [flat(x, 'x'), flat(y, 'y'), flat(z, 'z')];
+      this.setData((why, size, addresses) => this.module._talvex_set_surface(
+          this.handle, slot, columns, rows, addresses[0], addresses[1], addresses[2], why, size), arrays);
+    }
+
     // Points (x[i], y[i], z[i]) as a cloud, or joined in order as a curve.
     setPoints(slot, x, y, z) { this.setLine(slot, x, y, z, '_talvex_set_points'); }
     setCurve(slot, x, y, z) { this.setLine(slot, x, y, z, '_talvex_set_curve'); }
@@ -189,6 +203,13 @@
       m._free(why);
       m._free(style);
       if (code !== 0) throw new Error(reason || this.sentence(code));
+      this.redraw();
+    }
+
+    // The view's angles in degrees, as talvex_set_view_angles takes them
+    // (the chart style: elevation, azimuth, roll).
+    setView(first, second, third) {
+      this.module._talvex_set_view_angles(this.handle, first, second, third);
       this.redraw();
     }
 

@@ -16,12 +16,13 @@ libtalvex.so, found as described in talvex._library.
 """
 
 from ._library import LibraryNotFound, find_library, library
+from ._interactive import Interactive
 from .chart import CalculationError, Chart, ScriptError, SlotError, TalvexError
 from .plotting import curve, plot, scatter, surface
 from .style import COLORMAPS, Style
 
 __version__ = "1.0.0"
-__all__ = ["Chart", "Style", "COLORMAPS", "surface", "curve", "scatter", "plot", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library",
+__all__ = ["Chart", "Interactive", "Style", "COLORMAPS", "surface", "curve", "scatter", "plot", "TalvexError", "ScriptError", "SlotError", "CalculationError", "LibraryNotFound", "find_library",
            "library_version"]
 
 

@@ -6,12 +6,13 @@ import numbers
 import os
 import tempfile
 import warnings
-from typing import Callable, Dict, Optional, Sequence, Set, Tuple, Union
+from typing import Any, Callable, Dict, List, Optional, Sequence, Set, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
 
 from . import _codes
+from ._interactive import Interactive, interactive_html, slot_data
 from ._arrays import Float64Array, as_values, same_shapes, vector_of
 from ._library import Library, TalvexBoxMapping, TalvexSlotData, TalvexSlotGeometry, TalvexStyle, library
 from ._pictures import png_bytes, read_bmp
@@ -689,6 +690,32 @@ class Chart:
             if kind == "surface" and mapping.trianglesReversed:
                 indices = indices.reshape(-1, 3)[:, [0, 2, 1]].reshape(-1).copy()
         return kind, vertices, indices
+
+    def interactive(self) -> Interactive:
+        """The chart as a live canvas for a notebook's output (or a page: .save(path)).
+
+        The scripts, data, style and view go along into the HTML with the
+        library built for the browser, which computes and draws the chart
+        there: a drag turns it, the wheel zooms, a double click resets, with
+        no kernel behind it, so it still turns in an HTML export of the
+        notebook. Its pictures are this chart's to the bit.
+        """
+        data: Dict[int, Dict[str, Any]] = {}
+        for slot in sorted(self._data):
+            out = TalvexSlotData()
+            _check(self._lib.talvex_get_slot_data(self.handle, slot, ctypes.byref(out)), "read slot %d's data" % slot)
+            if out.shape == 0:
+                continue
+            count = out.columns * out.rows
+
+            def values(pointer: Any, length: int) -> Optional[List[float]]:
+                return np.ctypeslib.as_array(pointer, shape=(length,)).tolist() if pointer else None
+
+            along = out.columns if out.shape == 1 else count
+            down = out.rows if out.shape == 1 else count
+            data[slot] = slot_data(out.shape, out.columns, out.rows, values(out.x, along), values(out.y, down),
+                                   values(out.z, count) or [])
+        return Interactive(interactive_html(self, data))
 
     def _data_values(self, slot: int) -> Optional[npt.NDArray[np.float64]]:
         """A data slot's own values as (n, 3) float64, as the host gave them; None for a script's slot."""

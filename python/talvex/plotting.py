@@ -1,8 +1,9 @@
 """Charts in one call, as a numpy user reaches for them first: each returns a
 talvex.Chart (in the chart look) that shows itself in a notebook."""
 
-from typing import Optional, Union, overload
+from typing import Literal, Optional, Union, overload
 
+from ._interactive import Interactive
 from .chart import Chart
 from .style import Style
 
@@ -62,13 +63,28 @@ def scatter(x: object, y: object, z: object, *, title: str = "", width: int = _W
     return chart
 
 
+@overload
+def plot(*scripts: str, title: str = ..., width: int = ..., height: int = ..., style: Union[str, Style] = ...,
+         interactive: Literal[False] = ...) -> Chart: ...
+
+
+@overload
+def plot(*scripts: str, title: str = ..., width: int = ..., height: int = ..., style: Union[str, Style] = ...,
+         interactive: Literal[True]) -> Interactive: ...
+
+
 def plot(*scripts: str, title: str = "", width: int = _WIDTH, height: int = _HEIGHT,
-         style: Union[str, Style] = "chart") -> Chart:
-    """Up to three scripts ("z = sin(x)*cos(y)"), calculated."""
+         style: Union[str, Style] = "chart", interactive: bool = False) -> Union[Chart, Interactive]:
+    """Up to three scripts ("z = sin(x)*cos(y)"), calculated; with interactive=True the live
+    chart for a notebook's output (Chart.interactive())."""
     if not 1 <= len(scripts) <= 3:
         raise TypeError("plot takes one to three scripts, not %d" % len(scripts))
     chart = _chart(width, height, style, title)
     for slot, text in enumerate(scripts):
         chart.set_script(slot, text)
     chart.calculate()
+    if interactive:
+        live = chart.interactive()
+        chart.close()
+        return live
     return chart
