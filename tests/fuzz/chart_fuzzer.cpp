@@ -87,6 +87,8 @@ struct Run {
     TalvexWindow host = nullptr;
     std::string scripts[3];  // as given, before the control lower-cases them
     bool hasScript[3] = {};
+    // Data a slot took in place of a script: a Calculate computes it too.
+    bool hasData[3] = {};
 };
 
 int32_t Lines(const std::string& text) {
@@ -104,12 +106,14 @@ void SetScript(Run& run, int slot, const std::string& text) {
     Expect(line >= 0 && line < Lines(text), "error line outside the script", line);
     run.scripts[slot] = text;
     run.hasScript[slot] = result == 0 && !text.empty();
+    if (slot >= 0 && slot < 3) run.hasData[slot] = false;  // a script, or its failure, drops the data
 }
 
 void Calculate(Run& run) {
     const int32_t result = TALVEX_ControlCalculate(run.handle);
     Expect(In(result, {0, 2, 15, 16, 17, 18, 19, kFail, kOutOfMemory}), "Calculate result", result);
-    const bool any = run.hasScript[0] || run.hasScript[1] || run.hasScript[2];
+    bool any = false;
+    for (int slot = 0; slot < 3; ++slot) any = any || run.hasScript[slot] || run.hasData[slot];
     if (!any) Expect(result == kFail, "Calculate without scripts", result);
 }
 
@@ -245,13 +249,17 @@ void SetData(Run& run, Bytes& bytes) {
     case 2: result = talvex_set_curve(run.handle, slot, columns, values[0].data(), values[1].data(), values[2].data(), why, sizeof why); break;
     default: result = talvex_set_points(run.handle, slot, columns, values[0].data(), values[1].data(), values[2].data(), why, sizeof why); break;
     }
-    Expect(In(result, {0, kInvalidArgument, 21}), "set data result", result);
+    Expect(In(result, {0, kInvalidArgument, 21, kOutOfMemory}), "set data result", result);
     if (result != 21) {
         Expect(std::memchr(why, '\0', sizeof why) != nullptr, "set data's reason unclosed", result);
         Expect((result == 0) == (why[0] == '\0'), "set data's reason and result disagree", result);
     }
     // The slot holds no script now: its error line is 0.
-    if (result == 0) run.scripts[static_cast<size_t>(slot)].clear();
+    if (result == 0) {
+        run.scripts[static_cast<size_t>(slot)].clear();
+        run.hasScript[slot] = false;
+        run.hasData[slot] = true;
+    }
 }
 
 // The box's fit for data: a range on an axis (any numbers, in order or
@@ -296,7 +304,7 @@ void Act(Run& run, Bytes& bytes) {
         const int32_t slot = static_cast<int8_t>(bytes.Byte()) % 4;
         result = TALVEX_ControlDelScript(h, slot);
         Expect(result == (slot >= 0 && slot < 3 ? 0 : 21), "DelScript result", result);
-        if (result == 0) run.hasScript[slot] = false;
+        if (result == 0) run.hasScript[slot] = run.hasData[slot] = false;
         result = 0;
         break;
     }
